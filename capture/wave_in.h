@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kestrin {
+
+// The wave-input calls the meter makes, with the platform's result codes and record shapes, so
+// that the meter's own capture code is written once for every sound system.
+
+using MMRESULT = uint32_t;
+constexpr MMRESULT MMSYSERR_NOERROR = 0;
+constexpr MMRESULT MMSYSERR_ERROR = 1;
+constexpr MMRESULT MMSYSERR_BADDEVICEID = 2;
+constexpr MMRESULT MMSYSERR_ALLOCATED = 4;
+constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
+constexpr MMRESULT MMSYSERR_NODRIVER = 6;
+constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
+constexpr MMRESULT WAVERR_BADFORMAT = 32;
+constexpr MMRESULT WAVERR_STILLPLAYING = 33;
+constexpr MMRESULT WAVERR_UNPREPARED = 34;
+
+constexpr int32_t WAVE_MAPPER = -1;       // device id that lets the sound system choose
+constexpr uint32_t MM_WIM_DATA = 0x3C0;   // a filled buffer came back
+
+constexpr uint32_t WHDR_DONE = 0x1;
+constexpr uint32_t WHDR_PREPARED = 0x2;
+constexpr uint32_t WHDR_INQUEUE = 0x10;
+
+constexpr uint16_t WAVE_FORMAT_PCM = 1;
+
+struct WAVEFORMATEX {
+    uint16_t wFormatTag = 0;
+    uint16_t nChannels = 0;
+    uint32_t nSamplesPerSec = 0;
+    uint32_t nAvgBytesPerSec = 0;
+    uint16_t nBlockAlign = 0;
+    uint16_t wBitsPerSample = 0;
+    uint16_t cbSize = 0;
+};
+
+struct WAVEHDR {
+    char* lpData = nullptr;        // the data block
+    uint32_t dwBufferLength = 0;   // bytes the device may fill
+    uint32_t dwBytesRecorded = 0;  // bytes the device did fill
+    uintptr_t dwUser = 0;
+    uint32_t dwFlags = 0;
+    uint32_t dwLoops = 0;
+    WAVEHDR* lpNext = nullptr;     // the platform's
+    uintptr_t reserved = 0;        // the platform's
+};
+constexpr uint32_t kWaveHdrSize = 32;  // the size every header call is given
+
+constexpr int kMaxPnameLen = 32;
+struct WAVEINCAPS {
+    char szPname[kMaxPnameLen] = {};  // device name, NUL-terminated when shorter
+};
+
+// An open device; opaque to the meter.
+struct WaveInDevice;
+using HWAVEIN = WaveInDevice*;
+
+// Where a device posts its buffer notifications: for the Qt-based implementations the QObject
+// (the meter window) that receives a WimDataEvent, on Windows the window handle.
+using WaveInReceiver = void*;
+
+class WaveIn {
+public:
+    virtual ~WaveIn() = default;
+    virtual uint32_t GetNumDevs() = 0;
+    virtual MMRESULT GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) = 0;
+    // Format query: 0 when the device can record the format, WAVERR_BADFORMAT when it can't, any
+    // other code when the device can't be used at all. Opens nothing.
+    virtual MMRESULT QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) = 0;
+    // Opens the device; from then on one notification per filled buffer, in queue order.
+    virtual MMRESULT Open(HWAVEIN* device, int32_t deviceId, const WAVEFORMATEX& format,
+                          WaveInReceiver receiver) = 0;
+    virtual MMRESULT PrepareHeader(HWAVEIN device, WAVEHDR* header, uint32_t size) = 0;
+    virtual MMRESULT AddBuffer(HWAVEIN device, WAVEHDR* header, uint32_t size) = 0;
+    virtual MMRESULT Start(HWAVEIN device) = 0;
+    virtual MMRESULT UnprepareHeader(HWAVEIN device, WAVEHDR* header, uint32_t size) = 0;
+    // Stops recording and hands back every queued buffer, the one being filled partly filled.
+    virtual MMRESULT Reset(HWAVEIN device) = 0;
+};
+
+}  // namespace kestrin

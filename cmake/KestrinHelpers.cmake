@@ -1,0 +1,17 @@
+# Build helpers shared by every module and test folder.
+
+function(kestrin_enable_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# One GoogleTest executable per area, linked with the shared test support and registered with
+# CTest. GUI tests run on Qt's offscreen platform unless a test sets its own environment.
+function(kestrin_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    kestrin_enable_warnings(${name})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} kestrin::test_support GTest::gtest)
+    gtest_discover_tests(${name}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}")
+endfunction()

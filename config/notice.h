@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace kestrin {
+
+// How the meter tells the operator of a failure and how it stops. The real one shows a modal box
+// with a single OK button and no icon, and ends the process at once with status 0; tests install
+// a recording one. Callers do nothing more after EndProgram() returns (it only returns in tests).
+class Notifier {
+public:
+    virtual ~Notifier() = default;
+    // Modal message box: text, caption as given (a leading blank is kept).
+    virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+    // Ends the process at once with exit status 0; no close event runs, nothing is saved.
+    virtual void EndProgram() = 0;
+};
+
+// The notifier in force. Until one is set, messages go to standard error and EndProgram exits.
+Notifier& notifier();
+void SetNotifier(Notifier* notifier);
+
+}  // namespace kestrin

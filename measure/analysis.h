@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kestrin {
+
+// Capture block layout: 16-bit signed little-endian PCM, two interleaved channels.
+constexpr int kBytesPerFrame = 4;
+constexpr int kFramesPerBuffer = 1100;
+constexpr int kBufferBytes = kFramesPerBuffer * kBytesPerFrame;  // 4400, as declared to the device
+// Only the first 1097 frames of a block are examined; the last three are never read.
+constexpr int kFramesExamined = 1097;
+
+// Peak magnitudes of one buffer, in raw sample units (A and B up to 32768; M and S up to 46478
+// when the -3 dB mode is used).
+struct TPeaks {
+    int32_t A = 0;  // first channel (left)
+    int32_t B = 0;  // second channel (right)
+    int32_t M = 0;  // mid, from A + B
+    int32_t S = 0;  // side, from A - B
+};
+
+// Reduces one capture block (at least kFramesExamined frames) to its four peaks. With msix set, M
+// and S are the halved sum and difference; otherwise they are scaled by 100/141 in integer steps.
+TPeaks AnalyseBuffer(const uint8_t* block, bool msix);
+
+}  // namespace kestrin

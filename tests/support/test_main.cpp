@@ -1,0 +1,4 @@
+// Placeholder so the support library always has a translation unit.
+namespace kestrin::test {
+int supportLibraryAnchor = 0;
+}
