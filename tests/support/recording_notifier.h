@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/notice.h"
+
+namespace kestrin::test {
+
+// Records message boxes and program ends instead of showing or exiting; installs itself for its
+// lifetime.
+class RecordingNotifier : public Notifier {
+public:
+    struct Message {
+        std::string text;
+        std::string caption;
+        bool operator==(const Message&) const = default;
+    };
+
+    RecordingNotifier() { SetNotifier(this); }
+    ~RecordingNotifier() override { SetNotifier(nullptr); }
+
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        messages.push_back({text, caption});
+        events.push_back("message: " + text);
+    }
+    void EndProgram() override {
+        ++endCount;
+        events.push_back("end");
+    }
+
+    std::vector<Message> messages;
+    std::vector<std::string> events;  // messages and ends in the order they happened
+    int endCount = 0;
+};
+
+}  // namespace kestrin::test
