@@ -9,7 +9,7 @@ packages=(
     libpulse-dev pulseaudio pulseaudio-utils
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2
-    xvfb xdotool x11-apps imagemagick openbox
+    xvfb xdotool x11-apps imagemagick openbox sox
 )
 
 missing=()

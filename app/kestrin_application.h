@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QApplication>
+
+namespace kestrin {
+
+// The application titled "Kestrin". An error raised in an event handler and not handled there
+// ends that handler and is reported in a box captioned with the title; the program runs on.
+class KestrinApplication : public QApplication {
+public:
+    KestrinApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace kestrin

@@ -1,0 +1,19 @@
+#include "app/message_box_notifier.h"
+
+#include <QMessageBox>
+#include <QString>
+#include <cstdlib>
+
+namespace kestrin {
+
+void MessageBoxNotifier::ShowMessage(const std::string& text, const std::string& caption) {
+    // The box's own loop goes on delivering captured buffers, so the meter keeps running behind it.
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLocal8Bit(caption),
+                    QString::fromLocal8Bit(text), QMessageBox::Ok);
+    box.setWindowTitle(QString::fromLocal8Bit(caption));
+    box.exec();
+}
+
+void MessageBoxNotifier::EndProgram() { std::_Exit(0); }
+
+}  // namespace kestrin

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Runs the meter on a virtual display (Xvfb with a window manager) against a private sound server
+# whose null sink plays a demonstration signal, takes a screenshot of the meter window with its
+# frame, and stops everything it started.
+#   scripts/demo.sh <path to kestrin> <screenshot.png> [seconds to run before the shot]
+set -euo pipefail
+meter=$1
+shot=$2
+settle=${3:-4}
+
+work=$(mktemp -d /tmp/kestrin-demo.XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own, unless one is there already.
+if [ -z "${DISPLAY:-}" ]; then
+    for n in $(seq 90 120); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
+    done
+    Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+fi
+
+# A private sound server with one null sink, playing a tone whose level rises and falls.
+mkdir -p "$work/runtime" "$work/home"
+export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --log-target=file:"$work/pulse.log" \
+    --load="module-native-protocol-unix socket=$work/native" \
+    --load="module-null-sink sink_name=kestrin_demo sink_properties=device.description=Demonstration" \
+    --load=module-always-sink >/dev/null 2>&1 &
+pids+=($!)
+export PULSE_SERVER="unix:$work/native"
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl set-default-source kestrin_demo.monitor
+pactl set-default-sink kestrin_demo
+
+# Left and right differ a little, so the side bar has something to show.
+sox -q -n -t raw -r 44100 -c 2 -b 16 -e signed-integer - \
+    synth 3600 sine 440 sine 554 tremolo 0.4 60 vol 0.8 2>/dev/null |
+    pacat --raw --format=s16le --channels=2 --rate=44100 --latency-msec=10 -d kestrin_demo &
+pids+=($!)
+sleep 1
+
+# The meter keeps its settings beside itself; give the demonstration a copy of its own.
+cp "$meter" "$work/kestrin"
+"$work/kestrin" &
+meter_pid=$!
+pids+=($meter_pid)
+
+wid=""
+for _ in $(seq 100); do
+    wid=$(xdotool search --pid "$meter_pid" --onlyvisible --name . 2>/dev/null | head -1 || true)
+    [ -n "$wid" ] && break
+    sleep 0.1
+done
+if [ -z "$wid" ]; then
+    echo "The meter window did not appear." >&2
+    exit 1
+fi
+sleep "$settle"
+import -frame -window "$wid" "$shot"
+echo "The meter ran on a virtual display with a demonstration signal."
+echo "Screenshot: $shot"
