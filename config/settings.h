@@ -3,37 +3,41 @@
 #include <cstdint>
 #include <string>
 
+#include "config/settings_error.h"
+
 namespace kestrin {
 
 // The meter's settings in memory, one instance for the run. Fields carry their INI key names.
 // Texts are bytes as they stand in the settings file; colours are 0x00BBGGRR.
 struct TMeterSettings {
-    std::string DeviceName;            // input device by name; empty means the default device
+    std::string DeviceName;             // input device by name; empty means the default device
     std::string ShortName = "Kestrin";  // display name: the meter window's caption
-    std::string cal = "-12";           // calibration text, dB below full scale at mark 4
-    std::string decay = "2";           // decay text, pixels per buffer
-    std::string password;              // lock password, plain in memory
-    bool amber = false;                // amber zone from mark 4 to mark 6
+    std::string cal = "-12";            // calibration text, dB below full scale at mark 4
+    std::string decay = "2";            // decay text, pixels per buffer
+    std::string password;               // lock password, plain in memory
+    bool amber = false;                 // amber zone from mark 4 to mark 6
     bool OnTop = false;
-    bool PeakHold = false;             // held peaks and over latch until a reset
+    bool PeakHold = false;  // held peaks and over latch until a reset
     bool dbScale = true;
-    bool Msix = true;                  // M = (A+B) - 6 dB; false: - 3 dB
+    bool Msix = true;  // M = (A+B) - 6 dB; false: - 3 dB
     bool Locked = false;
-    bool ABLR = false;                 // channel labels "A  B"; false: "L  R"
+    bool ABLR = false;  // channel labels "A  B"; false: "L  R"
     bool showMS = true;
     int32_t Acolor = 0x00FF00;
     int32_t Bcolor = 0x00FF00;
     int32_t Mcolor = 0xFFFFFF;
     int32_t Scolor = 0x00FFFF;
-    int32_t left = 200;                // window position as loaded, screen pixels
+    int32_t left = 200;  // window position as loaded, screen pixels
     int32_t top = 200;
 };
 
 extern TMeterSettings MeterSettings;
 
-// What the store needs of the windows: the lock check box and the meter window's position.
+// What the store needs of the windows: the lock check box and the meter window's position. With
+// no host set (before the windows exist) the check box counts as showing Locked and the window as
+// standing at left/top.
 class SettingsHost {
-public:
+  public:
     virtual ~SettingsHost() = default;
     virtual bool LockSetChecked() const = 0;
     virtual int32_t WindowLeft() const = 0;
@@ -42,13 +46,15 @@ public:
 void SetSettingsHost(SettingsHost* host);
 
 // The settings file: the executable's path with the extension of its file name replaced by
-// ".ini" (or ".ini" appended). SetSettingsFilePath points the store elsewhere (tests).
+// ".ini" (or ".ini" appended). SetSettingsFilePath points the store elsewhere (tests); an empty
+// path goes back to the one beside the executable.
 std::string SettingsFilePathFor(const std::string& executablePath);
 std::string SettingsFilePath();
 void SetSettingsFilePath(const std::string& path);
 
 // Each opens the file, works key by key and releases it before returning. A failed write throws
-// SettingsWriteError ("Unable to write to <path>") after releasing the file.
+// SettingsWriteError ("Unable to write to <path>") after releasing the file; the keys written
+// before it stay in the file and the rest of the operation is skipped.
 void LoadSettings();
 void ApplySettingFallbacks();  // empty cal becomes " 0", empty decay "2"
 void SaveSettings();
@@ -57,7 +63,9 @@ void ResetDevice();  // message, then an empty "Device Name" in the file; memory
 
 // Complements every byte; applying it twice gives the text back.
 std::string ScramblePassword(const std::string& text);
-// Whether the scrambled password survives a round trip through the settings file.
+// Whether the scrambled password survives a round trip through the settings file: none of its
+// bytes scrambles to NUL, CR or LF, and neither end to a blank that reading would trim. One that
+// doesn't fit comes back different: cut at such a byte when written, trimmed when read.
 bool PasswordFitsFile(const std::string& password);
 
 }  // namespace kestrin

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "config/settings_error.h"
+
+namespace kestrin {
+
+// One settings (INI) file, read and written key by key with the rules of the desktop's private
+// profile functions. The file is bytes: nothing is transcoded, so a value may hold any byte but
+// NUL, CR and LF.
+//
+// Reading: a line "[name]" opens a section (a line starting with "[" but without "]" does not);
+// a line holding "=" is a key, its name before the first "=" and its value after it. Names and
+// values lose their blanks (space, tab, CR, VT, FF) at both ends, and a value ends at a NUL byte.
+// Section and key names compare without regard to ASCII letter case; the first section of a name
+// and the first key of a name in it win. Lines ending in CR LF and LF are read alike. Lines before
+// the first section and lines that are neither sections nor keys are kept but never match.
+//
+// Writing: an existing key's line becomes "name=value" in place (the name keeps the spelling the
+// file has, the line its ending); a new key goes right after the last key of its section (after
+// the section line when it has none); a new section goes at the end of the file. Every other
+// byte of the file stays as it was. New lines end the way the file's first line ends; a file that
+// has no line ending yet gets CR LF. A value is cut at its first CR, LF or NUL so that it can't
+// break the file's lines. Each write replaces the whole file atomically (see atomic_write.h).
+class ProfileFile {
+  public:
+    // Reads the file. A missing file reads as an empty one. A file that can't be read (no
+    // permission, not a regular file, larger than kMaxFileBytes) also reads as empty, but every
+    // write to it fails, so nothing already in it is lost.
+    explicit ProfileFile(std::string path);
+
+    static constexpr size_t kMaxFileBytes = 16 * 1024 * 1024;
+
+    const std::string& path() const { return m_path; }
+    const std::string& bytes() const { return m_bytes; }
+
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
+    // A value in decimal, or in hexadecimal after "$" or after "0x"/"0X"; anything else, a value
+    // outside 32 bits included, gives the default.
+    int32_t ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const;
+    // An integer as above, true when not 0.
+    bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+
+    // Each throws SettingsWriteError when the file can't be replaced; the file and this object
+    // then hold what they held before the call.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+    void WriteBool(std::string_view section, std::string_view key, bool value);
+
+  private:
+    std::string m_path;
+    std::string m_bytes;
+    bool m_writable = true;  // false when an existing file could not be read
+};
+
+// The reading rules for integers and colours on a value already trimmed.
+std::optional<int32_t> ParseProfileInteger(std::string_view text);
+
+// Whether a value reads back exactly as it was written.
+bool ProfileValueSurvives(std::string_view value);
+
+}  // namespace kestrin

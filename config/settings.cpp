@@ -1,0 +1,111 @@
+#include "config/settings.h"
+
+#include "config/notice.h"
+#include "config/profile_file.h"
+
+namespace kestrin {
+
+TMeterSettings MeterSettings;
+
+namespace {
+
+constexpr std::string_view kInput = "Input";
+constexpr std::string_view kForm = "Form";
+
+SettingsHost* host = nullptr;
+
+// Before the windows exist the check box shows Locked and the window stands where it was loaded.
+bool LockSetChecked() { return host ? host->LockSetChecked() : MeterSettings.Locked; }
+int32_t WindowLeft() { return host ? host->WindowLeft() : MeterSettings.left; }
+int32_t WindowTop() { return host ? host->WindowTop() : MeterSettings.top; }
+
+}  // namespace
+
+void SetSettingsHost(SettingsHost* newHost) { host = newHost; }
+
+void LoadSettings() {
+    const ProfileFile file(SettingsFilePath());
+    const TMeterSettings defaults;
+    TMeterSettings& s = MeterSettings;
+    s.DeviceName = file.ReadString(kInput, "Device Name", defaults.DeviceName);
+    s.ShortName = file.ReadString(kInput, "Short Name", defaults.ShortName);
+    s.cal = file.ReadString(kForm, "cal", defaults.cal);
+    s.amber = file.ReadBool(kForm, "amber", defaults.amber);
+    s.password = file.ReadString(kForm, "password", defaults.password);
+    if (!s.password.empty()) s.password = ScramblePassword(s.password);
+    s.decay = file.ReadString(kForm, "decay", defaults.decay);
+    s.OnTop = file.ReadBool(kForm, "OnTop", defaults.OnTop);
+    s.PeakHold = file.ReadBool(kForm, "PeakHold", defaults.PeakHold);
+    s.dbScale = file.ReadBool(kForm, "dbScale", defaults.dbScale);
+    s.Msix = file.ReadBool(kForm, "Msix", defaults.Msix);
+    s.Locked = file.ReadBool(kForm, "Locked", defaults.Locked);
+    s.ABLR = file.ReadBool(kForm, "ABLR", defaults.ABLR);
+    s.Acolor = file.ReadInteger(kForm, "Acolor", defaults.Acolor);
+    s.Bcolor = file.ReadInteger(kForm, "Bcolor", defaults.Bcolor);
+    s.Mcolor = file.ReadInteger(kForm, "Mcolor", defaults.Mcolor);
+    s.Scolor = file.ReadInteger(kForm, "Scolor", defaults.Scolor);
+    s.showMS = file.ReadBool(kForm, "showMS", defaults.showMS);
+    s.left = file.ReadInteger(kForm, "left", defaults.left);
+    s.top = file.ReadInteger(kForm, "top", defaults.top);
+}
+
+void ApplySettingFallbacks() {
+    if (MeterSettings.cal.empty()) MeterSettings.cal = " 0";
+    if (MeterSettings.decay.empty()) MeterSettings.decay = "2";
+}
+
+void SaveSettings() {
+    ProfileFile file(SettingsFilePath());
+    TMeterSettings& s = MeterSettings;
+    file.WriteString(kInput, "Device Name", s.DeviceName);
+    file.WriteString(kInput, "Short Name", s.ShortName);
+    file.WriteString(kForm, "cal", s.cal);
+    file.WriteString(kForm, "decay", s.decay);
+    file.WriteBool(kForm, "amber", s.amber);
+    file.WriteBool(kForm, "ontop", s.OnTop);
+    file.WriteBool(kForm, "PeakHold", s.PeakHold);
+    file.WriteBool(kForm, "dbScale", s.dbScale);
+    file.WriteBool(kForm, "ABLR", s.ABLR);
+    file.WriteBool(kForm, "Msix", s.Msix);
+    file.WriteInteger(kForm, "AColor", s.Acolor);
+    file.WriteInteger(kForm, "BColor", s.Bcolor);
+    file.WriteInteger(kForm, "MColor", s.Mcolor);
+    file.WriteInteger(kForm, "SColor", s.Scolor);
+    if (!s.Locked) {
+        s.password.clear();
+        file.WriteString(kForm, "password", "");
+    } else {
+        file.WriteString(kForm, "password",
+                         s.password.empty() ? std::string() : ScramblePassword(s.password));
+    }
+    file.WriteBool(kForm, "Locked", LockSetChecked());
+    file.WriteInteger(kForm, "left", WindowLeft());
+    file.WriteInteger(kForm, "top", WindowTop());
+}
+
+void SavePosition() {
+    ProfileFile file(SettingsFilePath());
+    file.WriteInteger(kForm, "left", WindowLeft());
+    file.WriteInteger(kForm, "top", WindowTop());
+    file.WriteBool(kForm, "showMS", MeterSettings.showMS);
+}
+
+void ResetDevice() {
+    ProfileFile file(SettingsFilePath());
+    notifier().ShowMessage(
+        "The configured Input Device is not available and will be reset to the default.",
+        " Kestrin Error");
+    file.WriteString(kInput, "Device Name", "");
+}
+
+std::string ScramblePassword(const std::string& text) {
+    std::string result(text);
+    for (char& byte : result) byte = static_cast<char>(~static_cast<unsigned char>(byte));
+    return result;
+}
+
+bool PasswordFitsFile(const std::string& password) {
+    return ProfileValueSurvives(ScramblePassword(password));
+}
+
+}  // namespace kestrin

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace kestrin {
+
+// A write to the settings file failed; the file is as it was before that write. The text is the
+// one the operator sees in the error box: "Unable to write to " and the file's full path.
+class SettingsWriteError : public std::runtime_error {
+  public:
+    explicit SettingsWriteError(const std::string& fullPath)
+        : std::runtime_error("Unable to write to " + fullPath), m_path(fullPath) {}
+    const std::string& path() const { return m_path; }
+
+  private:
+    std::string m_path;
+};
+
+}  // namespace kestrin
