@@ -13,13 +13,6 @@ namespace {
 
 constexpr int kNameAttempts = 16;
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
 // A name beside the target that no other file has, created exclusively so that two copies of
 // the meter saving at once never share a temporary file.
 int CreateTemporary(const std::string& path, std::string& tempPath) {
@@ -46,15 +39,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Makes the rename itself durable; a folder that can't be flushed costs durability only, not
-// the file's content, so its failure is not a failed write.
-void FlushFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 }  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
@@ -78,7 +62,6 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
         errno = error;
         return false;
     }
-    FlushFolder(FolderOf(path));
     return true;
 }
 

@@ -29,6 +29,8 @@ struct TMeterSettings {
     int32_t Scolor = 0x00FFFF;
     int32_t left = 200;  // window position as loaded, screen pixels
     int32_t top = 200;
+
+    bool operator==(const TMeterSettings&) const = default;
 };
 
 extern TMeterSettings MeterSettings;
