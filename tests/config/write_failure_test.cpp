@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+
+#include "config/profile_file.h"
+#include "config/settings.h"
+#include "tests/config/file_bytes.h"
+#include "tests/support/recording_notifier.h"
+#include "tests/support/temp_dir.h"
+
+namespace kestrin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Files may grow to at most `bytes` while it lives, as on a full disk: writes past the limit
+// fail with EFBIG, for root too, instead of raising SIGXFSZ.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedHandler);
+    }
+
+  private:
+    rlimit m_saved{};
+    void (*m_savedHandler)(int);
+};
+
+// Runs the write and returns what it threw, so that nothing is printed while a limit is on.
+template <typename Write>
+std::string FailureOf(Write&& write) {
+    try {
+        write();
+    } catch (const SettingsWriteError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+class WriteFailureTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        MeterSettings = {};
+        SetSettingsHost(nullptr);
+    }
+    void TearDown() override {
+        SetSettingsFilePath("");
+        MeterSettings = {};
+    }
+
+    test::TempDir m_dir;
+    fs::path m_path = m_dir.path() / "meter.ini";
+    test::RecordingNotifier m_notifier;
+};
+
+TEST_F(WriteFailureTest, FolderWhereNoFileCanBeCreated) {
+    // /proc refuses new files whoever asks, root included.
+    const std::string before = test::ReadBytes("/proc/version");
+    ProfileFile file("/proc/version");
+    EXPECT_EQ(FailureOf([&] { file.WriteString("Form", "cal", "-20"); }),
+              "Unable to write to /proc/version");
+    EXPECT_EQ(file.bytes(), before);
+    EXPECT_EQ(test::ReadBytes("/proc/version"), before);
+
+    SetSettingsFilePath("/proc/version");
+    LoadSettings();
+    EXPECT_EQ(MeterSettings, TMeterSettings{});
+    EXPECT_EQ(FailureOf(SaveSettings), "Unable to write to /proc/version");
+    EXPECT_EQ(FailureOf(SavePosition), "Unable to write to /proc/version");
+}
+
+TEST_F(WriteFailureTest, FolderThatIsAFile) {
+    test::WriteBytes(m_dir.path() / "plain", "not a folder");
+    const fs::path path = m_dir.path() / "plain" / "meter.ini";
+    SetSettingsFilePath(path.string());
+    LoadSettings();
+    EXPECT_EQ(MeterSettings, TMeterSettings{});
+    EXPECT_EQ(FailureOf(SaveSettings), "Unable to write to " + path.string());
+    EXPECT_EQ(test::ReadBytes(m_dir.path() / "plain"), "not a folder");
+}
+
+TEST_F(WriteFailureTest, MessageNamesTheFullPathOfARelativeOne) {
+    test::WriteBytes(m_dir.path() / "plain", "");
+    const fs::path previous = fs::current_path();
+    fs::current_path(m_dir.path());
+    ProfileFile file("plain/meter.ini");
+    const std::string failure = FailureOf([&] { file.WriteString("Form", "top", "1"); });
+    fs::current_path(previous);
+    EXPECT_EQ(failure, "Unable to write to " + (m_dir.path() / "plain/meter.ini").string());
+}
+
+TEST_F(WriteFailureTest, FullDiskLeavesTheOldFileAsItWas) {
+    const std::string before = "[Input]\r\nDevice Name=Mic\r\n[Form]\r\ncal=-12\r\nleft=200\r\n";
+    test::WriteBytes(m_path, before);
+    ProfileFile file(m_path.string());
+    std::string failure;
+    {
+        FileSizeLimit limit(before.size());
+        failure = FailureOf([&] { file.WriteString("Form", "decay", "2"); });
+    }
+    EXPECT_EQ(failure, "Unable to write to " + m_path.string());
+    EXPECT_EQ(test::ReadBytes(m_path), before);
+    EXPECT_EQ(file.bytes(), before);
+    EXPECT_EQ(test::FolderListing(m_dir.path()), "meter.ini;");
+
+    // The same object writes again once there is room.
+    file.WriteString("Form", "decay", "2");
+    EXPECT_EQ(test::ReadBytes(m_path), before + "decay=2\r\n");
+}
+
+// Writing to a fresh file only ever appends, so the file after each key of SaveSettings is a
+// prefix of the complete one; a full disk at a key keeps exactly the keys before it.
+class SaveOnFullDiskTest : public WriteFailureTest {
+  protected:
+    void SetUp() override {
+        WriteFailureTest::SetUp();
+        MeterSettings.DeviceName = "Mic";
+        MeterSettings.password = "secret";
+        SetSettingsFilePath((m_dir.path() / "reference.ini").string());
+        SaveSettings();
+        m_complete = test::ReadBytes(m_dir.path() / "reference.ini");
+        fs::remove(m_dir.path() / "reference.ini");
+        MeterSettings.password = "secret";
+        SetSettingsFilePath(m_path.string());
+    }
+
+    // Saves with the disk filling up just before the line that starts with lineStart.
+    std::string SaveFailingAt(const std::string& lineStart) {
+        const size_t offset = m_complete.find("\r\n" + lineStart) + 2;
+        FileSizeLimit limit(offset + lineStart.size());
+        return FailureOf(SaveSettings);
+    }
+
+    std::string KeptUpTo(const std::string& lineStart) const {
+        return m_complete.substr(0, m_complete.find("\r\n" + lineStart) + 2);
+    }
+
+    std::string m_complete;
+};
+
+TEST_F(SaveOnFullDiskTest, KeysBeforeTheFailureStay) {
+    EXPECT_EQ(SaveFailingAt("PeakHold="), "Unable to write to " + m_path.string());
+    EXPECT_EQ(test::ReadBytes(m_path), KeptUpTo("PeakHold="));
+    EXPECT_EQ(MeterSettings.password, "secret");
+    EXPECT_EQ(test::FolderListing(m_dir.path()), "meter.ini;");
+}
+
+TEST_F(SaveOnFullDiskTest, PasswordEmptiedBeforeItsWriteFailed) {
+    EXPECT_EQ(SaveFailingAt("password="), "Unable to write to " + m_path.string());
+    EXPECT_EQ(test::ReadBytes(m_path), KeptUpTo("password="));
+    EXPECT_EQ(MeterSettings.password, "");
+}
+
+TEST_F(WriteFailureTest, FileThatCannotBeReadIsNeverReplaced) {
+    // A folder and a pipe in the settings file's place: reading gives the defaults without
+    // blocking, and no write may put a file there.
+    fs::create_directory(m_path);
+    test::WriteBytes(m_path / "inside", "kept");
+    SetSettingsFilePath(m_path.string());
+    LoadSettings();
+    EXPECT_EQ(MeterSettings, TMeterSettings{});
+    EXPECT_EQ(FailureOf(SavePosition), "Unable to write to " + m_path.string());
+    EXPECT_EQ(test::ReadBytes(m_path / "inside"), "kept");
+
+    const fs::path pipe = m_dir.path() / "pipe.ini";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    SetSettingsFilePath(pipe.string());
+    LoadSettings();
+    EXPECT_EQ(MeterSettings, TMeterSettings{});
+    EXPECT_EQ(FailureOf(SavePosition), "Unable to write to " + pipe.string());
+    EXPECT_TRUE(fs::is_fifo(pipe));
+}
+
+TEST_F(WriteFailureTest, OversizedFileReadsAsDefaultsAndIsKept) {
+    std::string huge = "[Form]\r\ncal=-20\r\n";
+    huge.resize(ProfileFile::kMaxFileBytes + 1, 'x');
+    test::WriteBytes(m_path, huge);
+    SetSettingsFilePath(m_path.string());
+    LoadSettings();
+    EXPECT_EQ(MeterSettings.cal, "-12");
+    EXPECT_EQ(FailureOf(SaveSettings), "Unable to write to " + m_path.string());
+    EXPECT_EQ(fs::file_size(m_path), huge.size());
+}
+
+TEST_F(WriteFailureTest, ResetDeviceShowsItsMessageBeforeTheWriteFails) {
+    SetSettingsFilePath("/proc/version");
+    EXPECT_EQ(FailureOf(ResetDevice), "Unable to write to /proc/version");
+    ASSERT_EQ(m_notifier.messages.size(), 1u);
+    EXPECT_EQ(m_notifier.endCount, 0);
+}
+
+TEST_F(WriteFailureTest, WriteKeepsTheFilesPermissions) {
+    test::WriteBytes(m_path, "[Form]\r\n");
+    fs::permissions(m_path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ProfileFile(m_path.string()).WriteString("Form", "top", "3");
+    EXPECT_EQ(fs::status(m_path).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    const mode_t mask = umask(022);
+    const fs::path fresh = m_dir.path() / "fresh.ini";
+    ProfileFile(fresh.string()).WriteString("Form", "top", "3");
+    umask(mask);
+    EXPECT_EQ(fs::status(fresh).permissions(), static_cast<fs::perms>(0644));
+}
+
+}  // namespace
+}  // namespace kestrin
