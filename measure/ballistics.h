@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace kestrin {
@@ -21,10 +22,14 @@ struct TBarState {
 };
 
 // Parses a decay text as a 32-bit signed integer: leading blanks, optional sign, decimal digits
-// or hexadecimal after "$", "x", "X", "0x" or "0X"; nothing may follow the digits.
+// or hexadecimal after "$", "x", "X", "0x" or "0X"; nothing may follow the digits. Only spaces
+// count as blanks (a tab is refused, as in the calibration text). The signed value must lie in
+// -2147483648..2147483647 for hexadecimal too: "$7FFFFFFF" and "-$80000000" are accepted,
+// "$FFFFFFFF" is refused rather than read as -1.
 std::optional<int32_t> ParseDecay(std::string_view text);
 
-// Rises at once to the new height, otherwise falls by decay; then held within 1..255.
+// Rises at once to the new height, otherwise falls by decay; then held within 1..255. Any decay
+// is taken, 0 and negative ones included; the fall is worked out wide enough not to overflow.
 void ApplyBallistics(TBarState& bar, int32_t newHeight, int32_t decay);
 
 // Takes the level as the new held peak (with a fresh hold) when it is above the held peak, or
@@ -35,10 +40,25 @@ void TakeHeldPeak(TBarState& bar, bool renewOnEqual);
 // Hold on the count stands still except at 1; at 0 the held peak is cleared.
 void CountDownHold(TBarState& bar, bool peakHold);
 
+// One bar's held-peak step after its ballistics: takes a new held peak, then, while the hold
+// lasts, gives the height at which to draw the held-peak line and counts the hold down. Gives
+// nothing when no line is to be drawn.
+std::optional<int32_t> UpdatePeakHold(TBarState& bar, bool renewOnEqual, bool peakHold);
+
+// The click reset: every bar shows its held peak once more at the next buffer, then restarts
+// from its current level (HoldCount := 1; HeldPeak is kept).
+void ResetHolds(std::span<TBarState> bars);
+
+// The held-peak clear at every repaint: every bar takes its current level as a new held peak at
+// the next buffer (HeldPeak := 0; HoldCount is kept).
+void ClearHeldPeaks(std::span<TBarState> bars);
+
 // What the over update asks of the indicator.
 enum class OverChange { Unchanged, Lit, Dark };
 
-// The over update from the raw A and B peaks; overCount is in buffers.
+// The over update from the raw A and B peaks; overCount is in buffers. Lit when either peak is
+// above the threshold; with Peak Hold off the count runs down and Dark is asked for every buffer
+// it stands below 1; with Peak Hold on a quiet buffer changes nothing.
 OverChange UpdateOver(int32_t& overCount, int32_t peakA, int32_t peakB, bool peakHold);
 
 }  // namespace kestrin
