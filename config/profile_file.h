@@ -40,8 +40,9 @@ class ProfileFile {
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
-    // A value in decimal, or in hexadecimal after "$" or after "0x"/"0X"; anything else, a value
-    // outside 32 bits included, gives the default.
+    // A value in decimal, or in hexadecimal after "$" or after "0x"/"0X" (up to eight digits,
+    // taken as a 32-bit pattern: $FFFFFFFF is -1); anything else, a value that needs more than
+    // 32 bits included, gives the default.
     int32_t ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const;
     // An integer as above, true when not 0.
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
