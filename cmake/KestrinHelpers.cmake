@@ -11,6 +11,10 @@ function(kestrin_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     kestrin_enable_warnings(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} kestrin::test_support GTest::gtest)
+    # The test list is read by running the executable at build time, where no display exists:
+    # run it (and the tests) through env so that Qt starts on its offscreen platform there too.
+    set_target_properties(${name} PROPERTIES
+        CROSSCOMPILING_EMULATOR "/usr/bin/env;QT_QPA_PLATFORM=offscreen")
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}")
