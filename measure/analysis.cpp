@@ -1,52 +1,63 @@
 #include "measure/analysis.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace kestrin {
 
 namespace {
 
 // One 16-bit little-endian sample; the conversion to int16_t keeps the two's complement value.
-inline int32_t ReadSample(const uint8_t* bytes) {
+inline int16_t ReadSample(const uint8_t* bytes) {
     return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
-}
-
-// The loop is instantiated once per M-S mode so the mode test stays out of the 1097 frames.
-// Every division truncates toward zero, as C++ integer division does.
-template <bool kMsix>
-TPeaks Analyse(const uint8_t* block) {
-    int32_t peakA = 0;
-    int32_t peakB = 0;
-    int32_t peakM = 0;
-    int32_t peakS = 0;
-    for (int f = 0; f < kFramesExamined; ++f) {
-        const uint8_t* frame = block + f * kBytesPerFrame;
-        const int32_t a = ReadSample(frame);
-        const int32_t b = ReadSample(frame + 2);
-        int32_t m;
-        int32_t s;
-        if constexpr (kMsix) {
-            m = std::abs((a + b) / 2);
-            s = std::abs((a - b) / 2);
-        } else {
-            // 100/141 approximates 1/sqrt(2); mid divides before it multiplies, side after, so
-            // mid moves in steps of 100 while side keeps its finer steps.
-            m = std::abs(((a + b) / 141) * 100);
-            s = std::abs(((a - b) * 100) / 141);
-        }
-        peakA = std::max(peakA, std::abs(a));
-        peakB = std::max(peakB, std::abs(b));
-        peakM = std::max(peakM, m);
-        peakS = std::max(peakS, s);
-    }
-    return TPeaks{peakA, peakB, peakM, peakS};
 }
 
 }  // namespace
 
 TPeaks AnalyseBuffer(const uint8_t* block, bool msix) {
-    return msix ? Analyse<true>(block) : Analyse<false>(block);
+    // Each frame's M is a non-decreasing function of |a + b| alone, and its S of |a - b| alone:
+    // dividing toward zero and then taking the magnitude equals dividing the magnitude. So the
+    // largest M and S of the block follow from the extremes of a + b and a - b, and the frame
+    // loop keeps only maxima and minima (of the samples themselves in 16 bits), which the
+    // compiler turns into vector instructions.
+    int16_t maxA = 0;
+    int16_t minA = 0;
+    int16_t maxB = 0;
+    int16_t minB = 0;
+    int32_t maxSum = 0;
+    int32_t minSum = 0;
+    int32_t maxDifference = 0;
+    int32_t minDifference = 0;
+    for (int f = 0; f < kFramesExamined; ++f) {
+        const uint8_t* frame = block + f * kBytesPerFrame;
+        const int16_t a = ReadSample(frame);
+        const int16_t b = ReadSample(frame + 2);
+        maxA = std::max(maxA, a);
+        minA = std::min(minA, a);
+        maxB = std::max(maxB, b);
+        minB = std::min(minB, b);
+        const int32_t sum = a + b;
+        const int32_t difference = a - b;
+        maxSum = std::max(maxSum, sum);
+        minSum = std::min(minSum, sum);
+        maxDifference = std::max(maxDifference, difference);
+        minDifference = std::min(minDifference, difference);
+    }
+    const int32_t peakA = std::max<int32_t>(maxA, -int32_t{minA});  // -(-32768) counts in full
+    const int32_t peakB = std::max<int32_t>(maxB, -int32_t{minB});
+    const int32_t peakSum = std::max(maxSum, -minSum);
+    const int32_t peakDifference = std::max(maxDifference, -minDifference);
+
+    TPeaks peaks{peakA, peakB, 0, 0};
+    if (msix) {
+        peaks.M = peakSum / 2;
+        peaks.S = peakDifference / 2;
+    } else {
+        // 100/141 approximates 1/sqrt(2); mid divides before it multiplies, side after, so mid
+        // moves in steps of 100 while side keeps its finer steps.
+        peaks.M = (peakSum / 141) * 100;
+        peaks.S = (peakDifference * 100) / 141;
+    }
+    return peaks;
 }
 
 }  // namespace kestrin
