@@ -37,6 +37,9 @@ class ProfileFile {
 
     const std::string& path() const { return m_path; }
     const std::string& bytes() const { return m_bytes; }
+    // Takes another file's contents as what the first write builds on: for a per-user copy that
+    // doesn't exist yet, of a file that can't be written where it stands.
+    void StartFrom(const ProfileFile& original) { m_bytes = original.m_bytes; }
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;

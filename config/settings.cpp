@@ -1,5 +1,8 @@
 #include "config/settings.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "config/notice.h"
 #include "config/profile_file.h"
 
@@ -19,12 +22,27 @@ bool LockSetChecked() { return host ? host->LockSetChecked() : MeterSettings.Loc
 int32_t WindowLeft() { return host ? host->WindowLeft() : MeterSettings.left; }
 int32_t WindowTop() { return host ? host->WindowTop() : MeterSettings.top; }
 
+// Opens the settings file for an operation. A per-user copy that doesn't exist yet reads as the
+// file beside the executable; a write creates its folder and starts from that file's contents.
+ProfileFile OpenSettingsFile(bool forWriting) {
+    const SettingsFileLocation where = SettingsFile();
+    if (!forWriting) return ProfileFile(where.seedPath.empty() ? where.path : where.seedPath);
+    if (where.perUser) {
+        std::error_code ignored;  // a folder that can't be made shows as a failed write
+        std::filesystem::create_directories(std::filesystem::path(where.path).parent_path(),
+                                            ignored);
+    }
+    ProfileFile file(where.path);
+    if (!where.seedPath.empty()) file.StartFrom(ProfileFile(where.seedPath));
+    return file;
+}
+
 }  // namespace
 
 void SetSettingsHost(SettingsHost* newHost) { host = newHost; }
 
 void LoadSettings() {
-    const ProfileFile file(SettingsFilePath());
+    const ProfileFile file = OpenSettingsFile(false);
     const TMeterSettings defaults;
     TMeterSettings& s = MeterSettings;
     s.DeviceName = file.ReadString(kInput, "Device Name", defaults.DeviceName);
@@ -55,7 +73,7 @@ void ApplySettingFallbacks() {
 }
 
 void SaveSettings() {
-    ProfileFile file(SettingsFilePath());
+    ProfileFile file = OpenSettingsFile(true);
     TMeterSettings& s = MeterSettings;
     file.WriteString(kInput, "Device Name", s.DeviceName);
     file.WriteString(kInput, "Short Name", s.ShortName);
@@ -84,14 +102,14 @@ void SaveSettings() {
 }
 
 void SavePosition() {
-    ProfileFile file(SettingsFilePath());
+    ProfileFile file = OpenSettingsFile(true);
     file.WriteInteger(kForm, "left", WindowLeft());
     file.WriteInteger(kForm, "top", WindowTop());
     file.WriteBool(kForm, "showMS", MeterSettings.showMS);
 }
 
 void ResetDevice() {
-    ProfileFile file(SettingsFilePath());
+    ProfileFile file = OpenSettingsFile(true);
     notifier().ShowMessage(
         "The configured Input Device is not available and will be reset to the default.",
         " Kestrin Error");

@@ -54,6 +54,25 @@ std::string SettingsFilePathFor(const std::string& executablePath);
 std::string SettingsFilePath();
 void SetSettingsFilePath(const std::string& path);
 
+// Where the settings are read and written. Beside the executable while its folder can be
+// written; otherwise (a system-wide install) the same file name is kept per user under
+// <configHome>/kestrin/, and until that file exists the one beside the executable, if any, is
+// what is read.
+struct SettingsFileLocation {
+    std::string path;      // read and written
+    std::string seedPath;  // read instead while path does not exist; empty when none
+    bool perUser = false;  // path is the per-user copy, whose folder a write creates
+};
+SettingsFileLocation SettingsFile();
+SettingsFileLocation LocateSettingsFile(const std::string& executablePath,
+                                        const std::string& configHome, bool folderWritable);
+// Locates the settings as if the program ran from this path (empty: the running program).
+void SetExecutablePath(const std::string& path);
+// $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute.
+std::string UserConfigHome();
+// Whether a file can be created in the folder (tried, so that it holds for root as well).
+bool FolderIsWritable(const std::string& folder);
+
 // Each opens the file, works key by key and releases it before returning. A failed write throws
 // SettingsWriteError ("Unable to write to <path>") after releasing the file; the keys written
 // before it stay in the file and the rest of the operation is skipped.
