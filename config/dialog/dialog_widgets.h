@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <cstdint>
+
+namespace kestrin {
+
+// A bar colour sample: a sunken panel filled with its colour, clicked with the left button.
+class ColourSwatch : public QFrame {
+    Q_OBJECT
+  public:
+    explicit ColourSwatch(QWidget* parent);
+    int32_t colour() const { return m_colour; }  // 0x00BBGGRR
+    void setColour(int32_t colour);
+
+  signals:
+    void clicked();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    int32_t m_colour = 0;    // 0x00BBGGRR
+    bool m_pressed = false;  // a left press on the swatch awaits its release
+};
+
+// A label that reports double-clicks (the web page address of the about panel).
+class LinkLabel : public QLabel {
+    Q_OBJECT
+  public:
+    using QLabel::QLabel;
+
+  signals:
+    void doubleClicked();
+
+  protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+// The lock check box. Reports every mouse release it receives, of any button, after its own
+// toggling has run, and a toggle by the space bar the same way: the lock decides the state.
+class LockCheckBox : public QCheckBox {
+    Q_OBJECT
+  public:
+    using QCheckBox::QCheckBox;
+
+  signals:
+    void mouseUp();
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+};
+
+}  // namespace kestrin
