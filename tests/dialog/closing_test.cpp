@@ -1,0 +1,216 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "capture/capture.h"
+#include "capture/simulated_wave_in.h"
+#include "capture/wim_data_event.h"
+#include "config/dialog/dialog_widgets.h"
+#include "tests/dialog/dialog_fixture.h"
+
+namespace kestrin::test {
+namespace {
+
+// Turns every setting the dialog shows away from the defaults, without touching the lock.
+void ChangeEveryControl(TForm2& form) {
+    form.Edit1->setText("-18");
+    form.Edit2->setText("7");
+    form.ShortNameBox->setText("Desk B");
+    form.CheckBox1->setChecked(true);
+    form.CheckBox2->setChecked(true);
+    form.CheckBox3->setChecked(true);
+    form.RadioButton1->setChecked(true);
+    form.RadioButton4->setChecked(true);
+    form.RadioButton5->setChecked(true);
+    form.Abar->setColour(0x000080);
+    form.Bbar->setColour(0x008000);
+    form.Mbar->setColour(0x800000);
+    form.Sbar->setColour(0x808080);
+}
+
+using ClosingTest = DialogTest;
+
+TEST_F(ClosingTest, WithoutOkOnlyTheDeviceAndTheDisplayNameAreTaken) {
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "close box");
+        MeterSettings = TMeterSettings{};
+        TMeterSettings expected = MeterSettings;
+        Open();
+        ChangeEveryControl(*form);
+        escape ? CloseWithEscape() : CloseWithCloseBox();
+
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_EQ(form->result(), QDialog::Rejected);
+        expected.ShortName = "Desk B";
+        expected.DeviceName = "Line In";
+        EXPECT_EQ(Fields(MeterSettings), Fields(expected));
+        EXPECT_EQ(DeviceIndex, 0);
+    }
+}
+
+TEST_F(ClosingTest, OkClosesAcceptedAndApplyTakesEveryControl) {
+    Open();
+    ChangeEveryControl(*form);
+    CloseWithOk();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+    EXPECT_EQ(MeterSettings.ShortName, "Desk B");
+
+    form->ApplyToSettings();
+    const TMeterSettings& s = MeterSettings;
+    EXPECT_EQ(s.cal, "-18");
+    EXPECT_EQ(s.decay, "7");
+    EXPECT_TRUE(s.amber);
+    EXPECT_TRUE(s.OnTop);
+    EXPECT_TRUE(s.PeakHold);
+    EXPECT_FALSE(s.dbScale);
+    EXPECT_FALSE(s.Msix);
+    EXPECT_TRUE(s.ABLR);
+    EXPECT_EQ(s.Acolor, 0x000080);
+    EXPECT_EQ(s.Bcolor, 0x008000);
+    EXPECT_EQ(s.Mcolor, 0x800000);
+    EXPECT_EQ(s.Scolor, 0x808080);
+    EXPECT_FALSE(s.Locked);
+}
+
+TEST_F(ClosingTest, CalibrationTextsAreTakenAsTyped) {
+    Open();
+    form->Edit1->setText(" -9.5 ");
+    form->Edit2->setText("fast");
+    CloseWithOk();
+    form->ApplyToSettings();
+    EXPECT_EQ(MeterSettings.cal, " -9.5 ");
+    EXPECT_EQ(MeterSettings.decay, "fast");
+}
+
+TEST_F(ClosingTest, UntouchedTextsKeepTheirBytes) {
+    MeterSettings.ShortName = "Caf\xE9";  // not UTF-8: a hand-edited file
+    MeterSettings.cal =
+        "\xB1"
+        "3";
+    Open();
+    CloseWithOk();
+    form->ApplyToSettings();
+    EXPECT_EQ(MeterSettings.ShortName, "Caf\xE9");
+    EXPECT_EQ(MeterSettings.cal,
+              "\xB1"
+              "3");
+
+    Open();
+    form->ShortNameBox->setText(QString::fromUtf8("Caf\xC3\xA9"));
+    CloseWithCloseBox();
+    EXPECT_EQ(MeterSettings.ShortName, "Caf\xC3\xA9");
+}
+
+TEST_F(ClosingTest, TheDisplayNameTakesAtMostTwelveTypedCharacters) {
+    Open();
+    form->ShortNameBox->clear();
+    QTest::keyClicks(form->ShortNameBox, "Control Room Left");
+    CloseWithCloseBox();
+    EXPECT_EQ(MeterSettings.ShortName, "Control Room");
+}
+
+TEST_F(ClosingTest, ATypedDeviceNameKeepsTheDeviceInUse) {
+    MeterSettings.DeviceName = "Line In";
+    Open();
+    form->ComboBox1->setEditText("Microphone");
+    CloseWithCloseBox();
+    EXPECT_EQ(DeviceIndex, 0);
+    EXPECT_EQ(MeterSettings.DeviceName, "Line In");
+}
+
+TEST_F(ClosingTest, AShortenedListKeepsTheDeviceInUse) {
+    MeterSettings.DeviceName = "USB Interface";
+    DeviceIndex = 2;
+    Open({"Line In", "Microphone"});
+    CloseWithOk();
+    EXPECT_EQ(DeviceIndex, 2);
+    EXPECT_EQ(MeterSettings.DeviceName, "USB Interface");
+}
+
+// Stands in for the meter window: lets the device go of every returned buffer and frees it.
+class BufferSink : public QObject {
+  public:
+    bool event(QEvent* event) override {
+        if (event->type() != WimDataEvent::kType) return QObject::event(event);
+        auto* data = static_cast<WimDataEvent*>(event);
+        ReleaseBuffer(data->header, data->device);
+        FreeBuffer(data->header);
+        return true;
+    }
+};
+
+// The capture recording from the first of three simulated devices.
+class DeviceChangeTest : public DialogTest {
+  protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        SetWaveIn(&sim);
+        SetCaptureReceiver(&sink);
+        OpenCapture();
+        first = CaptureHandle;
+        sim.ClearCalls();
+    }
+    void TearDown() override {
+        StopCapture();
+        for (int i = 0; i < 100 && !CaptureStopped(); ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+        EXPECT_TRUE(CaptureStopped());
+        SetCaptureReceiver(nullptr);
+        SetWaveIn(nullptr);
+        DialogTest::TearDown();
+    }
+
+    SimulatedWaveIn sim{{"Line In", "Microphone", "Monitor of Speakers"}};
+    BufferSink sink;
+    HWAVEIN first = nullptr;
+};
+
+TEST_F(DeviceChangeTest, ChoosingAnotherDeviceRestartsTheCaptureOnClose) {
+    Open(ListInputDevices());
+    sim.ClearCalls();
+    form->ComboBox1->setCurrentIndex(2);
+    CloseWithCloseBox();
+
+    EXPECT_EQ(DeviceIndex, 2);
+    EXPECT_EQ(MeterSettings.DeviceName, "Monitor of Speakers");
+    ASSERT_NE(CaptureHandle, first);
+    EXPECT_EQ(sim.DeviceIdOf(CaptureHandle), 2);
+    EXPECT_TRUE(sim.IsStarted(CaptureHandle));
+    ASSERT_FALSE(sim.calls().empty());
+    EXPECT_EQ(sim.calls().front().call, SimulatedWaveIn::Call::Reset);
+    EXPECT_EQ(sim.calls().front().device, first);
+    EXPECT_TRUE(notes.messages.empty());
+}
+
+TEST_F(DeviceChangeTest, TheDeviceInUseReopensNothing) {
+    Open(ListInputDevices());
+    sim.ClearCalls();
+    form->ComboBox1->setCurrentIndex(0);
+    CloseWithOk();
+
+    EXPECT_EQ(CaptureHandle, first);
+    EXPECT_TRUE(sim.calls().empty());
+    EXPECT_EQ(MeterSettings.DeviceName, "Line In");
+}
+
+TEST_F(DeviceChangeTest, AFailingNewDeviceEndsTheProgramAfterItsMessages) {
+    Open(ListInputDevices());
+    sim.FailNext(SimulatedWaveIn::Call::Open, MMSYSERR_ALLOCATED);
+    form->ComboBox1->setCurrentIndex(1);
+    CloseWithCloseBox();
+
+    EXPECT_EQ(notes.endCount, 1);
+    ASSERT_FALSE(notes.messages.empty());
+    EXPECT_EQ(notes.messages.front().text,
+              "Soundcard not available, or input channel may be in use by another program.");
+}
+
+}  // namespace
+}  // namespace kestrin::test

@@ -1,0 +1,145 @@
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "config/dialog/dialog_widgets.h"
+#include "tests/dialog/dialog_fixture.h"
+
+namespace kestrin::test {
+namespace {
+
+// The controls of one parent, windows (the colour chooser) aside.
+std::vector<QWidget*> Controls(QWidget* parent) {
+    std::vector<QWidget*> controls;
+    for (QWidget* w : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isWindow() && !w->isHidden()) controls.push_back(w);
+    }
+    return controls;
+}
+
+std::vector<QWidget*> AllControls(QWidget* top) {
+    std::vector<QWidget*> all;
+    for (QWidget* w : Controls(top)) {
+        all.push_back(w);
+        for (QWidget* inner : AllControls(w)) all.push_back(inner);
+    }
+    return all;
+}
+
+using LayoutTest = DialogTest;
+
+TEST_F(LayoutTest, TheWindowIsAFixedKestrinDialog) {
+    EXPECT_EQ(Form2, form.get());
+    EXPECT_EQ(form->windowTitle(), "Kestrin");
+    EXPECT_EQ(form->size(), QSize(356, 633));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_EQ(form->font().family(), "Liberation Sans");
+    EXPECT_EQ(form->font().pixelSize(), 11);
+}
+
+TEST_F(LayoutTest, ControlsStandWhereTheFormPlacesThem) {
+    struct Place {
+        QWidget* widget;
+        QWidget* parent;
+        QRect geometry;
+    };
+    const Place places[] = {
+        {form->Panel1, form.get(), {8, 8, 337, 105}},
+        {form->Panel2, form.get(), {7, 120, 338, 377}},
+        {form->Edit1, form->Panel2, {196, 34, 36, 24}},
+        {form->GroupBox3, form->Panel2, {20, 136, 297, 49}},
+        {form->RadioButton4, form->GroupBox3, {168, 24, 113, 17}},
+        {form->CheckBox2, form->Panel2, {185, 231, 133, 16}},
+        {form->Mbar, form->Panel2, {216, 321, 9, 40}},
+        {form->Sbar, form.get(), {240, 441, 9, 40}},
+        {form->ComboBox1, form.get(), {128, 516, 169, 21}},
+        {form->LockSet, form.get(), {40, 592, 89, 17}},
+        {form->Button1, form.get(), {233, 588, 64, 25}},
+    };
+    for (const Place& p : places) {
+        SCOPED_TRACE(p.widget->metaObject()->className());
+        EXPECT_EQ(p.widget->parentWidget(), p.parent);
+        EXPECT_EQ(p.widget->geometry(), p.geometry);
+    }
+    EXPECT_EQ(form->Label9->pos(), QPoint(12, 11));
+    EXPECT_EQ(form->Label17->parentWidget(), form->Panel1);
+    EXPECT_EQ(form->Label17->pos(), QPoint(64, 80));
+}
+
+TEST_F(LayoutTest, DesignTextsAndFonts) {
+    EXPECT_EQ(form->Label1->text(), "version");
+    EXPECT_EQ(form->Edit1->text(), " 0");
+    EXPECT_EQ(form->Edit2->text(), " 2");
+    EXPECT_EQ(form->Label14->text(), "0");
+    EXPECT_EQ(form->Label5->text(), "PPM '4' or 0dB  reference = ");
+    EXPECT_EQ(form->Label11->text(), "( arbitary value, 1 - 10   BBC = 2 )  ");
+    EXPECT_EQ(form->GroupBox2->title(), "  Scale  ");
+    EXPECT_EQ(form->RadioButton3->text(), "M = (A+B)- 6dB");
+    EXPECT_EQ(form->LockSet->text(), "LockSettings");
+    EXPECT_EQ(form->Button1->text(), "OK");
+    EXPECT_TRUE(form->RadioButton3->isChecked());
+    EXPECT_TRUE(form->RadioButton1->isChecked());
+    EXPECT_TRUE(form->RadioButton5->isChecked());
+
+    EXPECT_EQ(form->Label1->font().pixelSize(), 16);
+    EXPECT_TRUE(form->Label1->font().bold());
+    EXPECT_EQ(form->Label14->font().pixelSize(), 13);
+    EXPECT_TRUE(form->Label14->font().bold());
+    EXPECT_EQ(form->CheckBox1->font().pixelSize(), 13);
+    EXPECT_EQ(form->Label6->font().pixelSize(), 11);
+    EXPECT_TRUE(form->Label17->font().underline());
+    EXPECT_EQ(form->Label17->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+
+    EXPECT_TRUE(form->ComboBox1->isEditable());
+    EXPECT_EQ(form->ShortNameBox->maxLength(), 12);
+    EXPECT_FALSE(form->Image1->pixmap().isNull());
+}
+
+TEST_F(LayoutTest, CaptionsStandLeftOfTheirButtons) {
+    for (QAbstractButton* b : form->findChildren<QAbstractButton*>()) {
+        if (qobject_cast<QRadioButton*>(b) || qobject_cast<QCheckBox*>(b)) {
+            SCOPED_TRACE(b->text().toStdString());
+            EXPECT_EQ(b->layoutDirection(), Qt::RightToLeft);
+        }
+    }
+}
+
+TEST_F(LayoutTest, NoTextIsClippedAndNoControlCoversAnother) {
+    form->FillFromSettings({"Line In"});  // the longest texts the labels hold
+    form->Label14->setText("-12.5 dB");
+    for (QWidget* w : AllControls(form.get())) {
+        const std::string name = w->metaObject()->className() + std::string(" ") +
+                                 w->property("text").toString().toStdString();
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()));
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            // A push button's hint includes the style's least width; its caption must fit.
+            EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 8);
+        } else if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_LE(w->sizeHint().width(), w->width());
+        }
+    }
+    for (QWidget* parent :
+         std::vector<QWidget*>{form.get(), form->Panel1, form->Panel2, form->GroupBox1,
+                               form->GroupBox2, form->GroupBox3}) {
+        const std::vector<QWidget*> controls = Controls(parent);
+        for (size_t i = 0; i < controls.size(); ++i) {
+            for (size_t j = i + 1; j < controls.size(); ++j) {
+                // The S swatch stands in the row of the other swatches, over the panel.
+                if (controls[i] == form->Panel2 && controls[j] == form->Sbar) continue;
+                EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                    << controls[i]->metaObject()->className() << " "
+                    << controls[i]->property("text").toString().toStdString() << " / "
+                    << controls[j]->metaObject()->className() << " "
+                    << controls[j]->property("text").toString().toStdString();
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kestrin::test

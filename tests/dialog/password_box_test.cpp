@@ -1,0 +1,83 @@
+#include "config/dialog/password_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace kestrin::test {
+namespace {
+
+// Asks through the real entry box and lets `operate` work it once it shows.
+QString AskAndOperate(std::function<void(QDialog& box, QLineEdit& field)> operate) {
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!box) return;
+        auto* field = box->findChild<QLineEdit*>();
+        if (!field) return;
+        shown = true;
+        operate(*box, *field);
+    });
+    const QString entry =
+        AskPassword(nullptr, "LOCK Settings", "Enter password required to unlock");
+    EXPECT_TRUE(shown);
+    return entry;
+}
+
+TEST(PasswordBoxTest, ShowsCaptionPromptAndAFieldThatShowsWhatIsTyped) {
+    const QString entry = AskAndOperate([](QDialog& box, QLineEdit& field) {
+        EXPECT_EQ(box.windowTitle(), "LOCK Settings");
+        auto* prompt = box.findChild<QLabel*>();
+        ASSERT_NE(prompt, nullptr);
+        EXPECT_EQ(prompt->text(), "Enter password required to unlock");
+        EXPECT_TRUE(prompt->wordWrap());
+        EXPECT_EQ(field.echoMode(), QLineEdit::Normal);
+        EXPECT_EQ(field.maxLength(), 255);
+        EXPECT_EQ(box.focusWidget(), &field);
+        EXPECT_EQ(field.text(), "");
+        box.reject();
+    });
+    EXPECT_EQ(entry, "");
+}
+
+TEST(PasswordBoxTest, EnterConfirmsTheTypedText) {
+    const QString entry = AskAndOperate([](QDialog&, QLineEdit& field) {
+        QTest::keyClicks(&field, "Pass Word");
+        QTest::keyClick(&field, Qt::Key_Return);
+    });
+    EXPECT_EQ(entry, "Pass Word");
+}
+
+TEST(PasswordBoxTest, EscapeAndCancelGiveAnEmptyText) {
+    EXPECT_EQ(AskAndOperate([](QDialog&, QLineEdit& field) {
+                  QTest::keyClicks(&field, "Secret");
+                  QTest::keyClick(&field, Qt::Key_Escape);
+              }),
+              "");
+    EXPECT_EQ(AskAndOperate([](QDialog& box, QLineEdit& field) {
+                  QTest::keyClicks(&field, "Secret");
+                  auto* buttons = box.findChild<QDialogButtonBox*>();
+                  ASSERT_NE(buttons, nullptr);
+                  QTest::mouseClick(buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+              }),
+              "");
+}
+
+TEST(PasswordBoxTest, TakesAtMost255Characters) {
+    const QString entry = AskAndOperate([](QDialog& box, QLineEdit& field) {
+        field.insert(QString(300, 'k'));
+        box.accept();
+    });
+    EXPECT_EQ(entry.size(), 255);
+}
+
+}  // namespace
+}  // namespace kestrin::test
