@@ -17,7 +17,10 @@ using TLevelTable = std::array<int32_t, kLevelTableSize>;
 
 // Parses the calibration text (dB relative to full scale that reads mark 4): blanks, optional
 // sign, digits with at most one decimal separator, optional exponent, blanks. Anything else, an
-// empty text or a value beyond the range of a double gives nothing.
+// empty text or a value beyond the range of a double gives nothing. Blanks are spaces only. A
+// calibration above about 6133 dB, whose scale divisor would exceed the range of a double, is
+// refused too, so the divisor is always finite. A value closer to zero than the smallest double
+// reads as 0. Independent of the process locale.
 std::optional<double> ParseCalibration(std::string_view text, char decimalSeparator = '.');
 
 // The headroom caption for a calibration: -8 - calibration in general format, then " dB".
@@ -31,7 +34,8 @@ double ComputeScaleDivisor(double calibration);
 int32_t PeakToHeight(const TLevelTable& table, int32_t peak, double scaleDivisor, bool timesTen);
 
 // Fills table[first..last] by accumulating (lastHeight - firstHeight) / (last - first) from
-// firstHeight, each entry rounded half to even. Writes nothing when last < first.
+// firstHeight, each entry rounded half to even. Writes nothing when last < first or when either
+// index lies outside the table; with last == first it writes firstHeight there.
 void FillLevelTable(TLevelTable& table, int first, int last, int firstHeight, int lastHeight);
 
 // The seven segments ending on scale marks 1 to 7.
