@@ -32,9 +32,9 @@ void ChangeEveryControl(TForm2& form) {
     form.Sbar->setColour(0x808080);
 }
 
-using ClosingTest = DialogTest;
+using DialogClosingTest = DialogTest;
 
-TEST_F(ClosingTest, WithoutOkOnlyTheDeviceAndTheDisplayNameAreTaken) {
+TEST_F(DialogClosingTest, WithoutOkOnlyTheDeviceAndTheDisplayNameAreTaken) {
     for (const bool escape : {false, true}) {
         SCOPED_TRACE(escape ? "Escape" : "close box");
         MeterSettings = TMeterSettings{};
@@ -52,7 +52,7 @@ TEST_F(ClosingTest, WithoutOkOnlyTheDeviceAndTheDisplayNameAreTaken) {
     }
 }
 
-TEST_F(ClosingTest, OkClosesAcceptedAndApplyTakesEveryControl) {
+TEST_F(DialogClosingTest, OkClosesAcceptedAndApplyTakesEveryControl) {
     Open();
     ChangeEveryControl(*form);
     CloseWithOk();
@@ -77,7 +77,7 @@ TEST_F(ClosingTest, OkClosesAcceptedAndApplyTakesEveryControl) {
     EXPECT_FALSE(s.Locked);
 }
 
-TEST_F(ClosingTest, CalibrationTextsAreTakenAsTyped) {
+TEST_F(DialogClosingTest, CalibrationTextsAreTakenAsTyped) {
     Open();
     form->Edit1->setText(" -9.5 ");
     form->Edit2->setText("fast");
@@ -87,7 +87,7 @@ TEST_F(ClosingTest, CalibrationTextsAreTakenAsTyped) {
     EXPECT_EQ(MeterSettings.decay, "fast");
 }
 
-TEST_F(ClosingTest, UntouchedTextsKeepTheirBytes) {
+TEST_F(DialogClosingTest, UntouchedTextsKeepTheirBytes) {
     MeterSettings.ShortName = "Caf\xE9";  // not UTF-8: a hand-edited file
     MeterSettings.cal =
         "\xB1"
@@ -106,7 +106,7 @@ TEST_F(ClosingTest, UntouchedTextsKeepTheirBytes) {
     EXPECT_EQ(MeterSettings.ShortName, "Caf\xC3\xA9");
 }
 
-TEST_F(ClosingTest, TheDisplayNameTakesAtMostTwelveTypedCharacters) {
+TEST_F(DialogClosingTest, TheDisplayNameTakesAtMostTwelveTypedCharacters) {
     Open();
     form->ShortNameBox->clear();
     QTest::keyClicks(form->ShortNameBox, "Control Room Left");
@@ -114,7 +114,7 @@ TEST_F(ClosingTest, TheDisplayNameTakesAtMostTwelveTypedCharacters) {
     EXPECT_EQ(MeterSettings.ShortName, "Control Room");
 }
 
-TEST_F(ClosingTest, ATypedDeviceNameKeepsTheDeviceInUse) {
+TEST_F(DialogClosingTest, ATypedDeviceNameKeepsTheDeviceInUse) {
     MeterSettings.DeviceName = "Line In";
     Open();
     form->ComboBox1->setEditText("Microphone");
@@ -123,7 +123,7 @@ TEST_F(ClosingTest, ATypedDeviceNameKeepsTheDeviceInUse) {
     EXPECT_EQ(MeterSettings.DeviceName, "Line In");
 }
 
-TEST_F(ClosingTest, AShortenedListKeepsTheDeviceInUse) {
+TEST_F(DialogClosingTest, AShortenedListKeepsTheDeviceInUse) {
     MeterSettings.DeviceName = "USB Interface";
     DeviceIndex = 2;
     Open({"Line In", "Microphone"});
@@ -145,7 +145,7 @@ class BufferSink : public QObject {
 };
 
 // The capture recording from the first of three simulated devices.
-class DeviceChangeTest : public DialogTest {
+class DialogDeviceChangeTest : public DialogTest {
   protected:
     void SetUp() override {
         DialogTest::SetUp();
@@ -172,7 +172,7 @@ class DeviceChangeTest : public DialogTest {
     HWAVEIN first = nullptr;
 };
 
-TEST_F(DeviceChangeTest, ChoosingAnotherDeviceRestartsTheCaptureOnClose) {
+TEST_F(DialogDeviceChangeTest, ChoosingAnotherDeviceRestartsTheCaptureOnClose) {
     Open(ListInputDevices());
     sim.ClearCalls();
     form->ComboBox1->setCurrentIndex(2);
@@ -189,7 +189,7 @@ TEST_F(DeviceChangeTest, ChoosingAnotherDeviceRestartsTheCaptureOnClose) {
     EXPECT_TRUE(notes.messages.empty());
 }
 
-TEST_F(DeviceChangeTest, TheDeviceInUseReopensNothing) {
+TEST_F(DialogDeviceChangeTest, TheDeviceInUseReopensNothing) {
     Open(ListInputDevices());
     sim.ClearCalls();
     form->ComboBox1->setCurrentIndex(0);
@@ -200,7 +200,7 @@ TEST_F(DeviceChangeTest, TheDeviceInUseReopensNothing) {
     EXPECT_EQ(MeterSettings.DeviceName, "Line In");
 }
 
-TEST_F(DeviceChangeTest, AFailingNewDeviceEndsTheProgramAfterItsMessages) {
+TEST_F(DialogDeviceChangeTest, AFailingNewDeviceEndsTheProgramAfterItsMessages) {
     Open(ListInputDevices());
     sim.FailNext(SimulatedWaveIn::Call::Open, MMSYSERR_ALLOCATED);
     form->ComboBox1->setCurrentIndex(1);

@@ -12,7 +12,7 @@
 namespace kestrin::test {
 namespace {
 
-TEST(ColourTest, ConvertsRedInTheLowByte) {
+TEST(DialogColourTest, ConvertsRedInTheLowByte) {
     EXPECT_EQ(ToQColor(0x0000FF), QColor(255, 0, 0));
     EXPECT_EQ(ToQColor(0x00FFFF), QColor(255, 255, 0));
     EXPECT_EQ(ToQColor(0x123456), QColor(0x56, 0x34, 0x12));
@@ -21,7 +21,7 @@ TEST(ColourTest, ConvertsRedInTheLowByte) {
     EXPECT_EQ(FromQColor(QColor::fromHsv(120, 255, 255)), 0x00FF00);
 }
 
-class SwatchTest : public DialogTest {
+class DialogSwatchTest : public DialogTest {
   protected:
     // Whether a click opens the chooser; one that opens is cancelled.
     bool ClickOpensChooser(QWidget* swatch, Qt::MouseButton button) {
@@ -37,7 +37,7 @@ class SwatchTest : public DialogTest {
     }
 };
 
-TEST_F(SwatchTest, TheChooserOpensOnTheColourLastConfirmedInIt) {
+TEST_F(DialogSwatchTest, TheChooserOpensOnTheColourLastConfirmedInIt) {
     Open();
     AnswerColourDialog(QColor(255, 0, 0));
     QTest::mouseClick(form->Abar, Qt::LeftButton);
@@ -65,7 +65,7 @@ TEST_F(SwatchTest, TheChooserOpensOnTheColourLastConfirmedInIt) {
     EXPECT_EQ(*m_colourShown, QColor(0, 0, 255));
 }
 
-TEST_F(SwatchTest, AChosenColourReachesTheSettingsOnlyWithOk) {
+TEST_F(DialogSwatchTest, AChosenColourReachesTheSettingsOnlyWithOk) {
     Open();
     AnswerColourDialog(QColor(0, 0, 128));
     QTest::mouseClick(form->Mbar, Qt::LeftButton);
@@ -81,7 +81,7 @@ TEST_F(SwatchTest, AChosenColourReachesTheSettingsOnlyWithOk) {
     EXPECT_EQ(MeterSettings.Mcolor, 0x800000);
 }
 
-TEST_F(SwatchTest, WhileLockedOnlyTheSSwatchChooses) {
+TEST_F(DialogSwatchTest, WhileLockedOnlyTheSSwatchChooses) {
     MeterSettings.Locked = true;
     MeterSettings.password = "Secret";
     Open();
@@ -89,15 +89,15 @@ TEST_F(SwatchTest, WhileLockedOnlyTheSSwatchChooses) {
     EXPECT_TRUE(ClickOpensChooser(form->Sbar, Qt::LeftButton));
 }
 
-TEST_F(SwatchTest, ARightClickChoosesNothing) {
+TEST_F(DialogSwatchTest, ARightClickChoosesNothing) {
     Open();
     EXPECT_FALSE(ClickOpensChooser(form->Abar, Qt::RightButton));
     EXPECT_TRUE(ClickOpensChooser(form->Abar, Qt::LeftButton));
 }
 
-using AboutPanelTest = DialogTest;
+using DialogAboutPanelTest = DialogTest;
 
-TEST_F(AboutPanelTest, DoubleClickingTheAddressOpensTheWebPage) {
+TEST_F(DialogAboutPanelTest, DoubleClickingTheAddressOpensTheWebPage) {
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler("https", &recorder, "open");
     Open();

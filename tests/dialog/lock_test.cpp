@@ -17,7 +17,7 @@ const QString kUnlockCaption = "Unlock Settings";
 const QString kUnlockPrompt = "Enter password to unlock";
 
 // The dialog open and unlocked, then locked with "Secret" through the check box.
-class LockedTest : public DialogTest {
+class DialogLockedTest : public DialogTest {
   protected:
     void SetUp() override {
         DialogTest::SetUp();
@@ -28,9 +28,9 @@ class LockedTest : public DialogTest {
     }
 };
 
-using LockTest = DialogTest;
+using DialogLockTest = DialogTest;
 
-TEST_F(LockTest, LockingWithAPasswordDisablesTheSettingsAndTheDeviceList) {
+TEST_F(DialogLockTest, LockingWithAPasswordDisablesTheSettingsAndTheDeviceList) {
     Open();
     Answer("Secret");
     ClickLockSet();
@@ -50,7 +50,7 @@ TEST_F(LockTest, LockingWithAPasswordDisablesTheSettingsAndTheDeviceList) {
     EXPECT_TRUE(notes.messages.empty());
 }
 
-TEST_F(LockTest, AnEmptyEntryOrCancelLeavesTheSettingsUnlocked) {
+TEST_F(DialogLockTest, AnEmptyEntryOrCancelLeavesTheSettingsUnlocked) {
     Open();
     Answer("");  // an empty entry and a cancelled box answer alike
     ClickLockSet();
@@ -58,7 +58,7 @@ TEST_F(LockTest, AnEmptyEntryOrCancelLeavesTheSettingsUnlocked) {
     ASSERT_EQ(questions.size(), 1u);
 }
 
-TEST_F(LockTest, APasswordTheFileCannotKeepIsRefused) {
+TEST_F(DialogLockTest, APasswordTheFileCannotKeepIsRefused) {
     Open();
     // U+07C0 starts with the byte 0xDF, whose complement is a blank the file would drop.
     Answer(QString(QChar(0x07C0)) + "key");
@@ -71,7 +71,7 @@ TEST_F(LockTest, APasswordTheFileCannotKeepIsRefused) {
     EXPECT_EQ(notes.endCount, 0);
 }
 
-TEST_F(LockTest, PasswordsBeyondAsciiAreKeptAsUtf8) {
+TEST_F(DialogLockTest, PasswordsBeyondAsciiAreKeptAsUtf8) {
     Open();
     Answer(
         QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"
@@ -83,7 +83,7 @@ TEST_F(LockTest, PasswordsBeyondAsciiAreKeptAsUtf8) {
               "e");
 }
 
-TEST_F(LockTest, ARightClickRunsTheSameLockSteps) {
+TEST_F(DialogLockTest, ARightClickRunsTheSameLockSteps) {
     Open();
     Answer("Secret");
     ClickLockSet(Qt::RightButton);
@@ -97,7 +97,7 @@ TEST_F(LockTest, ARightClickRunsTheSameLockSteps) {
     EXPECT_TRUE(form->isVisible());  // the click reached nothing else
 }
 
-TEST_F(LockTest, TheSpaceBarRunsTheSameLockSteps) {
+TEST_F(DialogLockTest, TheSpaceBarRunsTheSameLockSteps) {
     Open();
     form->LockSet->setFocus();
     Answer("Secret");
@@ -118,7 +118,7 @@ TEST_F(LockTest, TheSpaceBarRunsTheSameLockSteps) {
     EXPECT_EQ(questions.size(), 4u);
 }
 
-TEST_F(LockedTest, TheRightPasswordUnlocks) {
+TEST_F(DialogLockedTest, TheRightPasswordUnlocks) {
     Answer("Secret");
     ClickLockSet();
     ASSERT_EQ(questions.size(), 1u);
@@ -127,7 +127,7 @@ TEST_F(LockedTest, TheRightPasswordUnlocks) {
     ExpectUnlocked();
 }
 
-TEST_F(LockedTest, WrongPasswordsKeepTheLockWithoutAWord) {
+TEST_F(DialogLockedTest, WrongPasswordsKeepTheLockWithoutAWord) {
     for (const char* entry : {"secret", "SECRET", "Secret ", " Secret", "Secre", "x"}) {
         SCOPED_TRACE(entry);
         Answer(entry);
@@ -141,14 +141,14 @@ TEST_F(LockedTest, WrongPasswordsKeepTheLockWithoutAWord) {
     ExpectUnlocked();
 }
 
-TEST_F(LockedTest, AnEmptyEntryKeepsTheLock) {
+TEST_F(DialogLockedTest, AnEmptyEntryKeepsTheLock) {
     Answer("");
     ClickLockSet();
     ExpectLocked();
     EXPECT_EQ(MeterSettings.password, "Secret");
 }
 
-TEST_F(LockedTest, TheLockTakenInThisRunOutlastsAReopening) {
+TEST_F(DialogLockedTest, TheLockTakenInThisRunOutlastsAReopening) {
     CloseWithOk();
     Open();
     ExpectLocked();  // the device list stays disabled: the handler disabled it
@@ -157,7 +157,7 @@ TEST_F(LockedTest, TheLockTakenInThisRunOutlastsAReopening) {
     ExpectUnlocked();
 }
 
-TEST_F(LockTest, ALockedStartOpensWithTheDeviceListUsable) {
+TEST_F(DialogLockTest, ALockedStartOpensWithTheDeviceListUsable) {
     MeterSettings.Locked = true;
     MeterSettings.password = "Secret";
     Open();
@@ -165,7 +165,7 @@ TEST_F(LockTest, ALockedStartOpensWithTheDeviceListUsable) {
     EXPECT_TRUE(form->ShortNameBox->isEnabled());
 }
 
-TEST_F(LockTest, WithAnEmptyStoredPasswordNothingUnlocks) {
+TEST_F(DialogLockTest, WithAnEmptyStoredPasswordNothingUnlocks) {
     MeterSettings.Locked = true;  // only a hand-edited file gives this
     Open();
     for (const char* entry : {"", " ", "anything"}) {
@@ -176,7 +176,7 @@ TEST_F(LockTest, WithAnEmptyStoredPasswordNothingUnlocks) {
     }
 }
 
-TEST_F(LockTest, TheDialogsOwnEntryBoxAsksAndLocks) {
+TEST_F(DialogLockTest, TheDialogsOwnEntryBoxAsksAndLocks) {
     TForm2 plain;  // with the entry box it shows by default
     plain.FillFromSettings({"Line In"});
     plain.show();

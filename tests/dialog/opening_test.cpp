@@ -11,9 +11,9 @@
 namespace kestrin::test {
 namespace {
 
-using OpeningTest = DialogTest;
+using DialogOpeningTest = DialogTest;
 
-TEST_F(OpeningTest, FillsEveryControlFromTheSettings) {
+TEST_F(DialogOpeningTest, FillsEveryControlFromTheSettings) {
     TMeterSettings& s = MeterSettings;
     s.cal = "-20";
     s.decay = "5";
@@ -60,7 +60,7 @@ TEST_F(OpeningTest, FillsEveryControlFromTheSettings) {
     EXPECT_TRUE(form->Panel2->isEnabled());
 }
 
-TEST_F(OpeningTest, ReopeningRefillsTheListAndTheOppositeOptions) {
+TEST_F(DialogOpeningTest, ReopeningRefillsTheListAndTheOppositeOptions) {
     MeterSettings.dbScale = false;
     MeterSettings.amber = true;
     Open({"Line In", "Microphone", "Monitor of Speakers"});
@@ -83,7 +83,7 @@ TEST_F(OpeningTest, ReopeningRefillsTheListAndTheOppositeOptions) {
     EXPECT_FALSE(form->RadioButton5->isChecked());
 }
 
-TEST_F(OpeningTest, WithASingleDeviceThatDeviceIsSelected) {
+TEST_F(DialogOpeningTest, WithASingleDeviceThatDeviceIsSelected) {
     DeviceIndex = 3;
     Open({"Only Input"});
     EXPECT_EQ(DeviceIndex, 0);
@@ -91,7 +91,7 @@ TEST_F(OpeningTest, WithASingleDeviceThatDeviceIsSelected) {
     EXPECT_EQ(form->ComboBox1->currentText(), "Only Input");
 }
 
-TEST_F(OpeningTest, WithoutDevicesNothingIsSelected) {
+TEST_F(DialogOpeningTest, WithoutDevicesNothingIsSelected) {
     DeviceIndex = 1;
     Open({});
     EXPECT_EQ(DeviceIndex, 0);
@@ -99,7 +99,7 @@ TEST_F(OpeningTest, WithoutDevicesNothingIsSelected) {
     EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
 }
 
-TEST_F(OpeningTest, ADeviceIdPastAShortenedListSelectsNothing) {
+TEST_F(DialogOpeningTest, ADeviceIdPastAShortenedListSelectsNothing) {
     DeviceIndex = 3;
     Open({"Line In", "Microphone"});
     EXPECT_EQ(DeviceIndex, 3);
@@ -107,7 +107,7 @@ TEST_F(OpeningTest, ADeviceIdPastAShortenedListSelectsNothing) {
     EXPECT_EQ(form->ComboBox1->currentText(), "");
 }
 
-TEST_F(OpeningTest, RestoreFieldsPutsTheStoredTextsBack) {
+TEST_F(DialogOpeningTest, RestoreFieldsPutsTheStoredTextsBack) {
     Open();
     form->Edit1->setText("-30");
     form->Edit2->setText("x");
@@ -117,7 +117,7 @@ TEST_F(OpeningTest, RestoreFieldsPutsTheStoredTextsBack) {
     EXPECT_EQ(form->Edit2->text(), "2");
 }
 
-TEST_F(OpeningTest, ALongHandEditedDisplayNameIsShownWhole) {
+TEST_F(DialogOpeningTest, ALongHandEditedDisplayNameIsShownWhole) {
     MeterSettings.ShortName = "Studio Two Left";  // 15 characters
     Open();
     EXPECT_EQ(form->ShortNameBox->text(), "Studio Two Left");
