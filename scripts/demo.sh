@@ -11,8 +11,11 @@ settle=${3:-4}
 work=$(mktemp -d /tmp/kestrin-demo.XXXXXX)
 pids=()
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    # Last started, first stopped: the meter goes before its sound server and display.
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -22,7 +25,7 @@ if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 90 120); do
         if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
     done
-    Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     pids+=($!)
     export DISPLAY=":$n"
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
@@ -32,6 +35,7 @@ fi
 
 # A private sound server with one null sink, playing a tone whose level rises and falls.
 mkdir -p "$work/runtime" "$work/home"
+chmod 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --log-target=file:"$work/pulse.log" \
     --load="module-native-protocol-unix socket=$work/native" \
@@ -45,7 +49,7 @@ pactl set-default-sink kestrin_demo
 
 # Left and right differ a little, so the side bar has something to show.
 sox -q -n -t raw -r 44100 -c 2 -b 16 -e signed-integer - \
-    synth 3600 sine 440 sine 554 tremolo 0.4 60 vol 0.8 2>/dev/null |
+    synth 3600 sine 440 sine 554 tremolo 0.4 60 vol 0.3 2>/dev/null |
     pacat --raw --format=s16le --channels=2 --rate=44100 --latency-msec=10 -d kestrin_demo &
 pids+=($!)
 sleep 1
