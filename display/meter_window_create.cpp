@@ -1,0 +1,38 @@
+#include "capture/capture.h"
+#include "config/dialog/text_bytes.h"
+#include "config/notice.h"
+#include "display/device_selection.h"
+#include "display/display.h"
+
+namespace kestrin {
+
+void TForm1::FormCreate() {
+    SPlus20 = false;
+    LoadSettings();
+
+    const std::vector<std::string> devices = ListInputDevices();
+    if (MeterSettings.DeviceName.empty()) {
+        DeviceIndex = 0;
+    } else {
+        DeviceIndex = FindDeviceIndex(MeterSettings.DeviceName, devices);
+        if (DeviceIndex == -1) {
+            notifier().ShowMessage(DeviceNotFoundText(MeterSettings.DeviceName), kErrorCaption);
+            DeviceIndex = 0;
+        }
+    }
+
+    SetChannelLabels();
+    ApplySettingFallbacks();
+    setWindowTitle(FromBytes(MeterSettings.ShortName));
+    move(MeterSettings.left, MeterSettings.top);
+    Decay = ParseDecay(MeterSettings.decay).value_or(kFallbackDecay);
+    for (TBarState& bar : Bars) {
+        bar.Level = 0;
+    }
+
+    // Buffers start coming back once the event loop runs; the settings dialog exists by then.
+    SetCaptureReceiver(this);
+    OpenCapture();
+}
+
+}  // namespace kestrin

@@ -1,0 +1,80 @@
+#include "tests/display/meter_fixture.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <sstream>
+
+#include "capture/capture.h"
+#include "capture/wim_data_event.h"
+#include "config/settings.h"
+
+namespace kestrin::test {
+
+MeterFixture::~MeterFixture() {
+    // The capture stops in an orderly way: every buffer comes back through the pipeline, is
+    // released, and the device closes.
+    StopCapture();
+    for (int i = 0; i < 100 && !CaptureStopped(); ++i) {
+        QCoreApplication::sendPostedEvents();
+    }
+    form2.reset();
+    form1.reset();
+    SetWaveIn(nullptr);
+}
+
+void MeterFixture::Start(const std::string& settings, std::vector<std::string> devices) {
+    {
+        std::ofstream file(SettingsPath(), std::ios::binary);
+        file << settings;
+    }
+    SetSettingsFilePath(SettingsPath());
+    wave.SetDevices(std::move(devices));
+    SetWaveIn(&wave);
+    // What a fresh process starts with.
+    OverCount = 0;
+    Baseline = 0;
+    LevelTable.fill(0);
+    Decay = kFallbackDecay;
+    form1 = std::make_unique<TForm1>();
+    form2 = std::make_unique<TForm2>();
+}
+
+void MeterFixture::Show() {
+    form1->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1.get()));
+    Settle();
+}
+
+void MeterFixture::Settle() {
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents();
+    }
+}
+
+void MeterFixture::Feed(int16_t a, int16_t b, int buffers) {
+    wave.SetSignal([a, b](uint64_t) { return SimulatedWaveIn::Frame{a, b}; });
+    for (int i = 0; i < buffers; ++i) {
+        ASSERT_EQ(wave.DeliverBuffers(1), 1);
+        QCoreApplication::sendPostedEvents(form1.get(), WimDataEvent::kType);
+    }
+}
+
+int16_t MeterFixture::PeakForHeight(int height) const {
+    for (int index = 0; index < kLevelTableSize; ++index) {
+        if (LevelTable[static_cast<size_t>(index)] == height) {
+            return static_cast<int16_t>(index * 10);
+        }
+    }
+    ADD_FAILURE() << "no index gives height " << height;
+    return 0;
+}
+
+std::string MeterFixture::SettingsText() const {
+    std::ifstream file(SettingsPath(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace kestrin::test

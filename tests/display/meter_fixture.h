@@ -1,0 +1,59 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QRgb>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "capture/simulated_wave_in.h"
+#include "config/dialog/form2.h"
+#include "display/display.h"
+#include "tests/support/recording_notifier.h"
+#include "tests/support/temp_dir.h"
+
+namespace kestrin::test {
+
+// The meter window as the program starts it, on a simulated sound system, with the settings file
+// in a fresh folder and failure messages recorded: TForm1 (which opens the capture), then TForm2.
+class MeterFixture : public testing::Test {
+  protected:
+    ~MeterFixture() override;
+
+    // Writes the settings file (INI text) and starts the meter on the given input devices.
+    void Start(const std::string& settings = "",
+               std::vector<std::string> devices = {"Simulated Input"});
+    // Shows the window and lets its first paint happen.
+    void Show();
+    // Handles whatever is pending: paints, buffers.
+    void Settle();
+
+    // Records buffers of constant samples on channels A and B and runs the pipeline on each.
+    void Feed(int16_t a, int16_t b, int buffers = 1);
+
+    // The peak of channel A that shows bar A at a height, at calibration -12 (divisor 10).
+    int16_t PeakForHeight(int height) const;
+
+    std::string SettingsText() const;
+    std::string SettingsPath() const { return (dir.path() / "kestrin.ini").string(); }
+
+    TForm1& form() { return *form1; }
+    TForm2& dialog() { return *form2; }
+    QRgb Pixel(int x, int y) const { return form1->surface().pixel(x, y); }
+
+    TempDir dir;
+    RecordingNotifier notes;
+    SimulatedWaveIn wave;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+};
+
+// The surface's value of a colour 0x00BBGGRR.
+constexpr QRgb Rgb(int32_t colour) {
+    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+}  // namespace kestrin::test

@@ -1,0 +1,346 @@
+// The meter window: start-up, layout, buttons, clicks, paints and closing.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include "capture/capture.h"
+#include "display/bar_geometry.h"
+#include "tests/display/meter_fixture.h"
+
+namespace kestrin::test {
+namespace {
+
+using Message = RecordingNotifier::Message;
+
+const char* const kNotFoundMissing =
+    "Input device  \"Missing\"  not found.\n\r\n\rThe default device will be used.";
+
+using StartUp = MeterFixture;
+
+TEST_F(StartUp, StoredDeviceIsChosenByItsLastEqualName) {
+    Start("[Input]\nDevice Name=Mic\n", {"Mic", "Line", "Mic"});
+    EXPECT_TRUE(notes.messages.empty());
+    EXPECT_EQ(DeviceIndex, 2);
+    EXPECT_EQ(wave.DeviceIdOf(wave.lastOpened()), 2);
+    EXPECT_TRUE(wave.IsStarted(wave.lastOpened()));
+}
+
+TEST_F(StartUp, EmptyDeviceNameTakesDeviceZeroSilently) {
+    Start("[Input]\nDevice Name=\n", {"Mic", "Line"});
+    EXPECT_TRUE(notes.messages.empty());
+    EXPECT_EQ(DeviceIndex, 0);
+}
+
+TEST_F(StartUp, DeviceNotFoundIsToldAndDeviceZeroUsed) {
+    Start("[Input]\nDevice Name=Missing\n", {"Mic", "Line"});
+    EXPECT_EQ(notes.messages, (std::vector<Message>{{kNotFoundMissing, " Kestrin Error"}}));
+    EXPECT_EQ(notes.endCount, 0);
+    EXPECT_EQ(DeviceIndex, 0);
+    EXPECT_EQ(wave.DeviceIdOf(wave.lastOpened()), 0);
+    EXPECT_EQ(MeterSettings.DeviceName, "Missing");  // stays stored
+}
+
+TEST_F(StartUp, NameDifferingInCaseOrTrailingBlankIsNotFound) {
+    Start("[Input]\nDevice Name=mic\n", {"Mic"});
+    ASSERT_EQ(notes.messages.size(), 1u);
+    EXPECT_EQ(notes.messages[0].text,
+              "Input device  \"mic\"  not found.\n\r\n\rThe default device will be used.");
+}
+
+TEST_F(StartUp, NotFoundMessageComesBeforeTheCapturesOwn) {
+    Start("[Input]\nDevice Name=Missing\n", {});
+    ASSERT_GE(notes.messages.size(), 2u);
+    EXPECT_EQ(notes.messages[0], (Message{kNotFoundMissing, " Kestrin Error"}));
+    EXPECT_EQ(notes.endCount, 1);
+}
+
+TEST_F(StartUp, CaptionPositionAndFallbacks) {
+    SPlus20 = true;
+    Start("[Input]\nShort Name=Studio 1\n[Form]\ncal=\ndecay=2.5\nleft=40\ntop=-60\n");
+    EXPECT_EQ(form().windowTitle(), "Studio 1");
+    EXPECT_EQ(form().pos(), QPoint(40, -60));
+    EXPECT_FALSE(SPlus20);
+    EXPECT_EQ(MeterSettings.cal, " 0");
+    EXPECT_EQ(Decay, 2);
+    EXPECT_TRUE(wave.IsStarted(wave.lastOpened()));
+    for (const TBarState& bar : form().Bars) EXPECT_EQ(bar.Level, 0);
+    form().FormPaint();
+    EXPECT_EQ(dialog().Edit1->text(), " 0");
+    EXPECT_EQ(dialog().Edit2->text(), "2.5");
+}
+
+TEST_F(StartUp, DefaultCaptionIsKestrin) {
+    Start();
+    EXPECT_EQ(form().windowTitle(), "Kestrin");
+}
+
+class Window : public MeterFixture {};
+
+TEST_F(Window, LayoutOfTheControls) {
+    Start();
+    EXPECT_EQ(form().over->geometry(), QRect(32, 10, 28, 18));
+    EXPECT_EQ(form().over->text(), "over");
+    EXPECT_TRUE(form().over->isReadOnly());
+    EXPECT_EQ(form().over->palette().color(QPalette::Base), QColor(70, 0, 0));
+    EXPECT_EQ(form().dBButton->geometry(), QRect(100, 13, 14, 14));
+    EXPECT_TRUE(form().dBButton->text().isEmpty());
+    EXPECT_EQ(form().MSButton->geometry(), QRect(8, 320, 17, 17));
+    EXPECT_EQ(form().Label11->text(), "S+20");
+    EXPECT_EQ(form().Label11->pos(), QPoint(66, 13));
+    EXPECT_EQ(form().Label3->text(), "M    S");
+    EXPECT_EQ(form().Label3->pos(), QPoint(74, 322));
+    EXPECT_EQ(form().Label2->pos(), QPoint(32, 322));
+    EXPECT_EQ(form().Label12->pos(), QPoint(8, 295));
+    EXPECT_TRUE(form().Label1->text().isEmpty());
+    const QPoint scale[] = {{6, 260}, {6, 224}, {6, 188}, {6, 149}, {6, 116}, {6, 79}, {5, 42}};
+    QLabel* const labels[] = {form().Label4, form().Label5, form().Label6, form().Label7,
+                              form().Label8, form().Label9, form().Label10};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(labels[i]->pos(), scale[i]) << "Label" << i + 4;
+        EXPECT_EQ(labels[i]->font().family(), "Liberation Sans");
+        EXPECT_EQ(labels[i]->font().pixelSize(), 11);
+    }
+    EXPECT_TRUE(form().Label2->font().bold());
+    EXPECT_EQ(form().Label11->font().pixelSize(), 8);
+}
+
+TEST_F(Window, FrameIsFixedWithTitleAndCloseBoxOnly) {
+    Start();
+    const Qt::WindowFlags flags = form().windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(form().windowType(), Qt::Window);
+    EXPECT_EQ(form().minimumSize(), form().maximumSize());
+    EXPECT_TRUE(form().testAttribute(Qt::WA_OpaquePaintEvent));
+}
+
+class ScaleLabels : public MeterFixture, public testing::WithParamInterface<const char*> {};
+
+TEST_P(ScaleLabels, StayClearOfTheTickColumn) {
+    Start(std::string("[Form]\ndbScale=") + GetParam() + "\n");
+    form().FormPaint();
+    for (QLabel* label : {form().Label4, form().Label5, form().Label6, form().Label7, form().Label8,
+                          form().Label9, form().Label10}) {
+        EXPECT_LT(label->geometry().right(), kTickColumnX[0]) << label->text().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothScales, ScaleLabels, testing::Values("0", "1"));
+
+TEST_F(Window, ScaleAndChannelLabelTexts) {
+    Start("[Form]\ndbScale=0\nABLR=1\n");
+    form().FormPaint();
+    EXPECT_EQ(form().Label2->text(), "A  B");
+    QLabel* const labels[] = {form().Label4, form().Label5, form().Label6, form().Label7,
+                              form().Label8, form().Label9, form().Label10};
+    const char* const marks[] = {"  1", "  2", "  3", "  4", "  5", "  6", "  7"};
+    const char* const decibels[] = {"-12", " -8", " -4", "  0", " +4", " +8", "+12"};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(labels[i]->text(), marks[i]);
+    EXPECT_EQ(form().Label12->text(), "");
+    MeterSettings.dbScale = true;
+    MeterSettings.ABLR = false;
+    form().SetScaleLabels();
+    form().SetChannelLabels();
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(labels[i]->text(), decibels[i]);
+    EXPECT_EQ(form().Label12->text(), "dB");
+    EXPECT_EQ(form().Label2->text(), "L  R");
+}
+
+TEST_F(Window, WidthsFollowTheMSChoice) {
+    Start("[Form]\nleft=30\ntop=40\n");
+    EXPECT_EQ(form().width(), kDesignedClientWidth);
+    form().FormActivate();
+    EXPECT_EQ(form().size(), QSize(122, 341));
+    EXPECT_EQ(form().MSButton->text(), "<");
+    form().MSButtonClick();
+    EXPECT_FALSE(MeterSettings.showMS);
+    EXPECT_EQ(form().size(), QSize(66, 341));
+    EXPECT_EQ(form().MSButton->text(), ">");
+    form().MSButtonClick();
+    EXPECT_TRUE(MeterSettings.showMS);
+    EXPECT_EQ(form().size(), QSize(122, 341));
+    EXPECT_EQ(form().MSButton->text(), "<");
+}
+
+TEST_F(Window, ActivationNarrowsAndReturnsToTheStoredPosition) {
+    Start("[Form]\nshowMS=0\nleft=30\ntop=40\n");
+    Show();
+    form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+    EXPECT_EQ(form().size(), QSize(66, 341));
+    EXPECT_EQ(form().MSButton->text(), ">");
+    form().move(300, 300);
+    form().FormActivate();
+    EXPECT_EQ(form().pos(), QPoint(30, 40));
+}
+
+TEST_F(Window, HidingMSTurnsSPlus20OffAndShowingLeavesItOff) {
+    Start();
+    form().dBButtonClick();
+    EXPECT_TRUE(SPlus20);
+    EXPECT_EQ(form().windowColour(), 0x000080);
+    form().MSButtonClick();
+    EXPECT_FALSE(SPlus20);
+    EXPECT_EQ(form().windowColour(), 0x808080);
+    form().MSButtonClick();
+    EXPECT_FALSE(SPlus20);
+    form().dBButtonClick();
+    form().dBButtonClick();
+    EXPECT_FALSE(SPlus20);
+    EXPECT_EQ(form().windowColour(), 0x808080);
+}
+
+TEST_F(Window, SPlus20RepaintsTheWindowMaroon) {
+    Start();
+    Show();
+    EXPECT_EQ(Pixel(0, 0), Rgb(0x808080));
+    QTest::mouseClick(form().dBButton, Qt::LeftButton);
+    Settle();
+    EXPECT_TRUE(SPlus20);
+    EXPECT_EQ(Pixel(0, 0), Rgb(0x000080));
+    EXPECT_EQ(Pixel(121, 340), Rgb(0x000080));
+    EXPECT_EQ(Pixel(4, 38), Rgb(0));  // the panel is painted again on top
+    QTest::mouseClick(form().dBButton, Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(Pixel(0, 0), Rgb(0x808080));
+}
+
+// A latched over and held peaks, to see whether a click resets them.
+class Clicks : public MeterFixture {
+  protected:
+    void SetUp() override {
+        Start("[Form]\nPeakHold=1\n");
+        Show();
+        Feed(30000, 0);
+        ASSERT_TRUE(form().over->isEnabled());
+    }
+    bool Reset() const {
+        for (const TBarState& bar : form1->Bars) {
+            if (bar.HoldCount != 1) return false;
+        }
+        return !form1->over->isEnabled() &&
+               form1->over->palette().color(QPalette::Base) == QColor(41, 0, 0);
+    }
+};
+
+TEST_F(Clicks, LeftClickOnTheSurfaceResets) {
+    QTest::mouseClick(&form(), Qt::LeftButton, {}, QPoint(100, 200));
+    EXPECT_TRUE(Reset());
+}
+
+TEST_F(Clicks, LeftClickOnAScaleLabelResetsNothing) {
+    QTest::mouseClick(form().Label7, Qt::LeftButton);
+    QTest::mouseClick(form().Label2, Qt::LeftButton);
+    EXPECT_FALSE(Reset());
+    EXPECT_TRUE(form().over->isEnabled());
+}
+
+TEST_F(Clicks, RightClickOpensTheDialogAndResetsNothing) {
+    bool shown = false;
+    QTimer::singleShot(0, &dialog(), [&] {
+        shown = dialog().isVisible() && dialog().isModal();
+        dialog().hide();
+    });
+    QTest::mouseClick(&form(), Qt::RightButton, {}, QPoint(100, 200));
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(Reset());
+}
+
+TEST_F(Clicks, RightClickOnALabelOpensNothing) {
+    bool shown = false;
+    QTimer::singleShot(0, &dialog(), [&] {
+        shown = dialog().isVisible();
+        dialog().hide();
+    });
+    QTest::mouseClick(form().Label7, Qt::RightButton);
+    Settle();
+    EXPECT_FALSE(shown);
+}
+
+class Paints : public MeterFixture {};
+
+TEST_F(Paints, OwnFlushLeavesHeldPeaksAndAMergedUpdateRunsThePaint) {
+    Start();
+    Show();
+    Feed(PeakForHeight(100), 0);  // darkens the over indicator too
+    EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 100);
+    EXPECT_FALSE(form().lastFlush().isEmpty());
+    Feed(PeakForHeight(120), 0);
+    EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 120);  // no paint of the scale in between
+    form().update();                                  // pending: our repaint takes it along
+    Feed(PeakForHeight(110), 0);
+    EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 0);  // cleared by the paint
+    EXPECT_EQ(Pixel(32, 303), Rgb(0));              // and the bars blacked out
+}
+
+TEST_F(Paints, ControlsRedrawnOnTheirOwnDoNotRepaintTheScale) {
+    Start("[Form]\nPeakHold=1\n");
+    Show();
+    Feed(PeakForHeight(100), 0);
+    Feed(30000, 0);  // the over indicator lights between two flushes
+    Feed(PeakForHeight(100), 0);
+    form().MSButton->update();
+    form().Label7->update();
+    Settle();
+    EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 247);  // 30000: index 3000
+    EXPECT_EQ(Pixel(32, 303), Rgb(0x00FF00));
+}
+
+TEST_F(Paints, PaintPutsTheStoredTextsBackIntoTheDialog) {
+    Start("[Form]\ncal=-20\ndecay=3\n");
+    dialog().Edit1->setText("abc");
+    dialog().Edit2->setText("9");
+    form().FormPaint();
+    EXPECT_EQ(dialog().Edit1->text(), "-20");
+    EXPECT_EQ(dialog().Edit2->text(), "3");
+    EXPECT_EQ(Baseline, 303);
+}
+
+TEST_F(Paints, AlwaysOnTopFollowsTheSettingAtEveryPaint) {
+    Start("[Form]\nOnTop=1\n");
+    Show();
+    ASSERT_NE(form().windowHandle(), nullptr);
+    EXPECT_TRUE(form().windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    MeterSettings.OnTop = false;
+    form().update();
+    Settle();
+    EXPECT_FALSE(form().windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_FALSE(ApplyAlwaysOnTop("No such window", true));
+    EXPECT_TRUE(ApplyAlwaysOnTop("Kestrin", true));
+    EXPECT_TRUE(form().windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+class Closing : public MeterFixture {};
+
+TEST_F(Closing, SavesPositionAndMSChoice) {
+    Start("[Form]\nleft=40\ntop=60\n");
+    Show();
+    form().MSButtonClick();
+    form().move(300, 310);
+    EXPECT_TRUE(form().close());
+    const std::string text = SettingsText();
+    EXPECT_NE(text.find("left=300"), std::string::npos) << text;
+    EXPECT_NE(text.find("top=310"), std::string::npos) << text;
+    EXPECT_NE(text.find("showMS=0"), std::string::npos) << text;
+}
+
+TEST_F(Closing, AFailedSaveIsReportedAndTheWindowStillCloses) {
+    Start();
+    Show();
+    const std::string unwritable = (dir.path() / "no folder" / "kestrin.ini").string();
+    SetSettingsFilePath(unwritable);
+    EXPECT_TRUE(form().close());
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(notes.messages,
+              (std::vector<Message>{{"Unable to write to " + unwritable, "Kestrin"}}));
+    EXPECT_EQ(notes.endCount, 0);
+}
+
+}  // namespace
+}  // namespace kestrin::test
