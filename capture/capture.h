@@ -13,7 +13,8 @@ extern int32_t DeviceIndex;
 // The device now open; every fresh buffer goes to it.
 extern HWAVEIN CaptureHandle;
 
-// The sound system the meter records through, and the window its notifications go to.
+// The sound system the meter records through, and the window its notifications go to. Until one
+// is set, the PulseAudio client is used. SetWaveIn(nullptr) goes back to it.
 void SetWaveIn(WaveIn* waveIn);
 WaveIn& waveIn();
 void SetCaptureReceiver(WaveInReceiver receiver);
@@ -31,7 +32,16 @@ void QueueBuffer(QueueMessages messages);
 void ReleaseBuffer(WAVEHDR* header, HWAVEIN device);
 // Frees a returned buffer's block and header.
 void FreeBuffer(WAVEHDR* header);
-// Resets the device in use (its buffers come back later) and opens DeviceIndex.
+// Resets the device in use (its buffers come back later) and opens DeviceIndex. The device left
+// is closed once the last of its buffers has been released.
 void RestartCapture();
+
+// An orderly stop, for the end of a run and for tests (the meter itself never stops): fresh
+// buffers are no longer queued, every open device is reset, and each device is closed once its
+// last buffer has come back and been released, so the event loop must keep running until
+// CaptureStopped(). OpenCapture starts afresh.
+void StopCapture();
+// No device open: nothing queued, nothing outstanding.
+bool CaptureStopped();
 
 }  // namespace kestrin

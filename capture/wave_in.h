@@ -14,13 +14,14 @@ constexpr MMRESULT MMSYSERR_BADDEVICEID = 2;
 constexpr MMRESULT MMSYSERR_ALLOCATED = 4;
 constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
 constexpr MMRESULT MMSYSERR_NODRIVER = 6;
+constexpr MMRESULT MMSYSERR_NOMEM = 7;
 constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
 constexpr MMRESULT WAVERR_BADFORMAT = 32;
 constexpr MMRESULT WAVERR_STILLPLAYING = 33;
 constexpr MMRESULT WAVERR_UNPREPARED = 34;
 
-constexpr int32_t WAVE_MAPPER = -1;       // device id that lets the sound system choose
-constexpr uint32_t MM_WIM_DATA = 0x3C0;   // a filled buffer came back
+constexpr int32_t WAVE_MAPPER = -1;      // device id that lets the sound system choose
+constexpr uint32_t MM_WIM_DATA = 0x3C0;  // a filled buffer came back
 
 constexpr uint32_t WHDR_DONE = 0x1;
 constexpr uint32_t WHDR_PREPARED = 0x2;
@@ -45,8 +46,8 @@ struct WAVEHDR {
     uintptr_t dwUser = 0;
     uint32_t dwFlags = 0;
     uint32_t dwLoops = 0;
-    WAVEHDR* lpNext = nullptr;     // the platform's
-    uintptr_t reserved = 0;        // the platform's
+    WAVEHDR* lpNext = nullptr;  // the platform's
+    uintptr_t reserved = 0;     // the platform's
 };
 constexpr uint32_t kWaveHdrSize = 32;  // the size every header call is given
 
@@ -64,7 +65,7 @@ using HWAVEIN = WaveInDevice*;
 using WaveInReceiver = void*;
 
 class WaveIn {
-public:
+  public:
     virtual ~WaveIn() = default;
     virtual uint32_t GetNumDevs() = 0;
     virtual MMRESULT GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) = 0;
@@ -80,6 +81,9 @@ public:
     virtual MMRESULT UnprepareHeader(HWAVEIN device, WAVEHDR* header, uint32_t size) = 0;
     // Stops recording and hands back every queued buffer, the one being filled partly filled.
     virtual MMRESULT Reset(HWAVEIN device) = 0;
+    // Closes the device; WAVERR_STILLPLAYING while buffers are still queued to it. The handle is
+    // invalid afterwards.
+    virtual MMRESULT Close(HWAVEIN device) = 0;
 };
 
 }  // namespace kestrin

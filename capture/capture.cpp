@@ -1,0 +1,211 @@
+#include "capture/capture.h"
+
+#include <cstring>
+#include <exception>
+#include <map>
+#include <memory>
+#include <unordered_set>
+
+#include "capture/pulse_wave_in.h"
+#include "config/notice.h"
+#include "config/settings.h"
+
+namespace kestrin {
+
+int32_t DeviceIndex = 0;
+HWAVEIN CaptureHandle = nullptr;
+
+namespace {
+
+constexpr uint32_t kBufferBytes = 4400;  // 1100 frames of 16-bit stereo, 24.94 ms
+constexpr size_t kBlockBytes = kBufferBytes + 1;
+constexpr int kQueuedAtOpen = 3;
+
+const char* const kKestrinCaption = " Kestrin Error";
+const char* const kRequeueCaption = " Peak Programme Meter Error";
+// Caption of the box in which unexpected errors are reported: the application's title.
+const char* const kApplicationCaption = "Kestrin";
+
+struct QueueTexts {
+    const char* prepare;
+    const char* add;
+    const char* caption;
+};
+constexpr QueueTexts kStartUpTexts{"InPrepare error", "Add buffer error", kKestrinCaption};
+constexpr QueueTexts kRequeueTexts{"In Prepare error 2", "Add buffer error 2", kRequeueCaption};
+
+// A device this layer opened and has not closed yet.
+struct OpenDevice {
+    std::unordered_set<WAVEHDR*> outstanding;  // added to the device, not yet released
+    bool left = false;  // reset and abandoned: closed once outstanding is empty
+};
+
+WaveIn* installedWaveIn = nullptr;
+std::unique_ptr<WaveIn> pulseWaveIn;
+WaveInReceiver captureReceiver = nullptr;
+std::map<HWAVEIN, OpenDevice> openDevices;
+bool stopping = false;  // StopCapture ran: returned buffers are not replaced
+
+void Fail(const char* text, const char* caption) {
+    notifier().ShowMessage(text, caption);
+    notifier().EndProgram();
+}
+
+// The stored device name is cleared before the end. Should the settings file refuse the write,
+// the program still ends: the capture can't run, so carrying on would leave a frozen meter.
+void ResetDeviceAndEnd() {
+    try {
+        ResetDevice();
+    } catch (const std::exception& e) {
+        notifier().ShowMessage(e.what(), kApplicationCaption);
+    }
+    notifier().EndProgram();
+}
+
+WAVEFORMATEX CaptureFormat() {
+    WAVEFORMATEX format;
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = 44100;
+    format.nAvgBytesPerSec = 44100 * 4;
+    format.nBlockAlign = 4;
+    format.wBitsPerSample = 16;
+    format.cbSize = 0;
+    return format;
+}
+
+void CloseIfDone(std::map<HWAVEIN, OpenDevice>::iterator it) {
+    if (!it->second.left || !it->second.outstanding.empty()) return;
+    // A refusal leaves the device listed, so CaptureStopped() keeps telling the truth.
+    if (waveIn().Close(it->first) == MMSYSERR_NOERROR) openDevices.erase(it);
+}
+
+void Abandon(HWAVEIN device) {
+    auto it = openDevices.find(device);
+    if (it == openDevices.end()) return;
+    it->second.left = true;
+    CloseIfDone(it);
+}
+
+// False when the program has been told to end.
+bool QueueBufferOrEnd(QueueMessages messages) {
+    if (stopping) return true;
+    const QueueTexts& texts = messages == QueueMessages::StartUp ? kStartUpTexts : kRequeueTexts;
+    auto* header = new WAVEHDR{};
+    // Cleared, so that a buffer handed back partly filled reads as silence past what was recorded.
+    header->lpData = new char[kBlockBytes]();
+    header->dwBufferLength = kBufferBytes;
+    if (waveIn().PrepareHeader(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
+        FreeBuffer(header);
+        Fail(texts.prepare, texts.caption);
+        return false;
+    }
+    if (waveIn().AddBuffer(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
+        waveIn().UnprepareHeader(CaptureHandle, header, kWaveHdrSize);
+        FreeBuffer(header);
+        Fail(texts.add, texts.caption);
+        return false;
+    }
+    openDevices[CaptureHandle].outstanding.insert(header);
+    return true;
+}
+
+}  // namespace
+
+void SetWaveIn(WaveIn* w) { installedWaveIn = w; }
+
+WaveIn& waveIn() {
+    if (installedWaveIn) return *installedWaveIn;
+    if (!pulseWaveIn) pulseWaveIn = std::make_unique<PulseWaveIn>();
+    return *pulseWaveIn;
+}
+
+void SetCaptureReceiver(WaveInReceiver receiver) { captureReceiver = receiver; }
+
+std::vector<std::string> ListInputDevices() {
+    std::vector<std::string> names;
+    const uint32_t count = waveIn().GetNumDevs();
+    names.reserve(count);
+    for (uint32_t id = 0; id < count; ++id) {
+        // The result is not looked at: a device whose capabilities can't be read keeps its place
+        // in the list, with an empty name.
+        WAVEINCAPS caps{};
+        waveIn().GetDevCaps(id, &caps);
+        names.emplace_back(caps.szPname, strnlen(caps.szPname, kMaxPnameLen));
+    }
+    return names;
+}
+
+void OpenCapture() {
+    stopping = false;
+    const WAVEFORMATEX format = CaptureFormat();
+    const MMRESULT query = waveIn().QueryFormat(DeviceIndex, format);
+    if (query != MMSYSERR_NOERROR) {
+        if (query == WAVERR_BADFORMAT) {
+            notifier().ShowMessage(
+                "Wave Format Error. Your soundcard may not be suitable for this program or there "
+                "may be a hardware problem.",
+                kKestrinCaption);
+        }
+        ResetDeviceAndEnd();
+        return;
+    }
+    HWAVEIN device = nullptr;
+    if (waveIn().Open(&device, DeviceIndex, format, captureReceiver) != MMSYSERR_NOERROR) {
+        notifier().ShowMessage(
+            "Soundcard not available, or input channel may be in use by another program.",
+            kKestrinCaption);
+        ResetDeviceAndEnd();
+        return;
+    }
+    CaptureHandle = device;
+    openDevices[device];
+    for (int i = 0; i < kQueuedAtOpen; ++i) {
+        if (!QueueBufferOrEnd(QueueMessages::StartUp)) return;
+    }
+    if (waveIn().Start(CaptureHandle) != MMSYSERR_NOERROR) Fail("Start error", kKestrinCaption);
+}
+
+void QueueBuffer(QueueMessages messages) { QueueBufferOrEnd(messages); }
+
+void ReleaseBuffer(WAVEHDR* header, HWAVEIN device) {
+    if (waveIn().UnprepareHeader(device, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
+        Fail("In-UnPrepare error", kKestrinCaption);
+        return;
+    }
+    auto it = openDevices.find(device);
+    if (it == openDevices.end()) return;
+    it->second.outstanding.erase(header);
+    CloseIfDone(it);
+}
+
+void FreeBuffer(WAVEHDR* header) {
+    if (!header) return;
+    delete[] header->lpData;
+    delete header;
+}
+
+void RestartCapture() {
+    if (CaptureHandle) {
+        waveIn().Reset(CaptureHandle);
+        HWAVEIN left = CaptureHandle;
+        CaptureHandle = nullptr;
+        Abandon(left);
+    }
+    OpenCapture();
+}
+
+void StopCapture() {
+    stopping = true;
+    CaptureHandle = nullptr;
+    std::vector<HWAVEIN> devices;
+    for (auto& [device, state] : openDevices) {
+        if (!state.left) waveIn().Reset(device);
+        devices.push_back(device);
+    }
+    for (HWAVEIN device : devices) Abandon(device);
+}
+
+bool CaptureStopped() { return openDevices.empty(); }
+
+}  // namespace kestrin

@@ -1,0 +1,179 @@
+#include "capture/pulse_connection.h"
+
+#include <pulse/pulseaudio.h>
+
+namespace kestrin {
+namespace {
+
+struct Deadline {
+    pa_threaded_mainloop* mainloop;
+    bool expired = false;
+};
+
+void OnDeadline(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* userdata) {
+    auto* deadline = static_cast<Deadline*>(userdata);
+    deadline->expired = true;
+    pa_threaded_mainloop_signal(deadline->mainloop, 0);
+}
+
+void OnStateChange(pa_context*, void* userdata) {
+    static_cast<PulseConnection*>(userdata)->Signal();
+}
+
+void OnOperationState(pa_operation*, void* userdata) {
+    static_cast<PulseConnection*>(userdata)->Signal();
+}
+
+struct ServerQuery {
+    std::string defaultSource;
+};
+
+void OnServerInfo(pa_context*, const pa_server_info* info, void* userdata) {
+    if (info && info->default_source_name) {
+        static_cast<ServerQuery*>(userdata)->defaultSource = info->default_source_name;
+    }
+}
+
+void OnSourceInfo(pa_context*, const pa_source_info* info, int eol, void* userdata) {
+    if (eol != 0 || !info) return;
+    auto* sources = static_cast<std::vector<PulseSource>*>(userdata);
+    sources->push_back({info->name, info->description ? info->description : info->name});
+}
+
+void OnSourceFound(pa_context*, const pa_source_info* info, int eol, void* userdata) {
+    if (eol == 0 && info) *static_cast<bool*>(userdata) = true;
+}
+
+}  // namespace
+
+MainLoopLock::MainLoopLock(pa_threaded_mainloop* mainloop) : m_mainloop(mainloop) {
+    pa_threaded_mainloop_lock(m_mainloop);
+}
+
+MainLoopLock::~MainLoopLock() { pa_threaded_mainloop_unlock(m_mainloop); }
+
+PulseConnection::PulseConnection(int timeoutMs)
+    : m_timeoutMs(timeoutMs), m_mainloop(pa_threaded_mainloop_new()) {
+    if (m_mainloop && pa_threaded_mainloop_start(m_mainloop) < 0) {
+        pa_threaded_mainloop_free(m_mainloop);
+        m_mainloop = nullptr;
+    }
+}
+
+PulseConnection::~PulseConnection() {
+    if (!m_mainloop) return;
+    {
+        MainLoopLock lock(m_mainloop);
+        DropContext();
+    }
+    pa_threaded_mainloop_stop(m_mainloop);
+    pa_threaded_mainloop_free(m_mainloop);
+}
+
+void PulseConnection::Signal() { pa_threaded_mainloop_signal(m_mainloop, 0); }
+
+bool PulseConnection::WaitFor(const std::function<bool()>& done) {
+    if (done()) return true;
+    Deadline deadline{m_mainloop};
+    timeval when;
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, static_cast<pa_usec_t>(m_timeoutMs) * PA_USEC_PER_MSEC);
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_mainloop);
+    pa_time_event* event = api->time_new(api, &when, OnDeadline, &deadline);
+    while (!done() && !deadline.expired) pa_threaded_mainloop_wait(m_mainloop);
+    api->time_free(event);
+    return done();
+}
+
+void PulseConnection::DropContext() {
+    if (!m_context) return;
+    pa_context_set_state_callback(m_context, nullptr, nullptr);
+    pa_context_disconnect(m_context);
+    pa_context_unref(m_context);
+    m_context = nullptr;
+}
+
+pa_context* PulseConnection::Context() {
+    if (!m_mainloop) return nullptr;
+    if (m_context) {
+        if (pa_context_get_state(m_context) == PA_CONTEXT_READY) return m_context;
+        // The server went away; streams on the old context have failed with it.
+        DropContext();
+    }
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_mainloop);
+    m_context = pa_context_new(api, "Kestrin");
+    if (!m_context) return nullptr;
+    pa_context_set_state_callback(m_context, OnStateChange, this);
+    // Never start a server for the meter: no server is a device that can't be used.
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        DropContext();
+        return nullptr;
+    }
+    WaitFor([this] {
+        const pa_context_state_t state = pa_context_get_state(m_context);
+        return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+    });
+    if (pa_context_get_state(m_context) != PA_CONTEXT_READY) {
+        DropContext();
+        return nullptr;
+    }
+    return m_context;
+}
+
+bool PulseConnection::WaitForOperation(pa_operation* operation) {
+    if (!operation) return false;
+    pa_operation_set_state_callback(operation, OnOperationState, this);
+    WaitFor([operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; });
+    const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
+    // Cancelled, its callbacks never run again, so the caller's results may go out of scope.
+    if (!done) pa_operation_cancel(operation);
+    pa_operation_set_state_callback(operation, nullptr, nullptr);
+    pa_operation_unref(operation);
+    return done;
+}
+
+std::optional<std::vector<PulseSource>> PulseConnection::ListSources() {
+    pa_context* context = Context();
+    if (!context) return std::nullopt;
+    ServerQuery server;
+    std::vector<PulseSource> listed;
+    const bool serverDone =
+        WaitForOperation(pa_context_get_server_info(context, OnServerInfo, &server));
+    const bool listDone =
+        WaitForOperation(pa_context_get_source_info_list(context, OnSourceInfo, &listed));
+    if (!serverDone || !listDone) return std::nullopt;
+    std::vector<PulseSource> sources;
+    sources.reserve(listed.size());
+    for (const PulseSource& source : listed) {
+        if (source.name == server.defaultSource)
+            sources.insert(sources.begin(), source);
+        else
+            sources.push_back(source);
+    }
+    return sources;
+}
+
+std::optional<std::string> PulseConnection::DefaultSourceName() {
+    pa_context* context = Context();
+    if (!context) return std::nullopt;
+    ServerQuery server;
+    if (!WaitForOperation(pa_context_get_server_info(context, OnServerInfo, &server))) {
+        return std::nullopt;
+    }
+    if (server.defaultSource.empty()) return std::nullopt;
+    return server.defaultSource;
+}
+
+std::optional<bool> PulseConnection::HasSource(const std::string& name) {
+    pa_context* context = Context();
+    if (!context) return std::nullopt;
+    bool found = false;
+    // A missing source ends the operation with an error, but the operation is still done.
+    if (!WaitForOperation(
+            pa_context_get_source_info_by_name(context, name.c_str(), OnSourceFound, &found))) {
+        return std::nullopt;
+    }
+    return found;
+}
+
+}  // namespace kestrin

@@ -1,0 +1,308 @@
+#include "capture/pulse_wave_in.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <QCoreApplication>
+#include <QObject>
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "capture/pulse_connection.h"
+#include "capture/wave_in_device.h"
+#include "capture/wim_data_event.h"
+
+namespace kestrin {
+namespace {
+
+constexpr uint32_t kFramesPerFragment = 1100;  // one buffer, 24.94 ms at 44100 Hz
+
+// A recording stream and the buffers queued to it. Touched with the main loop locked only.
+struct PulseDevice : WaveInDevice {
+    PulseConnection* connection = nullptr;
+    pa_stream* stream = nullptr;
+    QObject* receiver = nullptr;
+    std::deque<WAVEHDR*> queue;  // queued buffers, the one being filled first
+    uint32_t filled = 0;         // bytes already written into the first queued buffer
+    bool started = false;        // between Start and Reset: data goes into the buffers
+    bool failed = false;         // the stream or the server failed: nothing can be queued again
+
+    // Hands the first queued buffer to the receiver with what it holds.
+    void Complete() {
+        WAVEHDR* header = queue.front();
+        queue.pop_front();
+        header->dwBytesRecorded = filled;
+        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+        filled = 0;
+        QCoreApplication::postEvent(receiver, new WimDataEvent(this, header));
+    }
+
+    void HandBackAll() {
+        while (!queue.empty()) Complete();
+    }
+
+    // A chunk of recorded bytes; nullptr data is a hole in the stream, recorded as silence. What
+    // no queued buffer can take is lost, as with any device that runs out of buffers.
+    void Record(const uint8_t* data, size_t length) {
+        size_t offset = 0;
+        while (offset < length && !queue.empty()) {
+            WAVEHDR* header = queue.front();
+            const size_t take = std::min<size_t>(header->dwBufferLength - filled, length - offset);
+            if (data) {
+                std::memcpy(header->lpData + filled, data + offset, take);
+            } else {
+                std::memset(header->lpData + filled, 0, take);
+            }
+            filled += static_cast<uint32_t>(take);
+            offset += take;
+            if (filled == header->dwBufferLength) Complete();
+        }
+    }
+};
+
+void OnStreamState(pa_stream* stream, void* userdata) {
+    auto* device = static_cast<PulseDevice*>(userdata);
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    // Server gone, source gone, no such source: the meter must hear of it, so every buffer comes
+    // back and no new one is taken.
+    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+        device->failed = true;
+        device->HandBackAll();
+    }
+    device->connection->Signal();
+}
+
+void OnStreamRead(pa_stream* stream, size_t, void* userdata) {
+    auto* device = static_cast<PulseDevice*>(userdata);
+    while (pa_stream_readable_size(stream) > 0) {
+        const void* data = nullptr;
+        size_t length = 0;
+        if (pa_stream_peek(stream, &data, &length) < 0 || length == 0) return;
+        if (device->started) device->Record(static_cast<const uint8_t*>(data), length);
+        pa_stream_drop(stream);
+    }
+}
+
+bool FormatSupported(const WAVEFORMATEX& format) {
+    return format.wFormatTag == WAVE_FORMAT_PCM && format.wBitsPerSample == 16 &&
+           (format.nChannels == 1 || format.nChannels == 2) && format.nSamplesPerSec >= 1000 &&
+           format.nSamplesPerSec <= 192000 && format.nBlockAlign == format.nChannels * 2 &&
+           format.nAvgBytesPerSec == format.nSamplesPerSec * format.nBlockAlign;
+}
+
+// The longest start of the text that fits a device name with its NUL, cut between characters.
+std::string DeviceName(const std::string& description) {
+    size_t length = std::min<size_t>(description.size(), kMaxPnameLen - 1);
+    if (length < description.size()) {
+        while (length > 0 && (static_cast<uint8_t>(description[length]) & 0xC0) == 0x80) --length;
+    }
+    return description.substr(0, length);
+}
+
+void DisconnectStream(PulseDevice* device) {
+    if (!device->stream) return;
+    pa_stream_set_state_callback(device->stream, nullptr, nullptr);
+    pa_stream_set_read_callback(device->stream, nullptr, nullptr);
+    pa_stream_disconnect(device->stream);
+    pa_stream_unref(device->stream);
+    device->stream = nullptr;
+}
+
+void Cork(PulseDevice* device, bool cork) {
+    if (device->failed || !device->stream) return;
+    if (pa_operation* operation = pa_stream_cork(device->stream, cork ? 1 : 0, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+}
+
+}  // namespace
+
+struct PulseWaveIn::Impl {
+    PulseConnection connection{kServerTimeoutMs};
+    std::optional<std::vector<PulseSource>> sources;  // as of the last listing
+    std::map<WaveInDevice*, std::unique_ptr<PulseDevice>> devices;
+
+    void Refresh() { sources = connection.ListSources(); }
+
+    PulseDevice* Find(HWAVEIN handle) {
+        auto it = devices.find(handle);
+        return it == devices.end() ? nullptr : it->second.get();
+    }
+
+    // The source a device id stands for, or nullopt when there is none.
+    std::optional<std::string> SourceName(int32_t deviceId) {
+        if (deviceId == WAVE_MAPPER) return connection.DefaultSourceName();
+        if (!sources) Refresh();
+        if (!sources || deviceId < 0 || static_cast<size_t>(deviceId) >= sources->size()) {
+            return std::nullopt;
+        }
+        return (*sources)[static_cast<size_t>(deviceId)].name;
+    }
+};
+
+PulseWaveIn::PulseWaveIn() : m(std::make_unique<Impl>()) {}
+
+PulseWaveIn::~PulseWaveIn() {
+    if (!m->connection.mainloop()) return;
+    MainLoopLock lock(m->connection.mainloop());
+    for (auto& [handle, device] : m->devices) DisconnectStream(device.get());
+    m->devices.clear();
+}
+
+uint32_t PulseWaveIn::GetNumDevs() {
+    if (!m->connection.mainloop()) return 0;
+    MainLoopLock lock(m->connection.mainloop());
+    m->Refresh();
+    return m->sources ? static_cast<uint32_t>(m->sources->size()) : 0;
+}
+
+MMRESULT PulseWaveIn::GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) {
+    if (!caps) return MMSYSERR_INVALPARAM;
+    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
+    MainLoopLock lock(m->connection.mainloop());
+    if (!m->sources) m->Refresh();
+    if (!m->sources || deviceId >= m->sources->size()) return MMSYSERR_BADDEVICEID;
+    const std::string name = DeviceName((*m->sources)[deviceId].description);
+    std::memset(caps->szPname, 0, sizeof caps->szPname);
+    std::memcpy(caps->szPname, name.data(), name.size());
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT PulseWaveIn::QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) {
+    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
+    MainLoopLock lock(m->connection.mainloop());
+    const std::optional<std::string> source = m->SourceName(deviceId);
+    if (!source || m->connection.HasSource(*source) != true) return MMSYSERR_BADDEVICEID;
+    // The server converts whatever the source records into the stream's format.
+    return FormatSupported(format) ? MMSYSERR_NOERROR : WAVERR_BADFORMAT;
+}
+
+MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX& format,
+                           WaveInReceiver receiver) {
+    if (!handle || !receiver) return MMSYSERR_INVALPARAM;
+    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
+    if (!FormatSupported(format)) return WAVERR_BADFORMAT;
+    MainLoopLock lock(m->connection.mainloop());
+    const std::optional<std::string> source = m->SourceName(deviceId);
+    if (!source) return MMSYSERR_BADDEVICEID;
+    pa_context* context = m->connection.Context();
+    if (!context) return MMSYSERR_NODRIVER;
+
+    pa_sample_spec spec;
+    spec.format = PA_SAMPLE_S16LE;
+    spec.rate = format.nSamplesPerSec;
+    spec.channels = static_cast<uint8_t>(format.nChannels);
+    pa_channel_map channels;
+    pa_channel_map_init_auto(&channels, spec.channels, PA_CHANNEL_MAP_DEFAULT);
+    pa_stream* stream = pa_stream_new(context, "Kestrin meter", &spec, &channels);
+    if (!stream) return MMSYSERR_NOMEM;
+
+    auto device = std::make_unique<PulseDevice>();
+    device->connection = &m->connection;
+    device->stream = stream;
+    device->receiver = static_cast<QObject*>(receiver);
+    pa_stream_set_state_callback(stream, OnStreamState, device.get());
+    pa_stream_set_read_callback(stream, OnStreamRead, device.get());
+
+    // Without ADJUST_LATENCY a monitor source delivers in bursts of seconds; without DONT_MOVE
+    // the server would quietly move the stream to another source when this one goes away.
+    pa_buffer_attr attributes;
+    attributes.maxlength = static_cast<uint32_t>(-1);
+    attributes.tlength = static_cast<uint32_t>(-1);
+    attributes.prebuf = static_cast<uint32_t>(-1);
+    attributes.minreq = static_cast<uint32_t>(-1);
+    attributes.fragsize = kFramesPerFragment * format.nBlockAlign;
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY |
+                                                      PA_STREAM_DONT_MOVE | PA_STREAM_START_CORKED);
+    if (pa_stream_connect_record(stream, source->c_str(), &attributes, flags) < 0) {
+        DisconnectStream(device.get());
+        return MMSYSERR_NODRIVER;
+    }
+    m->connection.WaitFor([stream] {
+        const pa_stream_state_t state = pa_stream_get_state(stream);
+        return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+    });
+    if (pa_stream_get_state(stream) != PA_STREAM_READY) {
+        const bool noSource = pa_context_errno(context) == PA_ERR_NOENTITY;
+        DisconnectStream(device.get());
+        return noSource ? MMSYSERR_BADDEVICEID : MMSYSERR_NODRIVER;
+    }
+    *handle = device.get();
+    m->devices.emplace(device.get(), std::move(device));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT PulseWaveIn::PrepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
+    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
+    MainLoopLock lock(m->connection.mainloop());
+    PulseDevice* device = m->Find(handle);
+    if (!device) return MMSYSERR_INVALHANDLE;
+    if (!header || !header->lpData || size != kWaveHdrSize) return MMSYSERR_INVALPARAM;
+    if (device->failed) return MMSYSERR_NODRIVER;
+    header->dwFlags |= WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT PulseWaveIn::AddBuffer(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
+    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
+    MainLoopLock lock(m->connection.mainloop());
+    PulseDevice* device = m->Find(handle);
+    if (!device) return MMSYSERR_INVALHANDLE;
+    if (!header || size != kWaveHdrSize || header->dwBufferLength == 0) return MMSYSERR_INVALPARAM;
+    if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+    if (device->failed) return MMSYSERR_NODRIVER;
+    header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+    header->dwBytesRecorded = 0;
+    device->queue.push_back(header);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT PulseWaveIn::Start(HWAVEIN handle) {
+    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
+    MainLoopLock lock(m->connection.mainloop());
+    PulseDevice* device = m->Find(handle);
+    if (!device) return MMSYSERR_INVALHANDLE;
+    if (device->failed) return MMSYSERR_NODRIVER;
+    device->started = true;
+    Cork(device, false);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT PulseWaveIn::UnprepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
+    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
+    MainLoopLock lock(m->connection.mainloop());
+    if (!m->Find(handle)) return MMSYSERR_INVALHANDLE;
+    if (!header || size != kWaveHdrSize) return MMSYSERR_INVALPARAM;
+    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+    header->dwFlags &= ~WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT PulseWaveIn::Reset(HWAVEIN handle) {
+    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
+    MainLoopLock lock(m->connection.mainloop());
+    PulseDevice* device = m->Find(handle);
+    if (!device) return MMSYSERR_INVALHANDLE;
+    device->started = false;
+    Cork(device, true);
+    device->HandBackAll();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT PulseWaveIn::Close(HWAVEIN handle) {
+    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
+    MainLoopLock lock(m->connection.mainloop());
+    PulseDevice* device = m->Find(handle);
+    if (!device) return MMSYSERR_INVALHANDLE;
+    if (!device->queue.empty()) return WAVERR_STILLPLAYING;
+    DisconnectStream(device);
+    m->devices.erase(handle);
+    return MMSYSERR_NOERROR;
+}
+
+}  // namespace kestrin
