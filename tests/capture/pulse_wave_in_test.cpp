@@ -1,0 +1,434 @@
+// The capture against a real PulseAudio server of the test's own, with null sinks whose monitors
+// give back what is played into them, sample for sample.
+
+#include "capture/pulse_wave_in.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+#include "capture/capture.h"
+#include "capture/wim_data_event.h"
+#include "tests/capture/capture_test_support.h"
+#include "tests/support/event_wait.h"
+#include "tests/support/private_pulse_server.h"
+#include "tests/support/sample_player.h"
+
+namespace kestrin::test {
+namespace {
+
+using std::chrono::milliseconds;
+
+// The first data from an idle null sink's monitor can take about 2 s.
+constexpr milliseconds kFirstDataTimeout{6000};
+
+// Frame i of the played pattern; never silent, repeating every 30000 frames.
+std::pair<int16_t, int16_t> Pattern(uint64_t i) {
+    return {static_cast<int16_t>(i % 30000 + 1),
+            static_cast<int16_t>(-static_cast<int>(i * 3 % 30000) - 1)};
+}
+
+std::vector<int16_t> PatternSamples(uint64_t frames) {
+    std::vector<int16_t> samples;
+    samples.reserve(frames * 2);
+    for (uint64_t i = 0; i < frames; ++i) {
+        samples.push_back(Pattern(i).first);
+        samples.push_back(Pattern(i).second);
+    }
+    return samples;
+}
+
+std::vector<int16_t> Constant(int16_t a, int16_t b, uint64_t frames) {
+    std::vector<int16_t> samples;
+    for (uint64_t i = 0; i < frames; ++i) {
+        samples.push_back(a);
+        samples.push_back(b);
+    }
+    return samples;
+}
+
+bool Holds(const ReturnedBuffer& buffer, int16_t a, int16_t b) {
+    for (size_t f = 0; f < 1100; ++f) {
+        if (buffer.samples[2 * f] == a && buffer.samples[2 * f + 1] == b) return true;
+    }
+    return false;
+}
+
+// Passes every call on to the PulseAudio devices and counts, per device, the buffers added and
+// not yet released, and whether it was closed.
+class CountingWaveIn : public WaveIn {
+  public:
+    explicit CountingWaveIn(WaveIn& inner) : m_inner(inner) {}
+    uint32_t GetNumDevs() override { return m_inner.GetNumDevs(); }
+    MMRESULT GetDevCaps(uint32_t id, WAVEINCAPS* caps) override {
+        return m_inner.GetDevCaps(id, caps);
+    }
+    MMRESULT QueryFormat(int32_t id, const WAVEFORMATEX& format) override {
+        return m_inner.QueryFormat(id, format);
+    }
+    MMRESULT Open(HWAVEIN* device, int32_t id, const WAVEFORMATEX& format,
+                  WaveInReceiver receiver) override {
+        const MMRESULT result = m_inner.Open(device, id, format, receiver);
+        if (result == 0) opened.push_back(*device);
+        return result;
+    }
+    MMRESULT PrepareHeader(HWAVEIN device, WAVEHDR* header, uint32_t size) override {
+        return m_inner.PrepareHeader(device, header, size);
+    }
+    MMRESULT AddBuffer(HWAVEIN device, WAVEHDR* header, uint32_t size) override {
+        const MMRESULT result = m_inner.AddBuffer(device, header, size);
+        if (result == 0) ++outstanding[device];
+        return result;
+    }
+    MMRESULT Start(HWAVEIN device) override { return m_inner.Start(device); }
+    MMRESULT UnprepareHeader(HWAVEIN device, WAVEHDR* header, uint32_t size) override {
+        const bool wasAdded = header->dwFlags & WHDR_DONE;
+        const MMRESULT result = m_inner.UnprepareHeader(device, header, size);
+        if (result == 0 && wasAdded) --outstanding[device];
+        return result;
+    }
+    MMRESULT Reset(HWAVEIN device) override { return m_inner.Reset(device); }
+    MMRESULT Close(HWAVEIN device) override {
+        const MMRESULT result = m_inner.Close(device);
+        if (result == 0) closed.push_back(device);
+        return result;
+    }
+    bool IsClosed(HWAVEIN device) const {
+        return std::find(closed.begin(), closed.end(), device) != closed.end();
+    }
+
+    std::vector<HWAVEIN> opened;
+    std::vector<HWAVEIN> closed;
+    std::map<HWAVEIN, int> outstanding;
+
+  private:
+    WaveIn& m_inner;
+};
+
+class PulseCaptureTest : public CaptureFixture {
+  protected:
+    PulseCaptureTest() : server(PrivatePulseServer::Sinks(2)) {
+        server.UseInThisProcess();
+        pulse = std::make_unique<PulseWaveIn>();
+        counting = std::make_unique<CountingWaveIn>(*pulse);
+        Use(*counting);
+    }
+
+    int32_t IdOf(const std::string& name) {
+        const std::vector<std::string> names = ListInputDevices();
+        auto it = std::find(names.begin(), names.end(), name);
+        return it == names.end() ? -1 : static_cast<int32_t>(it - names.begin());
+    }
+    std::string MonitorName(size_t sink) const {
+        return PrivatePulseServer::MonitorDescription(server.sinks()[sink]);
+    }
+    bool WaitForBuffers(size_t count, milliseconds timeout = kFirstDataTimeout) {
+        return ProcessEventsUntil([&] { return receiver.returned.size() >= count; }, timeout);
+    }
+
+    PrivatePulseServer server;
+    std::unique_ptr<PulseWaveIn> pulse;
+    std::unique_ptr<CountingWaveIn> counting;
+};
+
+TEST_F(PulseCaptureTest, ListsTheMonitorsByDescriptionDefaultFirst) {
+    const std::vector<std::string> names = ListInputDevices();
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Monitor of Kestrin Sink 0", "Monitor of Kestrin Sink 1"}));
+    ASSERT_EQ(server.Pactl({"set-default-source", "kestrin_sink_1.monitor"}), 0);
+    EXPECT_EQ(ListInputDevices(),
+              (std::vector<std::string>{"Monitor of Kestrin Sink 1", "Monitor of Kestrin Sink 0"}));
+}
+
+TEST_F(PulseCaptureTest, LongDescriptionsAreCutToThirtyOneBytes) {
+    ASSERT_GE(server.LoadNullSink({"long_one", "A Very Long Description Of A Test Sink"}), 0);
+    const std::vector<std::string> names = ListInputDevices();
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[2], "Monitor of A Very Long Descript");
+}
+
+TEST_F(PulseCaptureTest, FormatQueryAcceptsEveryExistingSourceAndRefusesOthers) {
+    ASSERT_EQ(ListInputDevices().size(), 2u);
+    const WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
+    EXPECT_EQ(pulse->QueryFormat(0, format), 0u);
+    EXPECT_EQ(pulse->QueryFormat(1, format), 0u);
+    EXPECT_EQ(pulse->QueryFormat(WAVE_MAPPER, format), 0u);
+    EXPECT_EQ(pulse->QueryFormat(2, format), MMSYSERR_BADDEVICEID);
+    const WAVEFORMATEX floats{3, 2, 44100, 352800, 8, 32, 0};
+    EXPECT_EQ(pulse->QueryFormat(0, floats), WAVERR_BADFORMAT);
+}
+
+// The played samples come back bit for bit, in whole buffers of 1100 frames at the buffer rate.
+TEST_F(PulseCaptureTest, PlayedSamplesComeBackBitForBit) {
+    // A long player latency: a starved player would put silence into the sink, not the capture.
+    SamplePlayer player(server, server.sinks()[0].name, PatternSamples(44100 * 8), 1, 200);
+    DeviceIndex = IdOf(MonitorName(0));
+    ASSERT_EQ(DeviceIndex, 0);
+    OpenCapture();
+    ASSERT_EQ(notifier.endCount, 0);
+
+    // Wait for the pattern, then for 60 more buffers (1.5 s).
+    auto firstWithSound = [&]() -> size_t {
+        for (size_t b = 0; b < receiver.returned.size(); ++b) {
+            const auto& samples = receiver.returned[b].samples;
+            if (std::any_of(samples.begin(), samples.end(), [](int16_t s) { return s != 0; })) {
+                return b;
+            }
+        }
+        return SIZE_MAX;
+    };
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            const size_t first = firstWithSound();
+            return first != SIZE_MAX && receiver.returned.size() >= first + 61;
+        },
+        milliseconds(kFirstDataTimeout.count() + 3000)));
+
+    std::vector<int16_t> recorded;
+    for (const ReturnedBuffer& b : receiver.returned) {
+        EXPECT_EQ(b.bytesRecorded, 4400u);
+        EXPECT_TRUE(b.flags & WHDR_DONE);
+        recorded.insert(recorded.end(), b.samples.begin(), b.samples.end());
+    }
+    size_t start = 0;
+    while (start < recorded.size() / 2 && recorded[2 * start] == 0) ++start;
+    ASSERT_LT(start, recorded.size() / 2);
+    const uint64_t offset = static_cast<uint64_t>(recorded[2 * start] - 1);
+    size_t matched = 0;
+    for (size_t f = start; f < recorded.size() / 2; ++f, ++matched) {
+        const auto expected = Pattern(offset + (f - start));
+        ASSERT_EQ(recorded[2 * f], expected.first)
+            << "frame " << f << " of the recording; player underruns: " << player.Underruns();
+        ASSERT_EQ(recorded[2 * f + 1], expected.second) << "frame " << f << " of the recording";
+    }
+    EXPECT_GE(matched, 60u * 1100u);
+
+    // The buffer period, over the last 60 buffers.
+    const auto& returned = receiver.returned;
+    const double interval =
+        (returned.back().arrivalMs - returned[returned.size() - 61].arrivalMs) / 60;
+    RecordProperty("buffer_interval_us", static_cast<int>(interval * 1000));
+    EXPECT_NEAR(interval, 24.94, 3.0);
+}
+
+TEST_F(PulseCaptureTest, DeviceMapperRecordsTheDefaultSource) {
+    SamplePlayer player(server, server.sinks()[0].name, Constant(1234, -4321, 44100 * 8));
+    DeviceIndex = WAVE_MAPPER;
+    OpenCapture();
+    ASSERT_EQ(notifier.endCount, 0);
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] { return !receiver.returned.empty() && Holds(receiver.returned.back(), 1234, -4321); },
+        kFirstDataTimeout));
+}
+
+// After a restart the buffers of the source left come back and are replaced on the new source,
+// which then holds six; the source left is closed once the last of them is released.
+TEST_F(PulseCaptureTest, RestartMovesToTheSecondSinkWithSixBuffers) {
+    SamplePlayer first(server, server.sinks()[0].name, Constant(1111, -1111, 44100 * 10));
+    SamplePlayer second(server, server.sinks()[1].name, Constant(2222, -2222, 44100 * 10));
+    DeviceIndex = IdOf(MonitorName(0));
+    OpenCapture();
+    ASSERT_EQ(notifier.endCount, 0);
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] { return !receiver.returned.empty() && Holds(receiver.returned.back(), 1111, -1111); },
+        kFirstDataTimeout));
+    const HWAVEIN left = CaptureHandle;
+    const size_t before = receiver.returned.size();
+
+    DeviceIndex = IdOf(MonitorName(1));
+    ASSERT_EQ(DeviceIndex, 1);
+    RestartCapture();
+    ASSERT_EQ(notifier.endCount, 0);
+    const HWAVEIN now = CaptureHandle;
+    ASSERT_NE(now, left);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return counting->IsClosed(left); }, milliseconds(3000)));
+    size_t fromLeft = 0;
+    for (size_t b = before; b < receiver.returned.size(); ++b) {
+        if (receiver.returned[b].device == left) ++fromLeft;
+    }
+    EXPECT_EQ(fromLeft, 3u);
+    EXPECT_EQ(counting->outstanding[now], 6);
+
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            return receiver.returned.back().device == now &&
+                   Holds(receiver.returned.back(), 2222, -2222);
+        },
+        kFirstDataTimeout));
+    ProcessEventsFor(milliseconds(300));
+    EXPECT_EQ(counting->outstanding[now], 6);
+    for (size_t b = before; b < receiver.returned.size(); ++b) {
+        if (receiver.returned[b].device == now) {
+            EXPECT_FALSE(Holds(receiver.returned[b], 1111, -1111)) << "buffer " << b;
+        }
+    }
+    EXPECT_EQ(notifier.endCount, 0);
+}
+
+// A server that goes away must not leave a frozen meter: the buffers come back and the requeue
+// fails, which ends the program with its message.
+TEST_F(PulseCaptureTest, ServerGoneEndsTheProgramThroughTheRequeue) {
+    OpenCapture();
+    ASSERT_EQ(notifier.endCount, 0);
+    ASSERT_TRUE(WaitForBuffers(2));
+    const HWAVEIN device = CaptureHandle;
+    server.Kill();
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] { return counting->outstanding[device] == 0 && notifier.endCount > 0; },
+        milliseconds(5000)));
+    ASSERT_FALSE(notifier.messages.empty());
+    for (const auto& message : notifier.messages) {
+        EXPECT_EQ(message, (RecordingNotifier::Message{"In Prepare error 2", kRequeueCaption}));
+    }
+}
+
+TEST_F(PulseCaptureTest, SourceGoneEndsTheProgramThroughTheRequeue) {
+    const int module = server.LoadNullSink({"vanishing", "Vanishing Sink"});
+    ASSERT_GE(module, 0);
+    DeviceIndex = IdOf("Monitor of Vanishing Sink");
+    ASSERT_EQ(DeviceIndex, 2);
+    OpenCapture();
+    ASSERT_EQ(notifier.endCount, 0);
+    ASSERT_TRUE(WaitForBuffers(1));
+    const HWAVEIN device = CaptureHandle;
+    ASSERT_TRUE(server.UnloadModule(module));
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] { return counting->outstanding[device] == 0 && notifier.endCount > 0; },
+        milliseconds(5000)));
+    EXPECT_EQ(notifier.messages.front(),
+              (RecordingNotifier::Message{"In Prepare error 2", kRequeueCaption}));
+}
+
+TEST_F(PulseCaptureTest, SourceGoneBeforeOpeningShowsOnlyTheResetMessage) {
+    const int module = server.LoadNullSink({"vanishing", "Vanishing Sink"});
+    ASSERT_GE(module, 0);
+    DeviceIndex = IdOf("Monitor of Vanishing Sink");
+    ASSERT_TRUE(server.UnloadModule(module));
+    OpenCapture();
+    EXPECT_EQ(notifier.messages,
+              (std::vector<RecordingNotifier::Message>{{kResetDeviceMessage, kKestrinCaption}}));
+    EXPECT_EQ(notifier.endCount, 1);
+}
+
+// Queue order and reset, straight on the device.
+class PulseDeviceTest : public ::testing::Test {
+  protected:
+    class Collector : public QObject {
+      public:
+        bool event(QEvent* e) override {
+            if (e->type() != WimDataEvent::kType) return QObject::event(e);
+            returned.push_back(static_cast<WimDataEvent*>(e)->header);
+            return true;
+        }
+        std::vector<WAVEHDR*> returned;
+    };
+
+    PulseDeviceTest() : server(PrivatePulseServer::Sinks(1)) {
+        server.UseInThisProcess();
+        pulse = std::make_unique<PulseWaveIn>();
+        for (int i = 0; i < 3; ++i) {
+            headers[i].lpData = blocks[i].data();
+            headers[i].dwBufferLength = 4400;
+        }
+    }
+    ~PulseDeviceTest() override {
+        if (device) {
+            pulse->Reset(device);
+            pulse->Close(device);
+        }
+    }
+    MMRESULT Queue(WAVEHDR& h) {
+        const MMRESULT prepared = pulse->PrepareHeader(device, &h, kWaveHdrSize);
+        return prepared ? prepared : pulse->AddBuffer(device, &h, kWaveHdrSize);
+    }
+
+    PrivatePulseServer server;
+    std::unique_ptr<PulseWaveIn> pulse;
+    Collector collector;
+    HWAVEIN device = nullptr;
+    WAVEHDR headers[3];
+    std::vector<char> blocks[3] = {std::vector<char>(4401), std::vector<char>(4401),
+                                   std::vector<char>(4401)};
+};
+
+TEST_F(PulseDeviceTest, ResetHandsBackEveryQueuedBufferInQueueOrder) {
+    SamplePlayer player(server, server.sinks()[0].name, Constant(77, -77, 44100 * 8));
+    const WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
+    ASSERT_EQ(pulse->Open(&device, 0, format, &collector), 0u);
+    for (auto& h : headers) ASSERT_EQ(Queue(h), 0u);
+    EXPECT_EQ(pulse->Close(device), WAVERR_STILLPLAYING);
+    EXPECT_EQ(pulse->UnprepareHeader(device, &headers[0], kWaveHdrSize), WAVERR_STILLPLAYING);
+    ASSERT_EQ(pulse->Start(device), 0u);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !collector.returned.empty(); }, kFirstDataTimeout));
+    ASSERT_EQ(pulse->Reset(device), 0u);
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return collector.returned.size() == 3; }, milliseconds(1000)));
+    EXPECT_EQ(collector.returned, (std::vector<WAVEHDR*>{&headers[0], &headers[1], &headers[2]}));
+    // Full ones, then at most one partly filled, then empty ones; the reset took at least one.
+    EXPECT_EQ(headers[0].dwBytesRecorded, 4400u);
+    EXPECT_LT(headers[2].dwBytesRecorded, 4400u);
+    for (int i = 1; i < 3; ++i) {
+        if (headers[i - 1].dwBytesRecorded < 4400) {
+            EXPECT_EQ(headers[i].dwBytesRecorded, 0u);
+        }
+    }
+    for (auto& h : headers) {
+        EXPECT_EQ(h.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
+        EXPECT_EQ(pulse->UnprepareHeader(device, &h, kWaveHdrSize), 0u);
+    }
+    EXPECT_EQ(pulse->Close(device), 0u);
+    EXPECT_EQ(pulse->PrepareHeader(device, &headers[0], kWaveHdrSize), MMSYSERR_INVALHANDLE);
+    device = nullptr;
+}
+
+TEST_F(PulseDeviceTest, FailedDeviceRefusesNewBuffers) {
+    const WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
+    ASSERT_EQ(pulse->Open(&device, 0, format, &collector), 0u);
+    ASSERT_EQ(Queue(headers[0]), 0u);
+    ASSERT_EQ(pulse->Start(device), 0u);
+    server.Kill();
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return collector.returned.size() == 1; }, milliseconds(3000)));
+    EXPECT_EQ(pulse->UnprepareHeader(device, &headers[0], kWaveHdrSize), 0u);
+    EXPECT_NE(pulse->PrepareHeader(device, &headers[1], kWaveHdrSize), 0u);
+    headers[1].dwFlags |= WHDR_PREPARED;
+    EXPECT_NE(pulse->AddBuffer(device, &headers[1], kWaveHdrSize), 0u);
+    EXPECT_NE(pulse->Start(device), 0u);
+}
+
+// Without a server every call answers within its bound, and the device can't be used.
+TEST(PulseWithoutServerTest, NoDevicesAndNoFormatWithinTheBound) {
+    TempDir folder;
+    const char* saved = std::getenv("PULSE_SERVER");
+    const std::string previous = saved ? saved : "";
+    setenv("PULSE_SERVER", ("unix:" + (folder.path() / "none").string()).c_str(), 1);
+    {
+        PulseWaveIn pulse;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(pulse.GetNumDevs(), 0u);
+        WAVEINCAPS caps{};
+        EXPECT_NE(pulse.GetDevCaps(0, &caps), 0u);
+        const WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
+        const MMRESULT query = pulse.QueryFormat(0, format);
+        EXPECT_NE(query, 0u);
+        EXPECT_NE(query, WAVERR_BADFORMAT);
+        EXPECT_NE(pulse.QueryFormat(WAVE_MAPPER, format), 0u);
+        QObject receiver;
+        HWAVEIN device = nullptr;
+        EXPECT_NE(pulse.Open(&device, 0, format, &receiver), 0u);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    }
+    if (saved) {
+        setenv("PULSE_SERVER", previous.c_str(), 1);
+    } else {
+        unsetenv("PULSE_SERVER");
+    }
+}
+
+}  // namespace
+}  // namespace kestrin::test
