@@ -7,16 +7,14 @@ namespace kestrin {
 
 KestrinApplication::KestrinApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("kestrin");
-    setApplicationDisplayName("Kestrin");
 }
 
 bool KestrinApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        QMessageBox box(QMessageBox::Critical, applicationDisplayName(),
-                        QString::fromLocal8Bit(error.what()), QMessageBox::Ok);
-        box.setWindowTitle(applicationDisplayName());
+        QMessageBox box(QMessageBox::Critical, kTitle, QString::fromLocal8Bit(error.what()),
+                        QMessageBox::Ok);
         box.exec();
     }
     return false;

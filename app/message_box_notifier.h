@@ -7,7 +7,7 @@ namespace kestrin {
 // Failure messages as modal boxes with one OK button and no icon; the end of the program is
 // immediate, with exit status 0 and nothing saved.
 class MessageBoxNotifier : public Notifier {
-public:
+  public:
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void EndProgram() override;
 };

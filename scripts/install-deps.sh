@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2
     xvfb xdotool x11-apps imagemagick openbox sox
+    desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

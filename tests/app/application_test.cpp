@@ -11,7 +11,7 @@ namespace {
 
 // Throws from its event handler the first time, then counts the events it handles.
 class ThrowingObject : public QObject {
-public:
+  public:
     bool event(QEvent* event) override {
         if (event->type() != QEvent::User) return QObject::event(event);
         ++handled;
