@@ -189,27 +189,36 @@ TEST_F(PulseCaptureTest, PlayedSamplesComeBackBitForBit) {
         },
         milliseconds(kFirstDataTimeout.count() + 3000)));
 
-    std::vector<int16_t> recorded;
-    for (const ReturnedBuffer& b : receiver.returned) {
-        EXPECT_EQ(b.bytesRecorded, 4400u);
-        EXPECT_TRUE(b.flags & WHDR_DONE);
-        recorded.insert(recorded.end(), b.samples.begin(), b.samples.end());
+    // Every buffer holds consecutive frames of the pattern, bit for bit. Sound is lost only
+    // between buffers: when a starved test thread leaves the device without a queued buffer.
+    const auto& returned = receiver.returned;
+    size_t first = 0;
+    while (first < returned.size() && returned[first].samples[2198] == 0) ++first;
+    ASSERT_LT(first, returned.size());
+    int gaps = 0;
+    uint64_t previousStart = 0;
+    for (size_t b = first; b < returned.size(); ++b) {
+        const std::vector<int16_t>& samples = returned[b].samples;
+        EXPECT_EQ(returned[b].bytesRecorded, 4400u);
+        EXPECT_TRUE(returned[b].flags & WHDR_DONE);
+        size_t from = 0;
+        if (b == first) {
+            while (samples[2 * from] == 0) ++from;  // the silence before the first sound
+        }
+        const uint64_t start = static_cast<uint64_t>(samples[2 * from] - 1) + 30000 - from;
+        for (size_t f = from; f < 1100; ++f) {
+            const auto expected = Pattern(start + f);
+            ASSERT_EQ(samples[2 * f], expected.first)
+                << "buffer " << b << " frame " << f << "; player underruns " << player.Underruns();
+            ASSERT_EQ(samples[2 * f + 1], expected.second) << "buffer " << b << " frame " << f;
+        }
+        if (b > first && (start - previousStart) % 30000 != 1100) ++gaps;
+        previousStart = start;
     }
-    size_t start = 0;
-    while (start < recorded.size() / 2 && recorded[2 * start] == 0) ++start;
-    ASSERT_LT(start, recorded.size() / 2);
-    const uint64_t offset = static_cast<uint64_t>(recorded[2 * start] - 1);
-    size_t matched = 0;
-    for (size_t f = start; f < recorded.size() / 2; ++f, ++matched) {
-        const auto expected = Pattern(offset + (f - start));
-        ASSERT_EQ(recorded[2 * f], expected.first)
-            << "frame " << f << " of the recording; player underruns: " << player.Underruns();
-        ASSERT_EQ(recorded[2 * f + 1], expected.second) << "frame " << f << " of the recording";
-    }
-    EXPECT_GE(matched, 60u * 1100u);
+    RecordProperty("gaps_between_buffers", gaps);
+    EXPECT_LE(gaps, 3) << "sound lost between too many of 60 buffers";
 
     // The buffer period, over the last 60 buffers.
-    const auto& returned = receiver.returned;
     const double interval =
         (returned.back().arrivalMs - returned[returned.size() - 61].arrivalMs) / 60;
     RecordProperty("buffer_interval_us", static_cast<int>(interval * 1000));
