@@ -26,9 +26,9 @@ void TForm1::paintEvent(QPaintEvent* event) {
     // our own flush of what a buffer drew. Anything else (a paint from the window system, or an
     // update() that Qt merged into our repaint) starts over as a fresh window would: erased in
     // the window's colour, then the scale.
-    const QRegion beyondControls = event->region() - ControlsRegion();
-    const bool ours =
-        beyondControls.isEmpty() || (m_flushing && (beyondControls - m_flushRegion).isEmpty());
+    const QRegion ownFlush = m_flushing ? m_flushRegion : QRegion();
+    const bool ours = (m_flushing && (event->region() - ownFlush).isEmpty()) ||
+                      (event->region() - ownFlush - ControlsRegion()).isEmpty();
     if (!ours) {
         m_surface.fill(ToQColor(m_windowColour));
         FormPaint();
