@@ -7,29 +7,31 @@
 #include "capture/capture.h"
 #include "capture/wim_data_event.h"
 #include "config/settings.h"
+#include "tests/support/event_wait.h"
 
 namespace kestrin::test {
 
-MeterFixture::~MeterFixture() {
-    // The capture stops in an orderly way: every buffer comes back through the pipeline, is
-    // released, and the device closes.
+void MeterFixture::TearDown() {
+    // Every buffer comes back through the pipeline, is released, and the device closes.
     StopCapture();
-    for (int i = 0; i < 100 && !CaptureStopped(); ++i) {
-        QCoreApplication::sendPostedEvents();
-    }
+    EXPECT_TRUE(ProcessEventsUntil(CaptureStopped, std::chrono::seconds(5)));
     form2.reset();
     form1.reset();
     SetWaveIn(nullptr);
 }
 
 void MeterFixture::Start(const std::string& settings, std::vector<std::string> devices) {
+    wave.SetDevices(std::move(devices));
+    StartOn(wave, settings);
+}
+
+void MeterFixture::StartOn(WaveIn& soundSystem, const std::string& settings) {
     {
         std::ofstream file(SettingsPath(), std::ios::binary);
         file << settings;
     }
     SetSettingsFilePath(SettingsPath());
-    wave.SetDevices(std::move(devices));
-    SetWaveIn(&wave);
+    SetWaveIn(&soundSystem);
     // What a fresh process starts with.
     OverCount = 0;
     Baseline = 0;

@@ -21,11 +21,15 @@ namespace kestrin::test {
 // in a fresh folder and failure messages recorded: TForm1 (which opens the capture), then TForm2.
 class MeterFixture : public testing::Test {
   protected:
-    ~MeterFixture() override;
+    // Stops the capture in an orderly way and closes the windows.
+    void TearDown() override;
 
-    // Writes the settings file (INI text) and starts the meter on the given input devices.
+    // Writes the settings file (INI text) and starts the meter on the given simulated input
+    // devices.
     void Start(const std::string& settings = "",
                std::vector<std::string> devices = {"Simulated Input"});
+    // The same on another sound system.
+    void StartOn(WaveIn& soundSystem, const std::string& settings);
     // Shows the window and lets its first paint happen.
     void Show();
     // Handles whatever is pending: paints, buffers.

@@ -11,7 +11,7 @@ constexpr int32_t kGreen = 0x00FF00;
 constexpr int32_t kDimGreen = 0x002900;
 constexpr int32_t kYellowLine = 0x3EFFFF;
 
-class Surface : public MeterFixture {
+class MeterSurface : public MeterFixture {
   protected:
     // Starts the meter with the amber zone on or off and paints the scale once.
     void StartPainted(bool amber) {
@@ -45,7 +45,7 @@ class Surface : public MeterFixture {
     }
 };
 
-TEST_F(Surface, BarAtEachZoneBoundaryWithAmberOn) {
+TEST_F(MeterSurface, BarAtEachZoneBoundaryWithAmberOn) {
     StartPainted(true);
     for (const int level : {1, 146, 147, 219, 220, 255}) {
         form().FormPaint();  // a fresh held peak at each level
@@ -55,7 +55,7 @@ TEST_F(Surface, BarAtEachZoneBoundaryWithAmberOn) {
     }
 }
 
-TEST_F(Surface, BarAtEachZoneBoundaryWithAmberOff) {
+TEST_F(MeterSurface, BarAtEachZoneBoundaryWithAmberOff) {
     StartPainted(false);
     for (const int level : {1, 146, 147, 219, 220, 255}) {
         form().FormPaint();
@@ -65,7 +65,7 @@ TEST_F(Surface, BarAtEachZoneBoundaryWithAmberOff) {
     }
 }
 
-TEST_F(Surface, BarsStandInTheirColumnsInTheirColours) {
+TEST_F(MeterSurface, BarsStandInTheirColumnsInTheirColours) {
     Start("[Form]\nBColor=255\nMColor=16711680\nSColor=65535\n");
     form().FormPaint();
     // A = B: M is their level, S silent.
@@ -84,7 +84,7 @@ TEST_F(Surface, BarsStandInTheirColumnsInTheirColours) {
     }
 }
 
-TEST_F(Surface, PaintDrawsThePanelAndTicks) {
+TEST_F(MeterSurface, PaintDrawsThePanelAndTicks) {
     Start();
     form().FormPaint();
     const int32_t grey = 0x808080;
@@ -116,7 +116,7 @@ TEST_F(Surface, PaintDrawsThePanelAndTicks) {
     EXPECT_EQ(Pixel(32, 303), Rgb(0));
 }
 
-TEST_F(Surface, PaintBlacksOutBarsUntilTheNextBuffer) {
+TEST_F(MeterSurface, PaintBlacksOutBarsUntilTheNextBuffer) {
     Start();
     form().FormPaint();
     Feed(PeakForHeight(200), 0);
@@ -126,7 +126,7 @@ TEST_F(Surface, PaintBlacksOutBarsUntilTheNextBuffer) {
     EXPECT_EQ(Pixel(32, 303 - 150), Rgb(0));
 }
 
-TEST_F(Surface, HeldLinesOfHiddenBarsAreStillDrawnOutsideTheWindow) {
+TEST_F(MeterSurface, HeldLinesOfHiddenBarsAreStillDrawnOutsideTheWindow) {
     Start();
     form().FormPaint();
     form().MSButtonClick();  // M and S hidden: window 66 wide
@@ -143,7 +143,7 @@ TEST_F(Surface, HeldLinesOfHiddenBarsAreStillDrawnOutsideTheWindow) {
     EXPECT_TRUE(form().lastFlush().boundingRect().right() < kNarrowClientWidth);
 }
 
-TEST_F(Surface, HeldPeakLineStaysAtThePeakWhileTheBarFalls) {
+TEST_F(MeterSurface, HeldPeakLineStaysAtThePeakWhileTheBarFalls) {
     Start();
     form().FormPaint();
     Feed(PeakForHeight(200), 0);

@@ -18,9 +18,9 @@ using Message = RecordingNotifier::Message;
 const char* const kNotFoundMissing =
     "Input device  \"Missing\"  not found.\n\r\n\rThe default device will be used.";
 
-using StartUp = MeterFixture;
+using MeterStartUp = MeterFixture;
 
-TEST_F(StartUp, StoredDeviceIsChosenByItsLastEqualName) {
+TEST_F(MeterStartUp, StoredDeviceIsChosenByItsLastEqualName) {
     Start("[Input]\nDevice Name=Mic\n", {"Mic", "Line", "Mic"});
     EXPECT_TRUE(notes.messages.empty());
     EXPECT_EQ(DeviceIndex, 2);
@@ -28,13 +28,13 @@ TEST_F(StartUp, StoredDeviceIsChosenByItsLastEqualName) {
     EXPECT_TRUE(wave.IsStarted(wave.lastOpened()));
 }
 
-TEST_F(StartUp, EmptyDeviceNameTakesDeviceZeroSilently) {
+TEST_F(MeterStartUp, EmptyDeviceNameTakesDeviceZeroSilently) {
     Start("[Input]\nDevice Name=\n", {"Mic", "Line"});
     EXPECT_TRUE(notes.messages.empty());
     EXPECT_EQ(DeviceIndex, 0);
 }
 
-TEST_F(StartUp, DeviceNotFoundIsToldAndDeviceZeroUsed) {
+TEST_F(MeterStartUp, DeviceNotFoundIsToldAndDeviceZeroUsed) {
     Start("[Input]\nDevice Name=Missing\n", {"Mic", "Line"});
     EXPECT_EQ(notes.messages, (std::vector<Message>{{kNotFoundMissing, " Kestrin Error"}}));
     EXPECT_EQ(notes.endCount, 0);
@@ -43,21 +43,21 @@ TEST_F(StartUp, DeviceNotFoundIsToldAndDeviceZeroUsed) {
     EXPECT_EQ(MeterSettings.DeviceName, "Missing");  // stays stored
 }
 
-TEST_F(StartUp, NameDifferingInCaseOrTrailingBlankIsNotFound) {
+TEST_F(MeterStartUp, NameDifferingInCaseOrTrailingBlankIsNotFound) {
     Start("[Input]\nDevice Name=mic\n", {"Mic"});
     ASSERT_EQ(notes.messages.size(), 1u);
     EXPECT_EQ(notes.messages[0].text,
               "Input device  \"mic\"  not found.\n\r\n\rThe default device will be used.");
 }
 
-TEST_F(StartUp, NotFoundMessageComesBeforeTheCapturesOwn) {
+TEST_F(MeterStartUp, NotFoundMessageComesBeforeTheCapturesOwn) {
     Start("[Input]\nDevice Name=Missing\n", {});
     ASSERT_GE(notes.messages.size(), 2u);
     EXPECT_EQ(notes.messages[0], (Message{kNotFoundMissing, " Kestrin Error"}));
     EXPECT_EQ(notes.endCount, 1);
 }
 
-TEST_F(StartUp, CaptionPositionAndFallbacks) {
+TEST_F(MeterStartUp, CaptionPositionAndFallbacks) {
     SPlus20 = true;
     Start("[Input]\nShort Name=Studio 1\n[Form]\ncal=\ndecay=2.5\nleft=40\ntop=-60\n");
     EXPECT_EQ(form().windowTitle(), "Studio 1");
@@ -72,14 +72,14 @@ TEST_F(StartUp, CaptionPositionAndFallbacks) {
     EXPECT_EQ(dialog().Edit2->text(), "2.5");
 }
 
-TEST_F(StartUp, DefaultCaptionIsKestrin) {
+TEST_F(MeterStartUp, DefaultCaptionIsKestrin) {
     Start();
     EXPECT_EQ(form().windowTitle(), "Kestrin");
 }
 
-class Window : public MeterFixture {};
+class MeterWindow : public MeterFixture {};
 
-TEST_F(Window, LayoutOfTheControls) {
+TEST_F(MeterWindow, LayoutOfTheControls) {
     Start();
     EXPECT_EQ(form().over->geometry(), QRect(32, 10, 28, 18));
     EXPECT_EQ(form().over->text(), "over");
@@ -107,7 +107,7 @@ TEST_F(Window, LayoutOfTheControls) {
     EXPECT_EQ(form().Label11->font().pixelSize(), 8);
 }
 
-TEST_F(Window, FrameIsFixedWithTitleAndCloseBoxOnly) {
+TEST_F(MeterWindow, FrameIsFixedWithTitleAndCloseBoxOnly) {
     Start();
     const Qt::WindowFlags flags = form().windowFlags();
     EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
@@ -119,9 +119,9 @@ TEST_F(Window, FrameIsFixedWithTitleAndCloseBoxOnly) {
     EXPECT_TRUE(form().testAttribute(Qt::WA_OpaquePaintEvent));
 }
 
-class ScaleLabels : public MeterFixture, public testing::WithParamInterface<const char*> {};
+class MeterScaleLabels : public MeterFixture, public testing::WithParamInterface<const char*> {};
 
-TEST_P(ScaleLabels, StayClearOfTheTickColumn) {
+TEST_P(MeterScaleLabels, StayClearOfTheTickColumn) {
     Start(std::string("[Form]\ndbScale=") + GetParam() + "\n");
     form().FormPaint();
     for (QLabel* label : {form().Label4, form().Label5, form().Label6, form().Label7, form().Label8,
@@ -130,9 +130,9 @@ TEST_P(ScaleLabels, StayClearOfTheTickColumn) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothScales, ScaleLabels, testing::Values("0", "1"));
+INSTANTIATE_TEST_SUITE_P(BothScales, MeterScaleLabels, testing::Values("0", "1"));
 
-TEST_F(Window, ScaleAndChannelLabelTexts) {
+TEST_F(MeterWindow, ScaleAndChannelLabelTexts) {
     Start("[Form]\ndbScale=0\nABLR=1\n");
     form().FormPaint();
     EXPECT_EQ(form().Label2->text(), "A  B");
@@ -151,7 +151,7 @@ TEST_F(Window, ScaleAndChannelLabelTexts) {
     EXPECT_EQ(form().Label2->text(), "L  R");
 }
 
-TEST_F(Window, WidthsFollowTheMSChoice) {
+TEST_F(MeterWindow, WidthsFollowTheMSChoice) {
     Start("[Form]\nleft=30\ntop=40\n");
     EXPECT_EQ(form().width(), kDesignedClientWidth);
     form().FormActivate();
@@ -167,7 +167,7 @@ TEST_F(Window, WidthsFollowTheMSChoice) {
     EXPECT_EQ(form().MSButton->text(), "<");
 }
 
-TEST_F(Window, ActivationNarrowsAndReturnsToTheStoredPosition) {
+TEST_F(MeterWindow, ActivationNarrowsAndReturnsToTheStoredPosition) {
     Start("[Form]\nshowMS=0\nleft=30\ntop=40\n");
     Show();
     form().activateWindow();
@@ -179,7 +179,7 @@ TEST_F(Window, ActivationNarrowsAndReturnsToTheStoredPosition) {
     EXPECT_EQ(form().pos(), QPoint(30, 40));
 }
 
-TEST_F(Window, HidingMSTurnsSPlus20OffAndShowingLeavesItOff) {
+TEST_F(MeterWindow, HidingMSTurnsSPlus20OffAndShowingLeavesItOff) {
     Start();
     form().dBButtonClick();
     EXPECT_TRUE(SPlus20);
@@ -195,7 +195,7 @@ TEST_F(Window, HidingMSTurnsSPlus20OffAndShowingLeavesItOff) {
     EXPECT_EQ(form().windowColour(), 0x808080);
 }
 
-TEST_F(Window, SPlus20RepaintsTheWindowMaroon) {
+TEST_F(MeterWindow, SPlus20RepaintsTheWindowMaroon) {
     Start();
     Show();
     EXPECT_EQ(Pixel(0, 0), Rgb(0x808080));
@@ -211,7 +211,7 @@ TEST_F(Window, SPlus20RepaintsTheWindowMaroon) {
 }
 
 // A latched over and held peaks, to see whether a click resets them.
-class Clicks : public MeterFixture {
+class MeterClicks : public MeterFixture {
   protected:
     void SetUp() override {
         Start("[Form]\nPeakHold=1\n");
@@ -228,19 +228,19 @@ class Clicks : public MeterFixture {
     }
 };
 
-TEST_F(Clicks, LeftClickOnTheSurfaceResets) {
+TEST_F(MeterClicks, LeftClickOnTheSurfaceResets) {
     QTest::mouseClick(&form(), Qt::LeftButton, {}, QPoint(100, 200));
     EXPECT_TRUE(Reset());
 }
 
-TEST_F(Clicks, LeftClickOnAScaleLabelResetsNothing) {
+TEST_F(MeterClicks, LeftClickOnAScaleLabelResetsNothing) {
     QTest::mouseClick(form().Label7, Qt::LeftButton);
     QTest::mouseClick(form().Label2, Qt::LeftButton);
     EXPECT_FALSE(Reset());
     EXPECT_TRUE(form().over->isEnabled());
 }
 
-TEST_F(Clicks, RightClickOpensTheDialogAndResetsNothing) {
+TEST_F(MeterClicks, RightClickOpensTheDialogAndResetsNothing) {
     bool shown = false;
     QTimer::singleShot(0, &dialog(), [&] {
         shown = dialog().isVisible() && dialog().isModal();
@@ -251,7 +251,7 @@ TEST_F(Clicks, RightClickOpensTheDialogAndResetsNothing) {
     EXPECT_FALSE(Reset());
 }
 
-TEST_F(Clicks, RightClickOnALabelOpensNothing) {
+TEST_F(MeterClicks, RightClickOnALabelOpensNothing) {
     bool shown = false;
     QTimer::singleShot(0, &dialog(), [&] {
         shown = dialog().isVisible();
@@ -262,9 +262,9 @@ TEST_F(Clicks, RightClickOnALabelOpensNothing) {
     EXPECT_FALSE(shown);
 }
 
-class Paints : public MeterFixture {};
+class MeterPaints : public MeterFixture {};
 
-TEST_F(Paints, OwnFlushLeavesHeldPeaksAndAMergedUpdateRunsThePaint) {
+TEST_F(MeterPaints, OwnFlushLeavesHeldPeaksAndAMergedUpdateRunsThePaint) {
     Start();
     Show();
     Feed(PeakForHeight(100), 0);  // darkens the over indicator too
@@ -278,7 +278,7 @@ TEST_F(Paints, OwnFlushLeavesHeldPeaksAndAMergedUpdateRunsThePaint) {
     EXPECT_EQ(Pixel(32, 303), Rgb(0));              // and the bars blacked out
 }
 
-TEST_F(Paints, ControlsRedrawnOnTheirOwnDoNotRepaintTheScale) {
+TEST_F(MeterPaints, ControlsRedrawnOnTheirOwnDoNotRepaintTheScale) {
     Start("[Form]\nPeakHold=1\n");
     Show();
     Feed(PeakForHeight(100), 0);
@@ -291,7 +291,7 @@ TEST_F(Paints, ControlsRedrawnOnTheirOwnDoNotRepaintTheScale) {
     EXPECT_EQ(Pixel(32, 303), Rgb(0x00FF00));
 }
 
-TEST_F(Paints, PaintPutsTheStoredTextsBackIntoTheDialog) {
+TEST_F(MeterPaints, PaintPutsTheStoredTextsBackIntoTheDialog) {
     Start("[Form]\ncal=-20\ndecay=3\n");
     dialog().Edit1->setText("abc");
     dialog().Edit2->setText("9");
@@ -301,7 +301,7 @@ TEST_F(Paints, PaintPutsTheStoredTextsBackIntoTheDialog) {
     EXPECT_EQ(Baseline, 303);
 }
 
-TEST_F(Paints, AlwaysOnTopFollowsTheSettingAtEveryPaint) {
+TEST_F(MeterPaints, AlwaysOnTopFollowsTheSettingAtEveryPaint) {
     Start("[Form]\nOnTop=1\n");
     Show();
     ASSERT_NE(form().windowHandle(), nullptr);
@@ -316,9 +316,9 @@ TEST_F(Paints, AlwaysOnTopFollowsTheSettingAtEveryPaint) {
     EXPECT_TRUE(form().windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
-class Closing : public MeterFixture {};
+class MeterClosing : public MeterFixture {};
 
-TEST_F(Closing, SavesPositionAndMSChoice) {
+TEST_F(MeterClosing, SavesPositionAndMSChoice) {
     Start("[Form]\nleft=40\ntop=60\n");
     Show();
     form().MSButtonClick();
@@ -330,7 +330,7 @@ TEST_F(Closing, SavesPositionAndMSChoice) {
     EXPECT_NE(text.find("showMS=0"), std::string::npos) << text;
 }
 
-TEST_F(Closing, AFailedSaveIsReportedAndTheWindowStillCloses) {
+TEST_F(MeterClosing, AFailedSaveIsReportedAndTheWindowStillCloses) {
     Start();
     Show();
     const std::string unwritable = (dir.path() / "no folder" / "kestrin.ini").string();

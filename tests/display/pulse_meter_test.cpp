@@ -1,0 +1,90 @@
+// The meter against a real sound server: exact sample values played into a null sink come back
+// from its monitor, and the meter shows the levels the scale gives for them.
+#include <QLineEdit>
+#include <chrono>
+#include <memory>
+
+#include "capture/pulse_wave_in.h"
+#include "tests/display/meter_fixture.h"
+#include "tests/support/event_wait.h"
+#include "tests/support/private_pulse_server.h"
+#include "tests/support/sample_player.h"
+
+namespace kestrin::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Interleaved samples: a steady magnitude on A (alternating in sign), silence on B.
+std::vector<int16_t> SteadyA(int16_t magnitude, int seconds) {
+    std::vector<int16_t> samples;
+    samples.reserve(static_cast<size_t>(44100 * 2 * seconds));
+    for (int frame = 0; frame < 44100 * seconds; ++frame) {
+        samples.push_back(static_cast<int16_t>(frame % 2 ? -magnitude : magnitude));
+        samples.push_back(0);
+    }
+    return samples;
+}
+
+// The meter on a private server, recording the monitor of its null sink, with Peak Hold on so
+// that an over stays lit once seen.
+class PulseMeter : public MeterFixture {
+  protected:
+    void SetUp() override {
+        server.UseInThisProcess();
+        pulse = std::make_unique<PulseWaveIn>();
+        StartOn(*pulse, "[Input]\nDevice Name=" +
+                            PrivatePulseServer::MonitorDescription(server.sinks()[0]) +
+                            "\n[Form]\ncal=-12\nPeakHold=1\n");
+        ASSERT_TRUE(notes.messages.empty()) << notes.messages[0].text;
+        Show();
+    }
+    void TearDown() override {
+        MeterFixture::TearDown();
+        pulse.reset();
+    }
+
+    // Plays the magnitude on A until bar A stands at the level, then a while longer; gives the
+    // highest level bar A showed meanwhile.
+    int PlayUntilLevel(int16_t magnitude, int level) {
+        SamplePlayer player(server, server.sinks()[0].name, SteadyA(magnitude, 10));
+        int highest = 0;
+        const auto watch = [&] {
+            highest = std::max(highest, form().Bars[TForm1::A].Level);
+            return false;
+        };
+        EXPECT_TRUE(ProcessEventsUntil(
+            [&] {
+                watch();
+                return form().Bars[TForm1::A].Level == level;
+            },
+            8s))
+            << "bar A at " << form().Bars[TForm1::A].Level << ", not " << level;
+        ProcessEventsUntil(watch, 500ms);
+        EXPECT_EQ(form().Bars[TForm1::A].Level, level);
+        return highest;
+    }
+
+    bool OverLit() { return form().over->palette().color(QPalette::Base) == QColor(255, 0, 0); }
+
+    PrivatePulseServer server;
+    std::unique_ptr<PulseWaveIn> pulse;
+};
+
+TEST_F(PulseMeter, SteadyPeakReadsItsMarkAndTheOverThresholdIsExact) {
+    // 8190 is mark 4 (index 819) at calibration -12.
+    EXPECT_EQ(PlayUntilLevel(8190, 146), 146);
+    EXPECT_EQ(form().Bars[TForm1::B].Level, 1);
+    EXPECT_EQ(Pixel(32, 303 - 145), Rgb(0x00FF00));  // height 146 lit
+    EXPECT_EQ(Pixel(32, 303 - 146), Rgb(0x3EFFFF));  // the held peak just above
+
+    // 27520 is not over: with Peak Hold on, the indicator would have stayed lit.
+    EXPECT_EQ(PlayUntilLevel(27520, LevelTable[2752]), LevelTable[2752]);
+    EXPECT_FALSE(OverLit());
+    SamplePlayer player(server, server.sinks()[0].name, SteadyA(27521, 10));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return OverLit(); }, 8s));
+    EXPECT_TRUE(form().over->isEnabled());
+}
+
+}  // namespace
+}  // namespace kestrin::test
