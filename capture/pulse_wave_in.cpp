@@ -25,7 +25,8 @@ constexpr uint32_t kFramesPerFragment = 1100;  // one buffer, 24.94 ms at 44100 
 struct PulseDevice : WaveInDevice {
     PulseConnection* connection = nullptr;
     pa_stream* stream = nullptr;
-    QObject* receiver = nullptr;
+    QObject* receiver = nullptr;  // nullptr once it is gone: nothing is recorded or handed back
+    QMetaObject::Connection receiverWatch;
     std::deque<WAVEHDR*> queue;  // queued buffers, the one being filled first
     uint32_t filled = 0;         // bytes already written into the first queued buffer
     bool started = false;        // between Start and Reset: data goes into the buffers
@@ -42,14 +43,14 @@ struct PulseDevice : WaveInDevice {
     }
 
     void HandBackAll() {
-        while (!queue.empty()) Complete();
+        while (receiver && !queue.empty()) Complete();
     }
 
     // A chunk of recorded bytes; nullptr data is a hole in the stream, recorded as silence. What
     // no queued buffer can take is lost, as with any device that runs out of buffers.
     void Record(const uint8_t* data, size_t length) {
         size_t offset = 0;
-        while (offset < length && !queue.empty()) {
+        while (receiver && offset < length && !queue.empty()) {
             WAVEHDR* header = queue.front();
             const size_t take = std::min<size_t>(header->dwBufferLength - filled, length - offset);
             if (data) {
@@ -104,6 +105,7 @@ std::string DeviceName(const std::string& description) {
 }
 
 void DisconnectStream(PulseDevice* device) {
+    QObject::disconnect(device->receiverWatch);
     if (!device->stream) return;
     pa_stream_set_state_callback(device->stream, nullptr, nullptr);
     pa_stream_set_read_callback(device->stream, nullptr, nullptr);
@@ -205,6 +207,13 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
     device->connection = &m->connection;
     device->stream = stream;
     device->receiver = static_cast<QObject*>(receiver);
+    // A window that goes away while its device still records must get nothing more.
+    PulseDevice* watched = device.get();
+    device->receiverWatch = QObject::connect(device->receiver, &QObject::destroyed,
+                                             [watched, mainloop = m->connection.mainloop()] {
+                                                 MainLoopLock lock(mainloop);
+                                                 watched->receiver = nullptr;
+                                             });
     pa_stream_set_state_callback(stream, OnStreamState, device.get());
     pa_stream_set_read_callback(stream, OnStreamRead, device.get());
 

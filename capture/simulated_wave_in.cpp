@@ -30,7 +30,8 @@ void WriteFrame(char* at, SimulatedWaveIn::Frame frame) {
 
 struct SimulatedWaveIn::Device : WaveInDevice {
     int32_t id = 0;
-    QObject* receiver = nullptr;
+    QObject* receiver = nullptr;  // nullptr once it is gone: nothing is recorded or handed back
+    QMetaObject::Connection receiverWatch;
     bool open = true;
     bool started = false;
     std::deque<WAVEHDR*> queue;      // the buffer being filled first
@@ -42,7 +43,9 @@ struct SimulatedWaveIn::Device : WaveInDevice {
 SimulatedWaveIn::SimulatedWaveIn(std::vector<std::string> deviceNames)
     : m_names(std::move(deviceNames)) {}
 
-SimulatedWaveIn::~SimulatedWaveIn() = default;
+SimulatedWaveIn::~SimulatedWaveIn() {
+    for (auto& [handle, device] : m_devices) QObject::disconnect(device->receiverWatch);
+}
 
 void SimulatedWaveIn::SetDevices(std::vector<std::string> names) { m_names = std::move(names); }
 
@@ -83,8 +86,8 @@ bool SimulatedWaveIn::Scripted(Call call, MMRESULT* result) {
 
 MMRESULT SimulatedWaveIn::Log(Call call, HWAVEIN device, int32_t deviceId, WAVEHDR* header,
                               MMRESULT result) {
-    m_calls.push_back({call, device, deviceId, header, result, header ? m_headerAtEntry : WAVEHDR{},
-                       {}});
+    m_calls.push_back(
+        {call, device, deviceId, header, result, header ? m_headerAtEntry : WAVEHDR{}, {}});
     return result;
 }
 
@@ -158,6 +161,9 @@ MMRESULT SimulatedWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORM
     auto device = std::make_unique<Device>();
     device->id = id;
     device->receiver = static_cast<QObject*>(receiver);
+    Device* watched = device.get();
+    device->receiverWatch = QObject::connect(device->receiver, &QObject::destroyed,
+                                             [watched] { watched->receiver = nullptr; });
     *handle = device.get();
     m_opened.push_back(device.get());
     m_devices.emplace(device.get(), std::move(device));
@@ -239,7 +245,7 @@ MMRESULT SimulatedWaveIn::Reset(HWAVEIN handle) {
     Device* device = FindOpen(handle);
     if (!device) return Log(Call::Reset, handle, -2, nullptr, MMSYSERR_INVALHANDLE);
     device->started = false;
-    while (!device->queue.empty()) Complete(*device);
+    while (device->receiver && !device->queue.empty()) Complete(*device);
     return Log(Call::Reset, handle, -2, nullptr, MMSYSERR_NOERROR);
 }
 
@@ -249,6 +255,7 @@ MMRESULT SimulatedWaveIn::Close(HWAVEIN handle) {
     Device* device = FindOpen(handle);
     if (!device) return Log(Call::Close, handle, -2, nullptr, MMSYSERR_INVALHANDLE);
     if (!device->queue.empty()) return Log(Call::Close, handle, -2, nullptr, WAVERR_STILLPLAYING);
+    QObject::disconnect(device->receiverWatch);
     device->open = false;
     device->started = false;
     return Log(Call::Close, handle, -2, nullptr, MMSYSERR_NOERROR);
@@ -264,7 +271,7 @@ void SimulatedWaveIn::Complete(Device& device) {
 }
 
 int SimulatedWaveIn::Record(Device& device, uint64_t frames) {
-    if (!device.open || !device.started) return 0;
+    if (!device.open || !device.started || !device.receiver) return 0;
     auto own = m_deviceSignals.find(device.id);
     const Signal& signal = own != m_deviceSignals.end() ? own->second : m_signal;
     int completed = 0;

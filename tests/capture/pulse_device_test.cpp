@@ -53,13 +53,14 @@ class PulseDeviceTest : public ::testing::Test {
         return prepared ? prepared : pulse->AddBuffer(device, &h, kWaveHdrSize);
     }
 
-    PrivatePulseServer server;
-    std::unique_ptr<PulseWaveIn> pulse;
-    Collector collector;
-    HWAVEIN device = nullptr;
+    // The buffers and the receiver outlive the device, which may write and post until it is gone.
     WAVEHDR headers[3];
     std::vector<char> blocks[3] = {std::vector<char>(4401), std::vector<char>(4401),
                                    std::vector<char>(4401)};
+    Collector collector;
+    PrivatePulseServer server;
+    std::unique_ptr<PulseWaveIn> pulse;
+    HWAVEIN device = nullptr;
 };
 
 TEST_F(PulseDeviceTest, ResetHandsBackEveryQueuedBufferInQueueOrder) {
@@ -105,6 +106,23 @@ TEST_F(PulseDeviceTest, FailedDeviceRefusesNewBuffers) {
     headers[1].dwFlags |= WHDR_PREPARED;
     EXPECT_NE(pulse->AddBuffer(device, &headers[1], kWaveHdrSize), 0u);
     EXPECT_NE(pulse->Start(device), 0u);
+}
+
+// A window that goes away while its device records gets nothing more; under AddressSanitizer a
+// notification posted to it would fail here.
+TEST_F(PulseDeviceTest, NothingIsPostedToAReceiverThatIsGone) {
+    auto receiver = std::make_unique<Collector>();
+    const WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
+    ASSERT_EQ(pulse->Open(&device, 0, format, receiver.get()), 0u);
+    for (auto& h : headers) ASSERT_EQ(Queue(h), 0u);
+    ASSERT_EQ(pulse->Start(device), 0u);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !receiver->returned.empty(); }, kFirstDataTimeout));
+    receiver.reset();
+    ProcessEventsFor(milliseconds(200));
+    EXPECT_EQ(pulse->Reset(device), 0u);
+    ProcessEventsFor(milliseconds(50));
+    EXPECT_EQ(pulse->Close(device), WAVERR_STILLPLAYING) << "the buffers were not handed back";
+    device = nullptr;
 }
 
 // Without a server every call answers within its bound, and the device can't be used.

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QObject>
+#include <memory>
 #include <vector>
 
 #include "capture/wim_data_event.h"
@@ -148,6 +149,26 @@ TEST_F(SimulatedWaveInTest, RealTimeDeliversOneBufferEvery24Point94Milliseconds)
     sim.StopRealTime();
     const double interval = (collector.times[40] - collector.times[0]) / 40;
     EXPECT_NEAR(interval, 24.94, 1.5);
+}
+
+TEST(SimulatedReceiverTest, NothingIsPostedToAReceiverThatIsGone) {
+    SimulatedWaveIn sim;
+    auto receiver = std::make_unique<Collector>();
+    HWAVEIN device = nullptr;
+    WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
+    ASSERT_EQ(sim.Open(&device, 0, format, receiver.get()), 0u);
+    std::vector<char> block(4401);
+    WAVEHDR header;
+    header.lpData = block.data();
+    header.dwBufferLength = 4400;
+    ASSERT_EQ(sim.PrepareHeader(device, &header, kWaveHdrSize), 0u);
+    ASSERT_EQ(sim.AddBuffer(device, &header, kWaveHdrSize), 0u);
+    ASSERT_EQ(sim.Start(device), 0u);
+    receiver.reset();
+    EXPECT_EQ(sim.DeliverBuffers(1), 0);
+    sim.Reset(device);
+    EXPECT_EQ(sim.QueuedCount(device), 1);
+    QCoreApplication::sendPostedEvents();
 }
 
 }  // namespace
