@@ -43,7 +43,9 @@ struct OpenDevice {
 WaveIn* installedWaveIn = nullptr;
 std::unique_ptr<WaveIn> pulseWaveIn;
 WaveInReceiver captureReceiver = nullptr;
-std::map<HWAVEIN, OpenDevice> openDevices;
+// Never destroyed: the meter does not stop its capture at the end, and the buffers still queued
+// then stay reachable until the process is gone instead of turning into leaks at exit.
+std::map<HWAVEIN, OpenDevice>& openDevices = *new std::map<HWAVEIN, OpenDevice>;
 bool stopping = false;  // StopCapture ran: returned buffers are not replaced
 
 void Fail(const char* text, const char* caption) {
