@@ -1,6 +1,8 @@
 #include "config/atomic_write.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,19 +13,54 @@
 namespace kestrin {
 namespace {
 
+// Fresh names tried before giving up: a name another file already has, or a temporary file that
+// a cleaner in another copy of the meter took away before it was locked, costs one.
 constexpr int kNameAttempts = 16;
+constexpr size_t kHexDigits = 8;
+constexpr std::string_view kTemporaryEnding = ".tmp";
 
-// A name beside the target that no other file has, created exclusively so that two copies of
-// the meter saving at once never share a temporary file.
+struct Split {
+    std::string folder;  // "." for a bare file name
+    std::string name;
+};
+
+Split SplitPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A temporary file beside the target, created exclusively and locked, under a name that is
+// still its own: two copies of the meter saving at once never share one, and no cleaner can
+// remove it while the lock is held. -1 (errno set) when none could be made.
 int CreateTemporary(const std::string& path, std::string& tempPath) {
     static std::mt19937 generator{std::random_device{}()};
+    int error = EEXIST;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(generator()));
         tempPath = path + suffix;
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd < 0) {
+            if (errno != EEXIST) return -1;
+            continue;
+        }
+        // Between the creation and the lock a cleaner may have found the file unlocked and taken
+        // it away (or be about to): then the name is not ours any more, and another one is tried.
+        struct stat opened {};
+        struct stat named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+            ::lstat(tempPath.c_str(), &named) == 0 && SameFile(opened, named)) {
+            return fd;
+        }
+        error = errno;
+        ::close(fd);
     }
+    errno = error;
     return -1;
 }
 
@@ -39,7 +76,51 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// The rename has taken effect for every reader once it returns; this makes it outlast a power
+// cut. A folder that can't be flushed (some file systems refuse) does not undo the replacement,
+// so it is no failure of the write.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Removes what writers killed before their rename left of this file: temporary files of its
+// naming pattern that nobody holds locked. Best effort; a leftover that can't be removed now is
+// tried again at the next write.
+void RemoveLeftoverTemporaries(const Split& target) {
+    DIR* folder = ::opendir(target.folder.c_str());
+    if (!folder) return;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (!IsTemporaryNameOf(entry->d_name, target.name)) continue;
+        const std::string path = target.folder + "/" + entry->d_name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+            SameFile(opened, named)) {
+            ::unlink(path.c_str());
+        }
+        ::close(fd);
+    }
+    ::closedir(folder);
+}
+
 }  // namespace
+
+bool IsTemporaryNameOf(std::string_view name, std::string_view fileName) {
+    if (name.size() != fileName.size() + 1 + kHexDigits + kTemporaryEnding.size()) return false;
+    if (!name.starts_with(fileName) || !name.ends_with(kTemporaryEnding)) return false;
+    name.remove_prefix(fileName.size());
+    if (name.front() != '.') return false;
+    for (const char c : name.substr(1, kHexDigits)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
+}
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     std::string tempPath;
@@ -54,14 +135,18 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
         if (ok && ::geteuid() == 0) ok = ::fchown(fd, old.st_uid, old.st_gid) == 0;
     }
     ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
+    // The lock is held through the rename, so no cleaner can take the file away before it.
     ok = ok && ::rename(tempPath.c_str(), path.c_str()) == 0;
+    const int error = errno;
+    if (!ok) ::unlink(tempPath.c_str());
+    ::close(fd);
     if (!ok) {
-        const int error = errno;
-        ::unlink(tempPath.c_str());
         errno = error;
         return false;
     }
+    const Split target = SplitPath(path);
+    SyncFolder(target.folder);
+    RemoveLeftoverTemporaries(target);
     return true;
 }
 

@@ -7,9 +7,19 @@ namespace kestrin {
 
 // Replaces the file at path by the given bytes so that the file on disk is always either the old
 // one or the new one, whole: the bytes go to a fresh file in the same folder, are flushed to the
-// disk and renamed over the old file. An existing file's permission bits and owner are kept; a
-// new file gets 0666 less the umask. Returns false (errno set) when any step failed; the old file
-// is then untouched and no temporary file is left behind.
+// disk and renamed over the old file, and the folder is flushed so that the rename outlasts a
+// power cut. An existing file's permission bits and owner are kept; a new file gets 0666 less the
+// umask. Returns false (errno set) when any step failed; the old file is then untouched and no
+// temporary file is left behind.
+//
+// The temporary file is named "<path>.<8 hex digits>.tmp" and locked (flock) by its writer for as
+// long as it exists. A writer killed before its rename leaves it behind, unlocked: each
+// successful replacement removes such leftovers of the same path, and only those that nobody
+// holds locked, so a copy of the meter saving at the same time is never disturbed.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+
+// Whether a file name is one of the temporary names ReplaceFileAtomically uses for a file named
+// fileName in the same folder.
+bool IsTemporaryNameOf(std::string_view name, std::string_view fileName);
 
 }  // namespace kestrin

@@ -148,6 +148,35 @@ std::optional<int32_t> ParseDecimal(std::string_view text) {
     return static_cast<int32_t>(negative ? -value : value);
 }
 
+// The file's bytes with one key set: in place when it exists, else after the last key of its
+// section, else in a new section at the end.
+std::string WithValue(std::string_view bytes, std::string_view section, std::string_view key,
+                      std::string_view value) {
+    value = value.substr(0, value.find_first_of(kLineBreaking));
+    const std::string_view ending = LineEnding(bytes);
+    const Location where = Locate(bytes, section, key);
+
+    std::string updated;
+    updated.reserve(bytes.size() + section.size() + key.size() + value.size() + 8);
+    if (where.keyFound) {
+        updated.append(bytes.substr(0, where.keyLine.begin));
+        updated.append(where.keyName).append("=").append(value);
+        updated.append(bytes.substr(where.keyLine.textEnd));
+    } else if (where.sectionFound) {
+        const Line& after = where.lastLine;
+        updated.append(bytes.substr(0, after.next));
+        if (after.next == after.textEnd) updated.append(ending);
+        updated.append(key).append("=").append(value).append(ending);
+        updated.append(bytes.substr(after.next));
+    } else {
+        updated.append(bytes);
+        if (!bytes.empty() && bytes.back() != '\n') updated.append(ending);
+        updated.append("[").append(section).append("]").append(ending);
+        updated.append(key).append("=").append(value).append(ending);
+    }
+    return updated;
+}
+
 std::string FullPath(const std::string& path) {
     std::error_code error;
     const std::filesystem::path full = std::filesystem::absolute(path, error);
@@ -208,30 +237,7 @@ bool ProfileFile::ReadBool(std::string_view section, std::string_view key,
 void ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
     if (!m_writable) throw SettingsWriteError(FullPath(m_path));
-    value = value.substr(0, value.find_first_of(kLineBreaking));
-    const std::string_view bytes = m_bytes;
-    const std::string_view ending = LineEnding(bytes);
-    const Location where = Locate(bytes, section, key);
-
-    std::string updated;
-    updated.reserve(bytes.size() + section.size() + key.size() + value.size() + 8);
-    if (where.keyFound) {
-        updated.append(bytes.substr(0, where.keyLine.begin));
-        updated.append(where.keyName).append("=").append(value);
-        updated.append(bytes.substr(where.keyLine.textEnd));
-    } else if (where.sectionFound) {
-        const Line& after = where.lastLine;
-        updated.append(bytes.substr(0, after.next));
-        if (after.next == after.textEnd) updated.append(ending);
-        updated.append(key).append("=").append(value).append(ending);
-        updated.append(bytes.substr(after.next));
-    } else {
-        updated.append(bytes);
-        if (!bytes.empty() && bytes.back() != '\n') updated.append(ending);
-        updated.append("[").append(section).append("]").append(ending);
-        updated.append(key).append("=").append(value).append(ending);
-    }
-
+    std::string updated = WithValue(m_bytes, section, key, value);
     if (!ReplaceFileAtomically(m_path, updated)) throw SettingsWriteError(FullPath(m_path));
     m_bytes = std::move(updated);
 }
@@ -242,6 +248,25 @@ void ProfileFile::WriteInteger(std::string_view section, std::string_view key, i
 
 void ProfileFile::WriteBool(std::string_view section, std::string_view key, bool value) {
     WriteString(section, key, value ? "1" : "0");
+}
+
+void ProfileFile::SetString(std::string_view section, std::string_view key,
+                            std::string_view value) {
+    m_bytes = WithValue(m_bytes, section, key, value);
+}
+
+void ProfileFile::SetInteger(std::string_view section, std::string_view key, int32_t value) {
+    SetString(section, key, std::to_string(value));
+}
+
+void ProfileFile::SetBool(std::string_view section, std::string_view key, bool value) {
+    SetString(section, key, value ? "1" : "0");
+}
+
+void ProfileFile::Save() const {
+    if (!m_writable || !ReplaceFileAtomically(m_path, m_bytes)) {
+        throw SettingsWriteError(FullPath(m_path));
+    }
 }
 
 std::optional<int32_t> ParseProfileInteger(std::string_view text) {

@@ -25,7 +25,11 @@ namespace kestrin {
 // the section line when it has none); a new section goes at the end of the file. Every other
 // byte of the file stays as it was. New lines end the way the file's first line ends; a file that
 // has no line ending yet gets CR LF. A value is cut at its first CR, LF or NUL so that it can't
-// break the file's lines. Each write replaces the whole file atomically (see atomic_write.h).
+// break the file's lines.
+//
+// The Write functions change one key and replace the file at once. The Set functions change the
+// bytes in memory only, so that an operation on many keys reaches the disk once, whole, with
+// Save(); the file replaces the old one atomically either way (see atomic_write.h).
 class ProfileFile {
   public:
     // Reads the file. A missing file reads as an empty one. A file that can't be read (no
@@ -55,6 +59,15 @@ class ProfileFile {
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
+
+    // The same changes, made in memory only; nothing reaches the disk until Save().
+    void SetString(std::string_view section, std::string_view key, std::string_view value);
+    void SetInteger(std::string_view section, std::string_view key, int32_t value);
+    void SetBool(std::string_view section, std::string_view key, bool value);
+    // Replaces the file by the bytes in memory. Throws SettingsWriteError when the file can't be
+    // replaced (or could not be read); the file on disk is then as it was, and this object keeps
+    // its changes.
+    void Save() const;
 
   private:
     std::string m_path;

@@ -75,37 +75,39 @@ void ApplySettingFallbacks() {
 void SaveSettings() {
     ProfileFile file = OpenSettingsFile(true);
     TMeterSettings& s = MeterSettings;
-    file.WriteString(kInput, "Device Name", s.DeviceName);
-    file.WriteString(kInput, "Short Name", s.ShortName);
-    file.WriteString(kForm, "cal", s.cal);
-    file.WriteString(kForm, "decay", s.decay);
-    file.WriteBool(kForm, "amber", s.amber);
-    file.WriteBool(kForm, "ontop", s.OnTop);
-    file.WriteBool(kForm, "PeakHold", s.PeakHold);
-    file.WriteBool(kForm, "dbScale", s.dbScale);
-    file.WriteBool(kForm, "ABLR", s.ABLR);
-    file.WriteBool(kForm, "Msix", s.Msix);
-    file.WriteInteger(kForm, "AColor", s.Acolor);
-    file.WriteInteger(kForm, "BColor", s.Bcolor);
-    file.WriteInteger(kForm, "MColor", s.Mcolor);
-    file.WriteInteger(kForm, "SColor", s.Scolor);
+    file.SetString(kInput, "Device Name", s.DeviceName);
+    file.SetString(kInput, "Short Name", s.ShortName);
+    file.SetString(kForm, "cal", s.cal);
+    file.SetString(kForm, "decay", s.decay);
+    file.SetBool(kForm, "amber", s.amber);
+    file.SetBool(kForm, "ontop", s.OnTop);
+    file.SetBool(kForm, "PeakHold", s.PeakHold);
+    file.SetBool(kForm, "dbScale", s.dbScale);
+    file.SetBool(kForm, "ABLR", s.ABLR);
+    file.SetBool(kForm, "Msix", s.Msix);
+    file.SetInteger(kForm, "AColor", s.Acolor);
+    file.SetInteger(kForm, "BColor", s.Bcolor);
+    file.SetInteger(kForm, "MColor", s.Mcolor);
+    file.SetInteger(kForm, "SColor", s.Scolor);
     if (!s.Locked) {
         s.password.clear();
-        file.WriteString(kForm, "password", "");
+        file.SetString(kForm, "password", "");
     } else {
-        file.WriteString(kForm, "password",
-                         s.password.empty() ? std::string() : ScramblePassword(s.password));
+        file.SetString(kForm, "password",
+                       s.password.empty() ? std::string() : ScramblePassword(s.password));
     }
-    file.WriteBool(kForm, "Locked", LockSetChecked());
-    file.WriteInteger(kForm, "left", WindowLeft());
-    file.WriteInteger(kForm, "top", WindowTop());
+    file.SetBool(kForm, "Locked", LockSetChecked());
+    file.SetInteger(kForm, "left", WindowLeft());
+    file.SetInteger(kForm, "top", WindowTop());
+    file.Save();
 }
 
 void SavePosition() {
     ProfileFile file = OpenSettingsFile(true);
-    file.WriteInteger(kForm, "left", WindowLeft());
-    file.WriteInteger(kForm, "top", WindowTop());
-    file.WriteBool(kForm, "showMS", MeterSettings.showMS);
+    file.SetInteger(kForm, "left", WindowLeft());
+    file.SetInteger(kForm, "top", WindowTop());
+    file.SetBool(kForm, "showMS", MeterSettings.showMS);
+    file.Save();
 }
 
 void ResetDevice() {
@@ -113,7 +115,8 @@ void ResetDevice() {
     notifier().ShowMessage(
         "The configured Input Device is not available and will be reset to the default.",
         " Kestrin Error");
-    file.WriteString(kInput, "Device Name", "");
+    file.SetString(kInput, "Device Name", "");
+    file.Save();
 }
 
 std::string ScramblePassword(const std::string& text) {

@@ -73,9 +73,12 @@ std::string UserConfigHome();
 // Whether a file can be created in the folder (tried, so that it holds for root as well).
 bool FolderIsWritable(const std::string& folder);
 
-// Each opens the file, works key by key and releases it before returning. A failed write throws
-// SettingsWriteError ("Unable to write to <path>") after releasing the file; the keys written
-// before it stay in the file and the rest of the operation is skipped.
+// Each reads the file once, works key by key in memory and, for the three that write, replaces
+// the file once at the end, whole: a kill or a power cut leaves either the file before the
+// operation or the file after it, never a part of it, and the meter waits for one flush to the
+// disk instead of one per key. A failed write throws SettingsWriteError ("Unable to write to
+// <path>"); the file is then byte for byte as before the operation, while the changes made in
+// memory (SaveSettings' emptying of an unlocked password) stay.
 void LoadSettings();
 void ApplySettingFallbacks();  // empty cal becomes " 0", empty decay "2"
 void SaveSettings();

@@ -120,14 +120,17 @@ TEST_F(WriteFailureTest, FullDiskLeavesTheOldFileAsItWas) {
     EXPECT_EQ(test::ReadBytes(m_path), before + "decay=2\r\n");
 }
 
-// Writing to a fresh file only ever appends, so the file after each key of SaveSettings is a
-// prefix of the complete one; a full disk at a key keeps exactly the keys before it.
+// SaveSettings reaches the disk once, whole: wherever in the new file the disk fills up, the old
+// file stays byte for byte as it was. What the operation changed in memory before the write
+// stays changed.
 class SaveOnFullDiskTest : public WriteFailureTest {
   protected:
     void SetUp() override {
         WriteFailureTest::SetUp();
+        test::WriteBytes(m_path, kOld);
         MeterSettings.DeviceName = "Mic";
         MeterSettings.password = "secret";
+        test::WriteBytes(m_dir.path() / "reference.ini", kOld);
         SetSettingsFilePath((m_dir.path() / "reference.ini").string());
         SaveSettings();
         m_complete = test::ReadBytes(m_dir.path() / "reference.ini");
@@ -136,31 +139,51 @@ class SaveOnFullDiskTest : public WriteFailureTest {
         SetSettingsFilePath(m_path.string());
     }
 
-    // Saves with the disk filling up just before the line that starts with lineStart.
-    std::string SaveFailingAt(const std::string& lineStart) {
-        const size_t offset = m_complete.find("\r\n" + lineStart) + 2;
-        FileSizeLimit limit(offset + lineStart.size());
+    // Saves with room on the disk for only the first `bytes` bytes of a file.
+    std::string SaveWithRoomFor(size_t bytes) {
+        FileSizeLimit limit(bytes);
         return FailureOf(SaveSettings);
     }
 
-    std::string KeptUpTo(const std::string& lineStart) const {
-        return m_complete.substr(0, m_complete.find("\r\n" + lineStart) + 2);
-    }
-
-    std::string m_complete;
+    const std::string kOld = "[Form]\r\ncal=-20\r\nshowMS=0\r\n";
+    std::string m_complete;  // what the save writes when there is room
 };
 
-TEST_F(SaveOnFullDiskTest, KeysBeforeTheFailureStay) {
-    EXPECT_EQ(SaveFailingAt("PeakHold="), "Unable to write to " + m_path.string());
-    EXPECT_EQ(test::ReadBytes(m_path), KeptUpTo("PeakHold="));
-    EXPECT_EQ(MeterSettings.password, "secret");
-    EXPECT_EQ(test::FolderListing(m_dir.path()), "meter.ini;");
+TEST_F(SaveOnFullDiskTest, OldFileStaysByteForByteWhereverTheDiskFills) {
+    for (const std::string lineStart : {"[Input]", "PeakHold=", "password=", "top="}) {
+        SCOPED_TRACE(lineStart);
+        EXPECT_EQ(SaveWithRoomFor(m_complete.find(lineStart) + 2),
+                  "Unable to write to " + m_path.string());
+        EXPECT_EQ(test::ReadBytes(m_path), kOld);
+        EXPECT_EQ(test::FolderListing(m_dir.path()), "meter.ini;");
+    }
+    EXPECT_EQ(SaveWithRoomFor(m_complete.size() - 1), "Unable to write to " + m_path.string());
+    EXPECT_EQ(test::ReadBytes(m_path), kOld);
+
+    SaveSettings();
+    EXPECT_EQ(test::ReadBytes(m_path), m_complete);
 }
 
-TEST_F(SaveOnFullDiskTest, PasswordEmptiedBeforeItsWriteFailed) {
-    EXPECT_EQ(SaveFailingAt("password="), "Unable to write to " + m_path.string());
-    EXPECT_EQ(test::ReadBytes(m_path), KeptUpTo("password="));
+TEST_F(SaveOnFullDiskTest, PasswordEmptiedInMemoryAlthoughTheWriteFailed) {
+    EXPECT_EQ(SaveWithRoomFor(0), "Unable to write to " + m_path.string());
+    EXPECT_EQ(test::ReadBytes(m_path), kOld);
     EXPECT_EQ(MeterSettings.password, "");
+}
+
+TEST_F(SaveOnFullDiskTest, PositionAndResetDeviceLeaveTheOldFileToo) {
+    EXPECT_EQ(FailureOf([] {
+                  FileSizeLimit limit(8);
+                  SavePosition();
+              }),
+              "Unable to write to " + m_path.string());
+    EXPECT_EQ(FailureOf([] {
+                  FileSizeLimit limit(8);
+                  ResetDevice();
+              }),
+              "Unable to write to " + m_path.string());
+    EXPECT_EQ(m_notifier.messages.size(), 1u);
+    EXPECT_EQ(test::ReadBytes(m_path), kOld);
+    EXPECT_EQ(test::FolderListing(m_dir.path()), "meter.ini;");
 }
 
 TEST_F(WriteFailureTest, FileThatCannotBeReadIsNeverReplaced) {
