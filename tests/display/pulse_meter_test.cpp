@@ -1,9 +1,12 @@
 // The meter against a real sound server: exact sample values played into a null sink come back
 // from its monitor, and the meter shows the levels the scale gives for them.
+#include <QComboBox>
 #include <QLineEdit>
+#include <QTimer>
 #include <chrono>
 #include <memory>
 
+#include "capture/capture.h"
 #include "capture/pulse_wave_in.h"
 #include "tests/display/meter_fixture.h"
 #include "tests/support/event_wait.h"
@@ -84,6 +87,47 @@ TEST_F(PulseMeter, SteadyPeakReadsItsMarkAndTheOverThresholdIsExact) {
     SamplePlayer player(server, server.sinks()[0].name, SteadyA(27521, 10));
     EXPECT_TRUE(ProcessEventsUntil([&] { return OverLit(); }, 8s));
     EXPECT_TRUE(form().over->isEnabled());
+}
+
+// The meter on a server with two null sinks, recording the first one's monitor.
+class PulseMeterTwoInputs : public MeterFixture {
+  protected:
+    void SetUp() override {
+        server.UseInThisProcess();
+        pulse = std::make_unique<PulseWaveIn>();
+        StartOn(*pulse, "[Input]\nDevice Name=" +
+                            PrivatePulseServer::MonitorDescription(server.sinks()[0]) + "\n");
+        ASSERT_TRUE(notes.messages.empty()) << notes.messages[0].text;
+        Show();
+    }
+    void TearDown() override {
+        MeterFixture::TearDown();
+        pulse.reset();
+    }
+
+    PrivatePulseServer server{PrivatePulseServer::Sinks(2)};
+    std::unique_ptr<PulseWaveIn> pulse;
+};
+
+TEST_F(PulseMeterTwoInputs, ChoosingAnotherInputInTheDialogMovesTheCaptureToIt) {
+    const std::string second = PrivatePulseServer::MonitorDescription(server.sinks()[1]);
+    QTimer::singleShot(0, [&] {
+        const int index = dialog().ComboBox1->findText(QString::fromStdString(second));
+        ASSERT_GE(index, 0) << "the second monitor is offered";
+        dialog().ComboBox1->setCurrentIndex(index);
+        dialog().reject();  // the device is taken on any close
+    });
+    form().FormMouseDown(Qt::RightButton, Qt::NoModifier, 60, 150);
+    EXPECT_EQ(MeterSettings.DeviceName, second);
+    EXPECT_TRUE(notes.messages.empty());
+
+    // Sound played into the second sink reaches the meter; the first sink's no longer does.
+    SamplePlayer first(server, server.sinks()[0].name, SteadyA(30000, 10));
+    ProcessEventsFor(2500ms);
+    EXPECT_EQ(form().Bars[TForm1::A].Level, 1) << "the first input is no longer metered";
+    SamplePlayer player(server, server.sinks()[1].name, SteadyA(8190, 10));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return form().Bars[TForm1::A].Level == 146; }, 8s))
+        << "bar A at " << form().Bars[TForm1::A].Level;
 }
 
 }  // namespace

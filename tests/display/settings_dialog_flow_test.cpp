@@ -1,0 +1,186 @@
+// The settings dialog as the operator uses it from the meter window: opened with the right
+// button, edited while the meter runs behind it, closed with OK or without.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <functional>
+
+#include "capture/capture.h"
+#include "config/dialog/dialog_widgets.h"
+#include "config/settings.h"
+#include "tests/display/meter_fixture.h"
+#include "tests/support/event_wait.h"
+
+namespace kestrin::test {
+namespace {
+
+const QColor kRed(255, 0, 0);
+QColor Base(const QWidget* widget) { return widget->palette().color(QPalette::Base); }
+
+class SettingsDialogFlow : public MeterFixture {
+  protected:
+    // Opens the dialog with the right button; `inside` runs in the dialog's own loop, and must
+    // close it (OK or otherwise).
+    void OpenDialog(const std::function<void()>& inside) {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            ASSERT_TRUE(dialog().isVisible());
+            inside();
+            ran = true;
+        });
+        form().FormMouseDown(Qt::RightButton, Qt::NoModifier, 60, 150);
+        EXPECT_TRUE(ran);
+        EXPECT_FALSE(dialog().isVisible());
+    }
+    void PressOk() { dialog().Button1->click(); }
+    void CloseWithoutOk() { dialog().reject(); }
+};
+
+TEST_F(SettingsDialogFlow, OkWithNothingChangedWritesTheWholeFile) {
+    Start("", {"Built-in Input", "Second Input"});
+    Show();
+    form().move(200, 200);
+    OpenDialog([&] { PressOk(); });
+
+    const int left = form().pos().x();
+    const int top = form().pos().y();
+    EXPECT_EQ(SettingsText(),
+              "[Input]\r\n"
+              "Device Name=Built-in Input\r\n"
+              "Short Name=Kestrin\r\n"
+              "[Form]\r\n"
+              "cal=-12\r\n"
+              "decay=2\r\n"
+              "amber=0\r\n"
+              "ontop=0\r\n"
+              "PeakHold=0\r\n"
+              "dbScale=1\r\n"
+              "ABLR=0\r\n"
+              "Msix=1\r\n"
+              "AColor=65280\r\n"
+              "BColor=65280\r\n"
+              "MColor=16777215\r\n"
+              "SColor=65535\r\n"
+              "password=\r\n"
+              "Locked=0\r\n"
+              "left=" +
+                  std::to_string(left) + "\r\n" + "top=" + std::to_string(top) + "\r\n");
+}
+
+TEST_F(SettingsDialogFlow, OkAppliesEveryControlToTheMeter) {
+    Start("", {"Built-in Input"});
+    Show();
+    OpenDialog([&] {
+        dialog().Edit1->setText("-18");
+        dialog().Edit2->setText("5");
+        dialog().RadioButton1->setChecked(true);  // scale 1 - 7
+        dialog().RadioButton5->setChecked(true);  // labels A B
+        dialog().CheckBox1->setChecked(true);     // yellow segment
+        dialog().ShortNameBox->setText("Studio 3");
+        PressOk();
+    });
+    EXPECT_EQ(form().windowTitle(), "Studio 3");
+    EXPECT_EQ(form().Label2->text(), "A  B");
+    EXPECT_EQ(form().Label7->text(), "  4");
+    EXPECT_EQ(form().Label12->text(), "");
+    EXPECT_TRUE(MeterSettings.amber);
+    EXPECT_NE(SettingsText().find("cal=-18\r\ndecay=5\r\namber=1\r\n"), std::string::npos);
+    EXPECT_NE(SettingsText().find("Short Name=Studio 3\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsDialogFlow, ClosingWithoutOkKeepsAllButDeviceAndDisplayName) {
+    Start("[Input]\nShort Name=Desk\n", {"Built-in Input", "Second Input"});
+    Show();
+    const std::string before = SettingsText();
+    OpenDialog([&] {
+        dialog().Edit1->setText("-20");
+        dialog().CheckBox3->setChecked(true);
+        dialog().ShortNameBox->setText("Booth");
+        dialog().ComboBox1->setCurrentIndex(1);
+        CloseWithoutOk();
+    });
+    EXPECT_EQ(SettingsText(), before) << "nothing is written without OK";
+    EXPECT_EQ(MeterSettings.ShortName, "Booth");
+    EXPECT_EQ(MeterSettings.DeviceName, "Second Input");
+    EXPECT_EQ(DeviceIndex, 1);
+    EXPECT_EQ(wave.DeviceIdOf(wave.lastOpened()), 1) << "the capture moved at once";
+    EXPECT_EQ(MeterSettings.cal, "-12");
+    EXPECT_FALSE(MeterSettings.PeakHold);
+    EXPECT_EQ(dialog().Edit1->text(), "-12") << "the live field is put back";
+    EXPECT_EQ(form().windowTitle(), "Desk") << "the caption follows only with OK";
+
+    OpenDialog([&] { PressOk(); });
+    EXPECT_EQ(form().windowTitle(), "Booth");
+    // The file was written with LF line ends, and keeps them.
+    EXPECT_NE(SettingsText().find("Device Name=Second Input\n"), std::string::npos);
+}
+
+TEST_F(SettingsDialogFlow, TypedCalibrationAndDecayActWhileTheDialogIsOpen) {
+    Start("", {"Built-in Input"});
+    Show();
+    // 4125 is 18 dB below full scale: mark 4 (146) at calibration -18, 89 at -12.
+    wave.SetSignal([](uint64_t) { return SimulatedWaveIn::Frame{4125, 0}; });
+    int levelAtStoredCalibration = 0;
+    int levelWhileTyped = 0;
+    QString headroomWhileTyped;
+    bool decayFieldRed = false;
+    OpenDialog([&] {
+        wave.StartRealTime();
+        ProcessEventsFor(std::chrono::milliseconds(200));
+        levelAtStoredCalibration = form().Bars[TForm1::A].Level;
+        dialog().Edit1->setText("-18");
+        dialog().Edit2->setText("fast");
+        ProcessEventsFor(std::chrono::milliseconds(200));
+        levelWhileTyped = form().Bars[TForm1::A].Level;
+        headroomWhileTyped = dialog().Label14->text();
+        decayFieldRed = Base(dialog().Edit2) == kRed;
+        wave.StopRealTime();
+        CloseWithoutOk();
+    });
+    EXPECT_EQ(levelAtStoredCalibration, 89);
+    EXPECT_EQ(levelWhileTyped, 146);
+    EXPECT_EQ(headroomWhileTyped, "10 dB");
+    EXPECT_TRUE(decayFieldRed);
+    EXPECT_EQ(dialog().Edit1->text(), "-12");
+    EXPECT_EQ(dialog().Edit2->text(), "2");
+    EXPECT_EQ(MeterSettings.cal, "-12") << "a preview is not a setting";
+}
+
+TEST_F(SettingsDialogFlow, ALockConfirmedWithOkIsReadBackAtTheNextStart) {
+    Start("", {"Built-in Input"});
+    Show();
+    dialog().PasswordPrompt = [](const QString&, const QString&) { return QString("s3cret"); };
+    OpenDialog([&] {
+        dialog().LockSetMouseUp();
+        EXPECT_FALSE(dialog().Panel2->isEnabled());
+        PressOk();
+    });
+    EXPECT_NE(SettingsText().find("Locked=1\r\n"), std::string::npos);
+    EXPECT_EQ(SettingsText().find("s3cret"), std::string::npos) << "stored scrambled";
+
+    // A fresh start on the same file.
+    const std::string saved = SettingsText();
+    StopCapture();
+    ASSERT_TRUE(ProcessEventsUntil(CaptureStopped, std::chrono::seconds(5)));
+    form2.reset();
+    form1.reset();
+    MeterSettings = {};
+    Start(saved, {"Built-in Input"});
+    EXPECT_TRUE(MeterSettings.Locked);
+    EXPECT_EQ(MeterSettings.password, "s3cret");
+    OpenDialog([&] {
+        EXPECT_TRUE(dialog().LockSet->isChecked());
+        EXPECT_FALSE(dialog().Panel2->isEnabled());
+        EXPECT_TRUE(dialog().ComboBox1->isEnabled());
+        CloseWithoutOk();
+    });
+}
+
+}  // namespace
+}  // namespace kestrin::test
