@@ -3,10 +3,12 @@
 # whose null sink plays a demonstration signal, takes a screenshot of the meter window with its
 # frame, and stops everything it started.
 #   scripts/demo.sh <path to kestrin> <screenshot.png> [seconds to run before the shot]
+#                   [settings-dialog screenshot.png]
 set -euo pipefail
 meter=$1
 shot=$2
 settle=${3:-4}
+dialog_shot=${4:-}
 
 work=$(mktemp -d /tmp/kestrin-demo.XXXXXX)
 pids=()
@@ -25,7 +27,7 @@ if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 90 120); do
         if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
     done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${KESTRIN_DEMO_SCREEN:-1280x1024}x24" -nolisten tcp >/dev/null 2>&1 &
     pids+=($!)
     export DISPLAY=":$n"
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
@@ -72,5 +74,23 @@ if [ -z "$wid" ]; then
 fi
 sleep "$settle"
 import -frame -window "$wid" "$shot"
+if [ -n "$dialog_shot" ]; then
+    # A right click on the meter opens its settings dialog.
+    xdotool mousemove --window "$wid" 60 200 click 3
+    dialog=""
+    for _ in $(seq 50); do
+        dialog=$(xdotool search --pid "$meter_pid" --onlyvisible --name '^Kestrin$' 2>/dev/null |
+            grep -v "^$wid\$" | head -1 || true)
+        [ -n "$dialog" ] && break
+        sleep 0.1
+    done
+    if [ -n "$dialog" ]; then
+        sleep 1
+        import -frame -window "$dialog" "$dialog_shot"
+        echo "Settings dialog: $dialog_shot"
+    else
+        echo "The settings dialog did not appear." >&2
+    fi
+fi
 echo "The meter ran on a virtual display with a demonstration signal."
 echo "Screenshot: $shot"
