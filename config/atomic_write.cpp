@@ -1,10 +1,12 @@
 #include "config/atomic_write.h"
 
+#ifndef _WIN32
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +20,9 @@ namespace {
 constexpr int kNameAttempts = 16;
 constexpr size_t kHexDigits = 8;
 constexpr std::string_view kTemporaryEnding = ".tmp";
+
+// Windows: atomic_write_windows.cpp.
+#ifndef _WIN32
 
 struct Split {
     std::string folder;  // "." for a bare file name
@@ -108,6 +113,7 @@ void RemoveLeftoverTemporaries(const Split& target) {
     }
     ::closedir(folder);
 }
+#endif
 
 }  // namespace
 
@@ -122,6 +128,7 @@ bool IsTemporaryNameOf(std::string_view name, std::string_view fileName) {
     return true;
 }
 
+#ifndef _WIN32
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     std::string tempPath;
     const int fd = CreateTemporary(path, tempPath);
@@ -149,5 +156,6 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     RemoveLeftoverTemporaries(target);
     return true;
 }
+#endif
 
 }  // namespace kestrin

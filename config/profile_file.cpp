@@ -15,6 +15,13 @@ namespace {
 constexpr std::string_view kBlanks = " \t\r\v\f";
 constexpr std::string_view kLineBreaking{"\r\n\0", 3};
 constexpr size_t kReadChunkBytes = 64 * 1024;
+#ifdef _WIN32
+// Bytes as they are, without the C library's CR LF translation.
+constexpr int kReadFlags = O_RDONLY | O_BINARY;
+#else
+// Non-blocking, so that a path naming a pipe or a device can't hang the meter.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+#endif
 
 struct Line {
     size_t begin;    // first byte of the line
@@ -186,8 +193,7 @@ std::string FullPath(const std::string& path) {
 }  // namespace
 
 ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
-    // Non-blocking, so that a path naming a pipe or a device can't hang the meter.
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(m_path.c_str(), kReadFlags);
     if (fd < 0) {
         m_writable = errno == ENOENT || errno == ENOTDIR;
         return;

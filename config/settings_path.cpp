@@ -1,3 +1,10 @@
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -21,6 +28,25 @@ std::string& executablePathOverride() {
     return path;
 }
 
+#ifdef _WIN32
+// The full path of the running program, in the system's 8-bit code page like the settings.
+std::string ExecutablePath() {
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return "kestrin";
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// Folders end at either slash.
+constexpr const char* kPathSeparators = "/\\";
+#else
 // The full path of the running program. The kernel marks a program file that was replaced or
 // removed while it runs (as a rebuild does) with " (deleted)"; the settings stay with the name.
 // Without /proc the program's name alone is used, which puts the file in the current folder.
@@ -36,10 +62,13 @@ std::string ExecutablePath() {
     return buffer;
 }
 
+constexpr const char* kPathSeparators = "/";
+#endif
+
 }  // namespace
 
 std::string SettingsFilePathFor(const std::string& executablePath) {
-    const size_t slash = executablePath.rfind('/');
+    const size_t slash = executablePath.find_last_of(kPathSeparators);
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const size_t dot = executablePath.rfind('.');
     if (dot == std::string::npos || dot < nameStart) return executablePath + ".ini";
@@ -56,6 +85,10 @@ bool FolderIsWritable(const std::string& folder) {
 }
 
 std::string UserConfigHome() {
+#ifdef _WIN32
+    const char* appData = std::getenv("APPDATA");
+    if (appData && appData[0]) return appData;
+#endif
     const char* configHome = std::getenv("XDG_CONFIG_HOME");
     if (configHome && configHome[0] == '/') return configHome;
     const char* home = std::getenv("HOME");
