@@ -6,9 +6,14 @@
 #include <memory>
 #include <unordered_set>
 
-#include "capture/pulse_wave_in.h"
 #include "config/notice.h"
 #include "config/settings.h"
+
+#ifdef _WIN32
+#include "capture/windows_wave_in.h"
+#else
+#include "capture/pulse_wave_in.h"
+#endif
 
 namespace kestrin {
 
@@ -40,8 +45,14 @@ struct OpenDevice {
     bool left = false;  // reset and abandoned: closed once outstanding is empty
 };
 
+#ifdef _WIN32
+using PlatformWaveIn = WindowsWaveIn;
+#else
+using PlatformWaveIn = PulseWaveIn;
+#endif
+
 WaveIn* installedWaveIn = nullptr;
-std::unique_ptr<WaveIn> pulseWaveIn;
+std::unique_ptr<WaveIn> platformWaveIn;
 WaveInReceiver captureReceiver = nullptr;
 // Never destroyed: the meter does not stop its capture at the end, and the buffers still queued
 // then stay reachable until the process is gone instead of turning into leaks at exit.
@@ -118,8 +129,8 @@ void SetWaveIn(WaveIn* w) { installedWaveIn = w; }
 
 WaveIn& waveIn() {
     if (installedWaveIn) return *installedWaveIn;
-    if (!pulseWaveIn) pulseWaveIn = std::make_unique<PulseWaveIn>();
-    return *pulseWaveIn;
+    if (!platformWaveIn) platformWaveIn = std::make_unique<PlatformWaveIn>();
+    return *platformWaveIn;
 }
 
 void SetCaptureReceiver(WaveInReceiver receiver) { captureReceiver = receiver; }

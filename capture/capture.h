@@ -14,7 +14,8 @@ extern int32_t DeviceIndex;
 extern HWAVEIN CaptureHandle;
 
 // The sound system the meter records through, and the window its notifications go to. Until one
-// is set, the PulseAudio client is used. SetWaveIn(nullptr) goes back to it.
+// is set, the platform's own is used (the PulseAudio client; the waveIn functions on Windows).
+// SetWaveIn(nullptr) goes back to it.
 void SetWaveIn(WaveIn* waveIn);
 WaveIn& waveIn();
 void SetCaptureReceiver(WaveInReceiver receiver);
