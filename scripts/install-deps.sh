@@ -11,6 +11,7 @@ packages=(
     fonts-liberation2
     xvfb xdotool x11-apps imagemagick openbox sox
     desktop-file-utils appstream dpkg-dev
+    wine wine64 g++-mingw-w64-x86-64 mingw-w64
 )
 
 missing=()
