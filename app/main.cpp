@@ -3,9 +3,14 @@
 #include "app/kestrin_application.h"
 #include "app/message_box_notifier.h"
 #include "capture/capture.h"
-#include "capture/pulse_wave_in.h"
 #include "config/dialog/form2.h"
 #include "display/display.h"
+
+#ifdef _WIN32
+#include "capture/windows_wave_in.h"
+#else
+#include "capture/pulse_wave_in.h"
+#endif
 
 int main(int argc, char** argv) {
     using namespace kestrin;
@@ -13,8 +18,12 @@ int main(int argc, char** argv) {
     KestrinApplication application(argc, argv);
     MessageBoxNotifier messageBoxes;
     SetNotifier(&messageBoxes);
-    PulseWaveIn pulse;
-    SetWaveIn(&pulse);
+#ifdef _WIN32
+    WindowsWaveIn soundSystem;
+#else
+    PulseWaveIn soundSystem;
+#endif
+    SetWaveIn(&soundSystem);
 
     // The meter window's creation loads the settings and opens the capture as its last step; the
     // settings dialog follows at once, hidden, before the first buffer or paint is dispatched.

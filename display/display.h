@@ -113,6 +113,10 @@ class TForm1 : public QWidget {
 
   protected:
     bool event(QEvent* event) override;
+#ifdef _WIN32
+    // MM_WIM_DATA, which the system's capture device posts to this window's native window.
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

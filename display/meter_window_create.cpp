@@ -31,7 +31,12 @@ void TForm1::FormCreate() {
     }
 
     // Buffers start coming back once the event loop runs; the settings dialog exists by then.
+#ifdef _WIN32
+    // The system posts MM_WIM_DATA to the native window; nativeEvent hands it on.
+    SetCaptureReceiver(reinterpret_cast<WaveInReceiver>(winId()));
+#else
     SetCaptureReceiver(this);
+#endif
     OpenCapture();
 }
 

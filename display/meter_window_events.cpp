@@ -14,6 +14,10 @@
 #include "display/bar_geometry.h"
 #include "display/display.h"
 
+#ifdef _WIN32
+#include "capture/windows_wave_in.h"
+#endif
+
 namespace kestrin {
 namespace {
 
@@ -64,6 +68,19 @@ bool TForm1::event(QEvent* event) {
     }
     return QWidget::event(event);
 }
+
+#ifdef _WIN32
+bool TForm1::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    HWAVEIN device = nullptr;
+    WAVEHDR* header = nullptr;
+    if (eventType == "windows_generic_MSG" && WimDataFromNativeMessage(message, &device, &header)) {
+        MMWimData(device, header);
+        *result = 0;
+        return true;
+    }
+    return QWidget::nativeEvent(eventType, message, result);
+}
+#endif
 
 void TForm1::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
