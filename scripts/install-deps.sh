@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2
     xvfb xdotool x11-apps imagemagick openbox sox
+    dbus-daemon at-spi2-core
     desktop-file-utils appstream dpkg-dev
     wine wine64 g++-mingw-w64-x86-64 mingw-w64
 )

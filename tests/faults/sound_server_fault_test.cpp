@@ -1,0 +1,153 @@
+// The real meter program against a real sound server that fails under it: the server killed, the
+// metered source removed, no server at all. Each must end in the capture's messages and an exit
+// with status 0 once the operator dismisses the box, never in a frozen or hanging meter, and
+// must leave the settings file as it was, but for the device name that a failed opening clears.
+
+#include <chrono>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "tests/faults/meter_fixture.h"
+#include "tests/support/private_pulse_server.h"
+#include "tests/support/sample_player.h"
+
+namespace kestrin::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::duration_cast;
+using std::chrono::milliseconds;
+
+const std::string kRequeueCaption = " Peak Programme Meter Error";
+const std::string kKestrinCaption = " Kestrin Error";
+const std::string kResetText =
+    "The configured Input Device is not available and will be reset to the default.";
+// Every queued buffer comes back from a failed stream; each one's handling runs (in the nested
+// loop of the box before it) and fails to queue its replacement.
+constexpr size_t kQueuedBuffers = 3;
+
+class SoundServerFault : public MeterFixture {
+  protected:
+    // After a failure of the running capture: one requeue box per buffer handed back, nested,
+    // each with one OK button; none of the opening's boxes.
+    void ExpectRequeueBoxes() {
+        const std::vector<ShownBox> boxes = AwaitBoxes(kQueuedBuffers);
+        ASSERT_GE(boxes.size(), 1u) << Diagnostics();
+        EXPECT_LE(boxes.size(), kQueuedBuffers);
+        for (const ShownBox& box : boxes) {
+            EXPECT_EQ(box.caption, kRequeueCaption);
+            EXPECT_TRUE(box.text == "In Prepare error 2" || box.text == "Add buffer error 2")
+                << box.text;
+            EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+        }
+        const std::vector<std::string> windows = BoxWindows();
+        EXPECT_EQ(windows.size(), boxes.size()) << Diagnostics();
+        for (const std::string& window : windows) {
+            EXPECT_EQ(m_desktop->WindowName(window), kRequeueCaption);
+        }
+        EXPECT_TRUE(m_meter.Running()) << "the box waits for the operator";
+        std::cout << "[ measured ] " << boxes.size() << " boxes:";
+        for (const ShownBox& box : boxes)
+            std::cout << " [" << box.caption << " | " << box.text << "]";
+        std::cout << "\n";
+    }
+
+    // Dismisses the box on top; the program must then end at once with status 0.
+    void ExpectExitOnDismissal() {
+        const auto dismissed = DismissNewestBox();
+        const std::optional<int> status = AwaitExit();
+        ASSERT_TRUE(status.has_value()) << "still running after the box was dismissed\n"
+                                        << Diagnostics();
+        EXPECT_EQ(*status, 0);
+        const auto took = duration_cast<milliseconds>(Clock::now() - dismissed).count();
+        RecordProperty("exit_ms_after_dismissal", std::to_string(took));
+        std::cout << "[ measured ] ended " << took << " ms after the box was dismissed\n";
+    }
+
+    // Waits for exactly one box with the given caption and text, also as an X window.
+    void ExpectSingleBox(const std::string& caption, const std::string& text) {
+        const std::vector<ShownBox> boxes = AwaitBoxes(1);
+        ASSERT_EQ(boxes.size(), 1u) << Diagnostics();
+        EXPECT_EQ(boxes[0].caption, caption);
+        EXPECT_EQ(boxes[0].text, text);
+        EXPECT_EQ(boxes[0].buttons, std::vector<std::string>{"OK"});
+        const std::vector<std::string> windows = BoxWindows();
+        ASSERT_EQ(windows.size(), 1u) << Diagnostics();
+        EXPECT_EQ(m_desktop->WindowName(windows[0]), caption);
+    }
+};
+
+TEST_F(SoundServerFault, ServerKilledWhileMeteringEndsInTheRequeueMessage) {
+    PrivatePulseServer server(PrivatePulseServer::Sinks(1));
+    const NullSink& sink = server.sinks()[0];
+    SamplePlayer player(server, sink.name, ToneSecond(), 120);
+    const std::string settings = Settings("");
+    StartMeter(settings, server.ClientVariables());
+    ASSERT_TRUE(AwaitMeterWindow()) << Diagnostics();
+    ASSERT_TRUE(AwaitRecordingFrom(server, PrivatePulseServer::MonitorOf(sink.name)))
+        << Diagnostics();
+    EXPECT_TRUE(m_boxes->Read().empty()) << Diagnostics();
+
+    server.Kill();
+
+    ExpectRequeueBoxes();
+    ExpectExitOnDismissal();
+    EXPECT_EQ(SettingsBytes(), settings) << "nothing is saved after a capture failure";
+}
+
+TEST_F(SoundServerFault, MeteredSourceRemovedEndsInTheRequeueMessage) {
+    PrivatePulseServer server(PrivatePulseServer::Sinks(1));
+    const NullSink desk{"kestrin_fault_desk", "Fault Desk"};
+    const int module = server.LoadNullSink(desk);
+    ASSERT_GE(module, 0);
+    SamplePlayer player(server, desk.name, ToneSecond(), 120);
+    const std::string settings = Settings(PrivatePulseServer::MonitorDescription(desk));
+    StartMeter(settings, server.ClientVariables());
+    ASSERT_TRUE(AwaitMeterWindow()) << Diagnostics();
+    ASSERT_TRUE(AwaitRecordingFrom(server, PrivatePulseServer::MonitorOf(desk.name)))
+        << Diagnostics();
+
+    ASSERT_TRUE(server.UnloadModule(module));
+
+    ExpectRequeueBoxes();
+    // The stream must not have been moved to another source behind the operator's back.
+    EXPECT_TRUE(server.Running());
+    ExpectExitOnDismissal();
+    EXPECT_EQ(SettingsBytes(), settings)
+        << "the device name stays: only a failed opening clears it";
+}
+
+TEST_F(SoundServerFault, NoServerAtStartShowsOnlyTheResetMessage) {
+    const std::string settings = Settings("");
+    StartMeter(settings, {"PULSE_SERVER=unix:" + (m_folder.path() / "no-server").string()});
+
+    ExpectSingleBox(kKestrinCaption, kResetText);
+    EXPECT_TRUE(m_desktop->Windows(m_meter.pid(), std::string("^") + kShortName + "$").empty())
+        << "the capture opens before the meter window is shown";
+    ExpectExitOnDismissal();
+    EXPECT_EQ(SettingsBytes(), settings) << "the device name was empty already";
+}
+
+TEST_F(SoundServerFault, NoServerAtStartWithAStoredDeviceSaysNotFoundThenResets) {
+    const std::string device = "Monitor of Studio Desk";
+    const std::string settings = Settings(device);
+    StartMeter(settings, {"PULSE_SERVER=unix:" + (m_folder.path() / "no-server").string()});
+
+    ExpectSingleBox(kKestrinCaption, "Input device  \"" + device +
+                                         "\"  not found.\n\r\n\rThe default device will be used.");
+    m_desktop->PressReturn(BoxWindows().front());
+    // Start-up goes on with device 0, which does not exist either.
+    const auto dismissed = Clock::now();
+    while (Clock::now() - dismissed < kBoxTimeout && m_meter.Running()) {
+        const std::vector<ShownBox> boxes = m_boxes->Read();
+        if (boxes.size() == 1 && boxes[0].text == kResetText) break;
+        std::this_thread::sleep_for(milliseconds(50));
+    }
+    ExpectSingleBox(kKestrinCaption, kResetText);
+    ExpectExitOnDismissal();
+    EXPECT_EQ(SettingsBytes(), Settings("")) << "only the device name is cleared";
+}
+
+}  // namespace
+}  // namespace kestrin::test
