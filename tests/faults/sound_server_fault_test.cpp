@@ -3,6 +3,8 @@
 // with status 0 once the operator dismisses the box, never in a frozen or hanging meter, and
 // must leave the settings file as it was, but for the device name that a failed opening clears.
 
+#include <signal.h>
+
 #include <chrono>
 #include <iostream>
 #include <string>
@@ -66,8 +68,9 @@ class SoundServerFault : public MeterFixture {
     }
 
     // Waits for exactly one box with the given caption and text, also as an X window.
-    void ExpectSingleBox(const std::string& caption, const std::string& text) {
-        const std::vector<ShownBox> boxes = AwaitBoxes(1);
+    void ExpectSingleBox(const std::string& caption, const std::string& text,
+                         milliseconds timeout = kBoxTimeout) {
+        const std::vector<ShownBox> boxes = AwaitBoxes(1, timeout);
         ASSERT_EQ(boxes.size(), 1u) << Diagnostics();
         EXPECT_EQ(boxes[0].caption, caption);
         EXPECT_EQ(boxes[0].text, text);
@@ -147,6 +150,28 @@ TEST_F(SoundServerFault, NoServerAtStartWithAStoredDeviceSaysNotFoundThenResets)
     ExpectSingleBox(kKestrinCaption, kResetText);
     ExpectExitOnDismissal();
     EXPECT_EQ(SettingsBytes(), Settings("")) << "only the device name is cleared";
+}
+
+// A server that accepts connections and never answers: each of the meter's waits for it is
+// bounded (the listing's and the format query's, 3 s each), so start-up ends in the same message
+// as with no server instead of hanging.
+TEST_F(SoundServerFault, HungServerAtStartShowsTheResetMessageInsteadOfHanging) {
+    PrivatePulseServer server(PrivatePulseServer::Sinks(1));
+    ASSERT_EQ(kill(server.pid(), SIGSTOP), 0);
+    struct Resume {
+        pid_t pid;
+        ~Resume() { kill(pid, SIGCONT); }
+    } resume{server.pid()};
+    const std::string settings = Settings("");
+    const auto started = Clock::now();
+    StartMeter(settings, server.ClientVariables());
+
+    ExpectSingleBox(kKestrinCaption, kResetText, milliseconds(20000));
+    std::cout << "[ measured ] the box came "
+              << duration_cast<milliseconds>(Clock::now() - started).count()
+              << " ms after the start\n";
+    ExpectExitOnDismissal();
+    EXPECT_EQ(SettingsBytes(), settings);
 }
 
 }  // namespace
