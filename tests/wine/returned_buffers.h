@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "capture/wave_in.h"
@@ -26,19 +27,24 @@ std::vector<uint32_t> FrameNumbers(const char* block, uint32_t bytes);
 // Whether any frame of the buffer belongs to the stream that starts at `first`.
 bool FromStream(const Returned& buffer, uint32_t first);
 
-// How the frames of a run of returned buffers follow each other. Silence before the stream's
-// first frame is skipped. A frame that does not follow the one before is counted as sound lost
-// between buffers when it starts a buffer, as corruption inside one otherwise.
-struct Continuity {
-    int insideBuffers = 0;
-    int betweenBuffers = 0;
-    int foreign = 0;         // frames of another stream, or silence after the stream began
-    uint32_t lastFrame = 0;  // frame number of the last frame, 0 when none
-    size_t frames = 0;       // frames counted
+// How the frames of a run of returned buffers follow the stream played, from its first frame on
+// (silence before it is skipped). Each frame should be the one after the frame before it.
+struct StreamCheck {
+    size_t frames = 0;        // frames looked at
+    size_t changed = 0;       // frames no player played there: another stream's, a repeated or
+                              // earlier frame of this one; never right
+    size_t lostFrames = 0;    // frames of the stream skipped over: sound lost
+    size_t silentFrames = 0;  // silence after which the stream goes on where it was: the player
+                              // fell behind, nothing of the stream is missing or changed
+    uint32_t lastFrame = 0;   // frame number of the last frame, 0 when none
+    std::vector<std::string> breaks;  // where the first few frames out of place are, for the log
 };
 
 // Over buffers [begin, end) of `all`; `previous` is the frame that came before them, 0 for none.
-Continuity FollowStream(const std::vector<Returned>& all, size_t begin, size_t end, uint32_t first,
-                        uint32_t previous = 0);
+StreamCheck FollowStream(const std::vector<Returned>& all, size_t begin, size_t end, uint32_t first,
+                         uint32_t previous = 0);
+
+// The longest time between the arrivals of two buffers of [begin, end).
+double LongestIntervalMs(const std::vector<Returned>& all, size_t begin, size_t end);
 
 }  // namespace kestrin::wine_test
