@@ -1,6 +1,10 @@
 # Build helpers shared by every module and test folder.
 
 function(kestrin_enable_warnings target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4 /WX)
+        return()
+    endif()
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
     # GCC 12 reports overlapping copies inside std::string that cannot happen once it inlines
     # deeply (-O3); keep it a warning there rather than fail optimised builds on library code.
