@@ -12,6 +12,7 @@ packages=(
     xvfb xdotool x11-apps imagemagick openbox sox
     dbus-daemon at-spi2-core
     desktop-file-utils appstream dpkg-dev
+    clang-14 libclang-rt-14-dev
     wine wine64 g++-mingw-w64-x86-64 mingw-w64
 )
 
