@@ -1,5 +1,6 @@
 #include "capture/capture.h"
 
+#include <atomic>
 #include <cstring>
 #include <exception>
 #include <map>
@@ -57,7 +58,8 @@ WaveInReceiver captureReceiver = nullptr;
 // Never destroyed: the meter does not stop its capture at the end, and the buffers still queued
 // then stay reachable until the process is gone instead of turning into leaks at exit.
 std::map<HWAVEIN, OpenDevice>& openDevices = *new std::map<HWAVEIN, OpenDevice>;
-bool stopping = false;  // StopCapture ran: returned buffers are not replaced
+bool stopping = false;                // StopCapture ran: returned buffers are not replaced
+std::atomic<int64_t> liveBuffers{0};  // allocated by QueueBuffer, not yet freed
 
 void Fail(const char* text, const char* caption) {
     notifier().ShowMessage(text, caption);
@@ -107,6 +109,7 @@ bool QueueBufferOrEnd(QueueMessages messages) {
     auto* header = new WAVEHDR{};
     // Cleared, so that a buffer handed back partly filled reads as silence past what was recorded.
     header->lpData = new char[kBlockBytes]();
+    liveBuffers.fetch_add(1, std::memory_order_relaxed);
     header->dwBufferLength = kBufferBytes;
     if (waveIn().PrepareHeader(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
         FreeBuffer(header);
@@ -196,7 +199,10 @@ void FreeBuffer(WAVEHDR* header) {
     if (!header) return;
     delete[] header->lpData;
     delete header;
+    liveBuffers.fetch_sub(1, std::memory_order_relaxed);
 }
+
+int64_t LiveBufferCount() { return liveBuffers.load(std::memory_order_relaxed); }
 
 void RestartCapture() {
     if (CaptureHandle) {

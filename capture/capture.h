@@ -33,6 +33,9 @@ void QueueBuffer(QueueMessages messages);
 void ReleaseBuffer(WAVEHDR* header, HWAVEIN device);
 // Frees a returned buffer's block and header.
 void FreeBuffer(WAVEHDR* header);
+// Buffers allocated by QueueBuffer and not yet freed by FreeBuffer: three per running device,
+// however many buffers it has been through.
+int64_t LiveBufferCount();
 // Resets the device in use (its buffers come back later) and opens DeviceIndex. The device left
 // is closed once the last of its buffers has been released.
 void RestartCapture();
