@@ -14,9 +14,10 @@ function(kestrin_enable_warnings target)
 endfunction()
 
 # One GoogleTest executable per area, linked with the shared test support and registered with
-# CTest. GUI tests run on Qt's offscreen platform unless a test sets its own environment.
+# CTest. GUI tests run on Qt's offscreen platform unless a test sets its own environment. TIMEOUT
+# (seconds) is for tests that run longer than ctest's default allows.
 function(kestrin_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     kestrin_enable_warnings(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} kestrin::test_support GTest::gtest)
@@ -24,7 +25,11 @@ function(kestrin_add_test name)
     # run it (and the tests) through env so that Qt starts on its offscreen platform there too.
     set_target_properties(${name} PROPERTIES
         CROSSCOMPILING_EMULATOR "/usr/bin/env;QT_QPA_PLATFORM=offscreen")
+    set(timeout)
+    if(ARG_TIMEOUT)
+        set(timeout TIMEOUT ${ARG_TIMEOUT})
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}" ${timeout})
 endfunction()
