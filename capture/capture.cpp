@@ -1,12 +1,15 @@
 #include "capture/capture.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <map>
 #include <memory>
 #include <unordered_set>
 
+#include "capture/coarse_timer.h"
 #include "config/notice.h"
 #include "config/settings.h"
 
@@ -60,8 +63,48 @@ WaveInReceiver captureReceiver = nullptr;
 std::map<HWAVEIN, OpenDevice>& openDevices = *new std::map<HWAVEIN, OpenDevice>;
 bool stopping = false;                // StopCapture ran: returned buffers are not replaced
 std::atomic<int64_t> liveBuffers{0};  // allocated by QueueBuffer, not yet freed
+std::string captureIdentity;          // of CaptureHandle's device, as it was opened
+
+// The watch for a device that has stopped returning buffers. Each buffer of the device now open
+// only notes the time; a coarse timer looks at it a few times a second.
+using WatchClock = std::chrono::steady_clock;
+constexpr std::chrono::milliseconds kLongestWatchPeriod{250};
+const char* const kStalledText =
+    "The input device has stopped delivering sound. The program will end.";
+std::chrono::milliseconds stallTimeout = kStallTimeout;
+WatchClock::time_point lastBuffer;  // the last buffer of CaptureHandle, or its opening
+WatchClock::time_point lastTick;    // the watch's last look
+CoarseTimer* watchTimer = nullptr;  // made on first use, on the user-interface thread; kept
+
+std::chrono::milliseconds WatchPeriod() {
+    return std::clamp(stallTimeout / 4, std::chrono::milliseconds(5), kLongestWatchPeriod);
+}
+
+void StopWatch() {
+    if (watchTimer) watchTimer->Stop();
+}
+
+void OnWatchTick() {
+    const WatchClock::time_point now = WatchClock::now();
+    // A tick that comes late found the thread held up elsewhere: buffers that arrived meanwhile
+    // may still wait in the queue behind it, so the next tick judges.
+    const bool late = now - lastTick > 2 * WatchPeriod();
+    lastTick = now;
+    if (late || now - lastBuffer < stallTimeout) return;
+    StopWatch();
+    notifier().ShowMessage(kStalledText, kKestrinCaption);
+    notifier().EndProgram();
+}
+
+void StartWatch() {
+    if (stallTimeout <= std::chrono::milliseconds::zero()) return;
+    lastBuffer = lastTick = WatchClock::now();
+    if (!watchTimer) watchTimer = new CoarseTimer(OnWatchTick);
+    watchTimer->Start(static_cast<int>(WatchPeriod().count()));
+}
 
 void Fail(const char* text, const char* caption) {
+    StopWatch();
     notifier().ShowMessage(text, caption);
     notifier().EndProgram();
 }
@@ -69,6 +112,7 @@ void Fail(const char* text, const char* caption) {
 // The stored device name is cleared before the end. Should the settings file refuse the write,
 // the program still ends: the capture can't run, so carrying on would leave a frozen meter.
 void ResetDeviceAndEnd() {
+    StopWatch();
     try {
         ResetDevice();
     } catch (const std::exception& e) {
@@ -155,6 +199,8 @@ std::vector<std::string> ListInputDevices() {
 void OpenCapture() {
     stopping = false;
     const WAVEFORMATEX format = CaptureFormat();
+    // Taken before the opening: the id counts in the list as it is now.
+    std::string identity = DeviceIdentity(DeviceIndex);
     const MMRESULT query = waveIn().QueryFormat(DeviceIndex, format);
     if (query != MMSYSERR_NOERROR) {
         if (query == WAVERR_BADFORMAT) {
@@ -175,16 +221,22 @@ void OpenCapture() {
         return;
     }
     CaptureHandle = device;
+    captureIdentity = std::move(identity);
     openDevices[device];
     for (int i = 0; i < kQueuedAtOpen; ++i) {
         if (!QueueBufferOrEnd(QueueMessages::StartUp)) return;
     }
-    if (waveIn().Start(CaptureHandle) != MMSYSERR_NOERROR) Fail("Start error", kKestrinCaption);
+    if (waveIn().Start(CaptureHandle) != MMSYSERR_NOERROR) {
+        Fail("Start error", kKestrinCaption);
+        return;
+    }
+    StartWatch();
 }
 
 void QueueBuffer(QueueMessages messages) { QueueBufferOrEnd(messages); }
 
 void ReleaseBuffer(WAVEHDR* header, HWAVEIN device) {
+    if (device == CaptureHandle) lastBuffer = WatchClock::now();
     if (waveIn().UnprepareHeader(device, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
         Fail("In-UnPrepare error", kKestrinCaption);
         return;
@@ -205,21 +257,31 @@ void FreeBuffer(WAVEHDR* header) {
 int64_t LiveBufferCount() { return liveBuffers.load(std::memory_order_relaxed); }
 
 void RestartCapture() {
-    if (CaptureHandle) {
-        waveIn().Reset(CaptureHandle);
-        HWAVEIN left = CaptureHandle;
-        CaptureHandle = nullptr;
-        Abandon(left);
-    }
+    StopWatch();
+    const HWAVEIN left = CaptureHandle;
+    if (left) waveIn().Reset(left);
     OpenCapture();
+    if (left && CaptureHandle != left) Abandon(left);
 }
 
+std::string DeviceIdentity(int32_t deviceId) { return waveIn().DeviceIdentity(deviceId); }
+
+std::string CaptureIdentity() { return CaptureHandle ? captureIdentity : std::string(); }
+
+void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeout = timeout; }
+
+std::chrono::milliseconds StallTimeout() { return stallTimeout; }
+
+bool StallWatchRunning() { return watchTimer && watchTimer->active(); }
+
 void StopCapture() {
+    StopWatch();
     stopping = true;
     CaptureHandle = nullptr;
     std::vector<HWAVEIN> devices;
     for (auto& [device, state] : openDevices) {
-        if (!state.left) waveIn().Reset(device);
+        // Also a device already left: a restart that failed may have queued buffers to it again.
+        waveIn().Reset(device);
         devices.push_back(device);
     }
     for (HWAVEIN device : devices) Abandon(device);

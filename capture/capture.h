@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,9 +37,29 @@ void FreeBuffer(WAVEHDR* header);
 // Buffers allocated by QueueBuffer and not yet freed by FreeBuffer: three per running device,
 // however many buffers it has been through.
 int64_t LiveBufferCount();
-// Resets the device in use (its buffers come back later) and opens DeviceIndex. The device left
-// is closed once the last of its buffers has been released.
+// Resets the device in use (its buffers come back later) and opens DeviceIndex. CaptureHandle
+// stays on the device left until the new one has opened, so that the buffers handed back go on
+// being replaced there should the opening fail. The device left is closed once the last of its
+// buffers has been released.
 void RestartCapture();
+
+// What the device of an id in the device list is (the sound system's own name for it), and what
+// the device now open is; empty when unknown or when none is open. Positions in the list move
+// when it is fetched again (a new default input comes first); identities do not.
+std::string DeviceIdentity(int32_t deviceId);
+std::string CaptureIdentity();
+
+// A running capture that returns no buffer for this long has failed: the meter says so and
+// ends, rather than leave its bars standing at the last levels. The first buffer after an opening
+// may take up to 2 s to come.
+constexpr std::chrono::milliseconds kStallTimeout{3000};
+// For tests that hand out buffers only when they ask: the limit from the next opening on (zero:
+// no watch at all). The meter itself keeps kStallTimeout.
+void SetStallTimeout(std::chrono::milliseconds timeout);
+std::chrono::milliseconds StallTimeout();
+// Whether the watch for a stalled device is running: from a successful opening until a restart
+// begins, the capture is stopped, or a failure of the device has been reported.
+bool StallWatchRunning();
 
 // An orderly stop, for the end of a run and for tests (the meter itself never stops): fresh
 // buffers are no longer queued, every open device is reset, and each device is closed once its

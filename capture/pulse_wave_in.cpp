@@ -174,6 +174,12 @@ MMRESULT PulseWaveIn::GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) {
     return MMSYSERR_NOERROR;
 }
 
+std::string PulseWaveIn::DeviceIdentity(int32_t deviceId) {
+    if (!m->connection.mainloop()) return {};
+    MainLoopLock lock(m->connection.mainloop());
+    return m->SourceName(deviceId).value_or(std::string());
+}
+
 MMRESULT PulseWaveIn::QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) {
     if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
     MainLoopLock lock(m->connection.mainloop());

@@ -26,6 +26,9 @@ class PulseWaveIn : public WaveIn {
     // last call, so device ids stay those of the list the meter chose from.
     uint32_t GetNumDevs() override;
     MMRESULT GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) override;
+    // The source's name on the server (its description is what the list shows); for WAVE_MAPPER
+    // the default source's, asked of the server.
+    std::string DeviceIdentity(int32_t deviceId) override;
     MMRESULT QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) override;
     MMRESULT Open(HWAVEIN* device, int32_t deviceId, const WAVEFORMATEX& format,
                   WaveInReceiver receiver) override;

@@ -128,6 +128,14 @@ MMRESULT SimulatedWaveIn::GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) {
     return Log(Call::GetDevCaps, nullptr, id, nullptr, MMSYSERR_NOERROR);
 }
 
+std::string SimulatedWaveIn::DeviceIdentity(int32_t deviceId) {
+    const int32_t id = deviceId == WAVE_MAPPER ? 0 : deviceId;
+    if (id < 0 || static_cast<size_t>(id) >= m_names.size()) return {};
+    const std::string& name = m_names[static_cast<size_t>(id)];
+    const auto same = std::count(m_names.begin(), m_names.begin() + id, name);
+    return same == 0 ? name : name + "#" + std::to_string(same + 1);
+}
+
 MMRESULT SimulatedWaveIn::QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) {
     MMRESULT result;
     if (Scripted(Call::QueryFormat, &result)) {

@@ -102,6 +102,9 @@ class SimulatedWaveIn : public WaveIn {
 
     uint32_t GetNumDevs() override;
     MMRESULT GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) override;
+    // The device's whole name, followed by "#<n>" for the n-th device of the same name (n from
+    // 2), so that a device keeps its identity when the list is reordered. Not recorded as a call.
+    std::string DeviceIdentity(int32_t deviceId) override;
     MMRESULT QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) override;
     MMRESULT Open(HWAVEIN* device, int32_t deviceId, const WAVEFORMATEX& format,
                   WaveInReceiver receiver) override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kestrin {
 
@@ -69,6 +70,13 @@ class WaveIn {
     virtual ~WaveIn() = default;
     virtual uint32_t GetNumDevs() = 0;
     virtual MMRESULT GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) = 0;
+    // What the device of an id is, as text that stays the same when the list is fetched again and
+    // the device's position in it moves (the server's own name for it, say); empty when unknown.
+    // Ids count in the list as last fetched.
+    virtual std::string DeviceIdentity(int32_t deviceId) {
+        (void)deviceId;
+        return {};
+    }
     // Format query: 0 when the device can record the format, WAVERR_BADFORMAT when it can't, any
     // other code when the device can't be used at all. Opens nothing.
     virtual MMRESULT QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) = 0;

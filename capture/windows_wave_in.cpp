@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 namespace kestrin {
 namespace {
@@ -81,6 +82,16 @@ MMRESULT WindowsWaveIn::GetDevCaps(uint32_t deviceId, MeterCaps* caps) {
     const MMRESULT result = waveInGetDevCapsA(deviceId, &native, sizeof native);
     if (caps) std::memcpy(caps->szPname, native.szPname, sizeof caps->szPname);
     return result;
+}
+
+std::string WindowsWaveIn::DeviceIdentity(int32_t deviceId) {
+    ::WAVEINCAPSA native{};
+    if (waveInGetDevCapsA(static_cast<UINT_PTR>(static_cast<UINT>(deviceId)), &native,
+                          sizeof native) != MMSYSERR_NOERROR) {
+        return {};
+    }
+    return std::to_string(deviceId) + ":" +
+           std::string(native.szPname, strnlen(native.szPname, sizeof native.szPname));
 }
 
 MMRESULT WindowsWaveIn::QueryFormat(int32_t deviceId, const MeterFormat& format) {

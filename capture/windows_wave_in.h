@@ -20,6 +20,10 @@ class WindowsWaveIn : public WaveIn {
     // waveInGetDevCapsA; the name is copied whatever the result, so a device whose capabilities
     // can't be read gets an empty one.
     MMRESULT GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) override;
+    // The system gives no lasting name: the id and the device's name ("3:Line In"), so that a
+    // list that changed under the same id still tells another device; empty when the
+    // capabilities can't be read.
+    std::string DeviceIdentity(int32_t deviceId) override;
     // waveInOpen with WAVE_FORMAT_QUERY, no handle, no callback.
     MMRESULT QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) override;
     // waveInOpen with CALLBACK_WINDOW to the receiver, an HWND; instance 0.

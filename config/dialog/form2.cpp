@@ -56,8 +56,15 @@ TForm2::~TForm2() {
 void TForm2::FillFromSettings(const std::vector<std::string>& deviceNames) {
     ComboBox1->clear();
     if (deviceNames.size() < 2) DeviceIndex = 0;
-    for (const std::string& name : deviceNames) {
+    // The list was fetched anew, and the default input comes first: when that changed since the
+    // device in use was opened, its position moved. DeviceIndex follows it there.
+    const std::string inUse = CaptureIdentity();
+    for (size_t id = 0; id < deviceNames.size(); ++id) {
+        const std::string& name = deviceNames[id];
         ComboBox1->addItem(FromBytes(name), QByteArray::fromStdString(name));
+        if (!inUse.empty() && DeviceIdentity(static_cast<int32_t>(id)) == inUse) {
+            DeviceIndex = static_cast<int32_t>(id);
+        }
     }
     // An id past the shortened list selects nothing; the close then keeps the device in use.
     ComboBox1->setCurrentIndex(DeviceIndex < ComboBox1->count() ? DeviceIndex : -1);

@@ -32,12 +32,14 @@ constexpr int kShortNameMaxChars = 12;  // longest display name the operator may
 //
 // The meter window opens it on a right press (TForm1::FormMouseDown), in this order:
 //   1. Form2->FillFromSettings(ListInputDevices());
-//        empties and refills ComboBox1 (DeviceIndex := 0 with fewer than 2 devices), selects
-//        entry DeviceIndex, sets Label1, fills the controls from MeterSettings and applies the
-//        lock state (Locked: LockSet checked, Panel2 disabled).
+//        empties and refills ComboBox1 (DeviceIndex := 0 with fewer than 2 devices, then the
+//        position of the device in use when the list tells it), selects entry DeviceIndex, sets
+//        Label1, fills the controls from MeterSettings and applies the lock state (Locked: LockSet
+//        checked, Panel2 disabled).
 //   2. const int result = Form2->exec();
-//        FormClose runs inside on every close (OK, close box, Escape): a changed device restarts
-//        the capture; ShortName, DeviceIndex and DeviceName are taken.
+//        FormClose runs inside on every close (OK, close box, Escape): a device other than the
+//        one in use (told by its identity, not its position) restarts the capture; ShortName,
+//        DeviceIndex and DeviceName are taken.
 //   3. With OK (result == QDialog::Accepted):
 //        Form2->ApplyToSettings();            cal, decay, the flags, the four colours
 //        caption := MeterSettings.ShortName;
@@ -136,6 +138,8 @@ class TForm2 : public QDialog {
     // The device id of the entry selected in ComboBox1, or -1 when no entry is selected or the
     // text field holds something else than the selected entry.
     int SelectedDevice() const;
+    // Whether the device of that id in the list just filled is the one now recording.
+    bool InUse(int deviceId) const;
 
     QColor m_lastChosen = Qt::black;  // colour last confirmed in ColorDialog1
 };

@@ -22,11 +22,20 @@ int TForm2::SelectedDevice() const {
     return index;
 }
 
+bool TForm2::InUse(int deviceId) const {
+    // The device in use is known by what it is, not by its position in a list fetched at another
+    // moment; where the sound system can't tell, the position is all there is.
+    const std::string inUse = CaptureIdentity();
+    const std::string chosen = DeviceIdentity(deviceId);
+    if (!inUse.empty() && !chosen.empty()) return chosen == inUse;
+    return deviceId == DeviceIndex;
+}
+
 void TForm2::FormClose() {
     // With no entry selected (a name typed into the list's field, or the list shorter than the
     // device in use) the device in use stays, rather than handing the sound system an id of -1.
     const int selected = SelectedDevice();
-    if (selected >= 0 && selected != DeviceIndex) {
+    if (selected >= 0 && !InUse(selected)) {
         DeviceIndex = selected;
         RestartCapture();
     }

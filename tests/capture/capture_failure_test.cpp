@@ -166,6 +166,38 @@ TEST_F(CaptureFailureTest, FailedOpeningDuringRestartEndsAsAtStartUp) {
     EXPECT_EQ(notifier.endCount, 1);
 }
 
+// While the restart's boxes stand, their nested loops hand the buffers of the device left to the
+// pipeline, whose requeue goes to CaptureHandle: still the device left, which takes them, so that
+// no requeue box covers the designed ones and the stored name is cleared.
+TEST_F(CaptureFailureTest, FailedOpeningDuringRestartShowsOnlyItsOwnBoxesWhileBuffersComeBack) {
+    OpenRecording();
+    const HWAVEIN left = CaptureHandle;
+    sim.DeliverFrames(500);  // the first buffer partly filled
+    notifier.whileShown = [] { HandleReturnedBuffers(); };
+    DeviceIndex = 1;
+    sim.FailNext(Call::Open, MMSYSERR_ALLOCATED);
+    RestartCapture();
+    EXPECT_EQ(notifier.messages,
+              (Messages{{kOpenMessage, kKestrinCaption}, {kResetDeviceMessage, kKestrinCaption}}));
+    EXPECT_EQ(notifier.events.back(), "end");
+    EXPECT_EQ(notifier.endCount, 1);
+    EXPECT_TRUE(StoredDeviceCleared());
+    EXPECT_EQ(receiver.returned.size(), 3u) << "the buffers handed back were handled";
+    EXPECT_EQ(CaptureHandle, left);
+    EXPECT_EQ(sim.OutstandingCount(left), 3) << "and replaced on the device still in use";
+}
+
+TEST_F(CaptureFailureTest, FailedQueryDuringRestartShowsOnlyTheResetBox) {
+    OpenRecording();
+    notifier.whileShown = [] { HandleReturnedBuffers(); };
+    DeviceIndex = 7;  // gone since the list was read
+    RestartCapture();
+    EXPECT_EQ(notifier.messages, (Messages{{kResetDeviceMessage, kKestrinCaption}}));
+    EXPECT_EQ(notifier.endCount, 1);
+    EXPECT_TRUE(StoredDeviceCleared());
+    EXPECT_EQ(receiver.returned.size(), 3u);
+}
+
 // The program must end even when the settings file refuses to forget the device: carrying on
 // without a capture would leave a meter that shows nothing.
 TEST_F(CaptureFailureTest, UnwritableSettingsFileStillEndsTheProgram) {

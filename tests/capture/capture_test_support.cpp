@@ -76,8 +76,16 @@ void CaptureFixture::TearDown() {
     SetWaveIn(nullptr);
     SetCaptureReceiver(nullptr);
     SetSettingsFilePath("");
+    SetStallTimeout(kStallTimeout);
     DeviceIndex = 0;
     CaptureHandle = nullptr;
+}
+
+SimulatedCaptureTest::SimulatedCaptureTest() {
+    Use(sim);
+    // The tests hand out buffers only when they ask, so a device may go quiet for longer than a
+    // real one ever may; the tests of that watch set it themselves.
+    SetStallTimeout(std::chrono::milliseconds::zero());
 }
 
 void SimulatedCaptureTest::TearDown() {

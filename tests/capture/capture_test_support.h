@@ -67,7 +67,7 @@ class SimulatedCaptureTest : public CaptureFixture {
   protected:
     using Call = SimulatedWaveIn::Call;
 
-    SimulatedCaptureTest() { Use(sim); }
+    SimulatedCaptureTest();
     void TearDown() override;
 
     // Runs the handling of every notification posted so far.

@@ -1,7 +1,8 @@
-// The capture against a real PulseAudio server of the test's own, with null sinks whose monitors
-// give back what is played into them, sample for sample.
+// The capture against a real sound server of the test's own, PulseAudio and PipeWire alike, with
+// null sinks whose monitors give back what is played into them, sample for sample.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,7 +14,8 @@
 #include "tests/capture/capture_test_support.h"
 #include "tests/capture/pulse_test_signals.h"
 #include "tests/support/event_wait.h"
-#include "tests/support/private_pulse_server.h"
+#include "tests/support/private_pipewire_server.h"
+#include "tests/support/private_sound_server.h"
 #include "tests/support/sample_player.h"
 
 namespace kestrin::test {
@@ -37,6 +39,7 @@ class CountingWaveIn : public WaveIn {
     MMRESULT GetDevCaps(uint32_t id, WAVEINCAPS* caps) override {
         return m_inner.GetDevCaps(id, caps);
     }
+    std::string DeviceIdentity(int32_t id) override { return m_inner.DeviceIdentity(id); }
     MMRESULT QueryFormat(int32_t id, const WAVEFORMATEX& format) override {
         return m_inner.QueryFormat(id, format);
     }
@@ -79,10 +82,11 @@ class CountingWaveIn : public WaveIn {
     WaveIn& m_inner;
 };
 
-class PulseCaptureTest : public CaptureFixture {
+class PulseCaptureTest : public CaptureFixture,
+                         public ::testing::WithParamInterface<SoundServerKind> {
   protected:
-    PulseCaptureTest() : server(PrivatePulseServer::Sinks(2)) {
-        server.UseInThisProcess();
+    PulseCaptureTest() : server(StartPrivateServer(GetParam(), PrivateSoundServer::Sinks(2))) {
+        server->UseInThisProcess();
         pulse = std::make_unique<PulseWaveIn>();
         counting = std::make_unique<CountingWaveIn>(*pulse);
         Use(*counting);
@@ -94,34 +98,34 @@ class PulseCaptureTest : public CaptureFixture {
         return it == names.end() ? -1 : static_cast<int32_t>(it - names.begin());
     }
     std::string MonitorName(size_t sink) const {
-        return PrivatePulseServer::MonitorDescription(server.sinks()[sink]);
+        return PrivateSoundServer::MonitorDescription(server->sinks()[sink]);
     }
     bool WaitForBuffers(size_t count, milliseconds timeout = kFirstDataTimeout) {
         return ProcessEventsUntil([&] { return receiver.returned.size() >= count; }, timeout);
     }
 
-    PrivatePulseServer server;
+    std::unique_ptr<PrivateSoundServer> server;
     std::unique_ptr<PulseWaveIn> pulse;
     std::unique_ptr<CountingWaveIn> counting;
 };
 
-TEST_F(PulseCaptureTest, ListsTheMonitorsByDescriptionDefaultFirst) {
+TEST_P(PulseCaptureTest, ListsTheMonitorsByDescriptionDefaultFirst) {
     const std::vector<std::string> names = ListInputDevices();
     EXPECT_EQ(names,
               (std::vector<std::string>{"Monitor of Kestrin Sink 0", "Monitor of Kestrin Sink 1"}));
-    ASSERT_EQ(server.Pactl({"set-default-source", "kestrin_sink_1.monitor"}), 0);
+    ASSERT_TRUE(server->SetDefaultSource("kestrin_sink_1.monitor"));
     EXPECT_EQ(ListInputDevices(),
               (std::vector<std::string>{"Monitor of Kestrin Sink 1", "Monitor of Kestrin Sink 0"}));
 }
 
-TEST_F(PulseCaptureTest, LongDescriptionsAreCutToThirtyOneBytes) {
-    ASSERT_GE(server.LoadNullSink({"long_one", "A Very Long Description Of A Test Sink"}), 0);
+TEST_P(PulseCaptureTest, LongDescriptionsAreCutToThirtyOneBytes) {
+    ASSERT_GE(server->LoadNullSink({"long_one", "A Very Long Description Of A Test Sink"}), 0);
     const std::vector<std::string> names = ListInputDevices();
     ASSERT_EQ(names.size(), 3u);
     EXPECT_EQ(names[2], "Monitor of A Very Long Descript");
 }
 
-TEST_F(PulseCaptureTest, FormatQueryAcceptsEveryExistingSourceAndRefusesOthers) {
+TEST_P(PulseCaptureTest, FormatQueryAcceptsEveryExistingSourceAndRefusesOthers) {
     ASSERT_EQ(ListInputDevices().size(), 2u);
     const WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
     EXPECT_EQ(pulse->QueryFormat(0, format), 0u);
@@ -133,9 +137,9 @@ TEST_F(PulseCaptureTest, FormatQueryAcceptsEveryExistingSourceAndRefusesOthers) 
 }
 
 // The played samples come back bit for bit, in whole buffers of 1100 frames at the buffer rate.
-TEST_F(PulseCaptureTest, PlayedSamplesComeBackBitForBit) {
+TEST_P(PulseCaptureTest, PlayedSamplesComeBackBitForBit) {
     // A long player latency: a starved player would put silence into the sink, not the capture.
-    SamplePlayer player(server, server.sinks()[0].name, PatternSamples(44100 * 8), 1, 200);
+    SamplePlayer player(*server, server->sinks()[0].name, PatternSamples(44100 * 8), 1, 200);
     DeviceIndex = IdOf(MonitorName(0));
     ASSERT_EQ(DeviceIndex, 0);
     const double openedMs = std::chrono::duration<double, std::milli>(
@@ -199,8 +203,8 @@ TEST_F(PulseCaptureTest, PlayedSamplesComeBackBitForBit) {
     EXPECT_NEAR(interval, 24.94, 3.0);
 }
 
-TEST_F(PulseCaptureTest, DeviceMapperRecordsTheDefaultSource) {
-    SamplePlayer player(server, server.sinks()[0].name, Constant(1234, -4321, 44100 * 8));
+TEST_P(PulseCaptureTest, DeviceMapperRecordsTheDefaultSource) {
+    SamplePlayer player(*server, server->sinks()[0].name, Constant(1234, -4321, 44100 * 8));
     DeviceIndex = WAVE_MAPPER;
     OpenCapture();
     ASSERT_EQ(notifier.endCount, 0);
@@ -211,9 +215,9 @@ TEST_F(PulseCaptureTest, DeviceMapperRecordsTheDefaultSource) {
 
 // After a restart the buffers of the source left come back and are replaced on the new source,
 // which then holds six; the source left is closed once the last of them is released.
-TEST_F(PulseCaptureTest, RestartMovesToTheSecondSinkWithSixBuffers) {
-    SamplePlayer first(server, server.sinks()[0].name, Constant(1111, -1111, 44100 * 10));
-    SamplePlayer second(server, server.sinks()[1].name, Constant(2222, -2222, 44100 * 10));
+TEST_P(PulseCaptureTest, RestartMovesToTheSecondSinkWithSixBuffers) {
+    SamplePlayer first(*server, server->sinks()[0].name, Constant(1111, -1111, 44100 * 10));
+    SamplePlayer second(*server, server->sinks()[1].name, Constant(2222, -2222, 44100 * 10));
     DeviceIndex = IdOf(MonitorName(0));
     OpenCapture();
     ASSERT_EQ(notifier.endCount, 0);
@@ -255,12 +259,12 @@ TEST_F(PulseCaptureTest, RestartMovesToTheSecondSinkWithSixBuffers) {
 
 // A server that goes away must not leave a frozen meter: the buffers come back and the requeue
 // fails, which ends the program with its message.
-TEST_F(PulseCaptureTest, ServerGoneEndsTheProgramThroughTheRequeue) {
+TEST_P(PulseCaptureTest, ServerGoneEndsTheProgramThroughTheRequeue) {
     OpenCapture();
     ASSERT_EQ(notifier.endCount, 0);
     ASSERT_TRUE(WaitForBuffers(2));
     const HWAVEIN device = CaptureHandle;
-    server.Kill();
+    server->Kill();
     ASSERT_TRUE(ProcessEventsUntil(
         [&] { return counting->outstanding[device] == 0 && notifier.endCount > 0; },
         milliseconds(5000)));
@@ -270,8 +274,8 @@ TEST_F(PulseCaptureTest, ServerGoneEndsTheProgramThroughTheRequeue) {
     }
 }
 
-TEST_F(PulseCaptureTest, SourceGoneEndsTheProgramThroughTheRequeue) {
-    const int module = server.LoadNullSink({"vanishing", "Vanishing Sink"});
+TEST_P(PulseCaptureTest, SourceGoneEndsTheProgramThroughTheRequeue) {
+    const int module = server->LoadNullSink({"vanishing", "Vanishing Sink"});
     ASSERT_GE(module, 0);
     DeviceIndex = IdOf("Monitor of Vanishing Sink");
     ASSERT_EQ(DeviceIndex, 2);
@@ -279,7 +283,7 @@ TEST_F(PulseCaptureTest, SourceGoneEndsTheProgramThroughTheRequeue) {
     ASSERT_EQ(notifier.endCount, 0);
     ASSERT_TRUE(WaitForBuffers(1));
     const HWAVEIN device = CaptureHandle;
-    ASSERT_TRUE(server.UnloadModule(module));
+    ASSERT_TRUE(server->UnloadModule(module));
     ASSERT_TRUE(ProcessEventsUntil(
         [&] { return counting->outstanding[device] == 0 && notifier.endCount > 0; },
         milliseconds(5000)));
@@ -287,16 +291,56 @@ TEST_F(PulseCaptureTest, SourceGoneEndsTheProgramThroughTheRequeue) {
               (RecordingNotifier::Message{"In Prepare error 2", kRequeueCaption}));
 }
 
-TEST_F(PulseCaptureTest, SourceGoneBeforeOpeningShowsOnlyTheResetMessage) {
-    const int module = server.LoadNullSink({"vanishing", "Vanishing Sink"});
+TEST_P(PulseCaptureTest, SourceGoneBeforeOpeningShowsOnlyTheResetMessage) {
+    const int module = server->LoadNullSink({"vanishing", "Vanishing Sink"});
     ASSERT_GE(module, 0);
     DeviceIndex = IdOf("Monitor of Vanishing Sink");
-    ASSERT_TRUE(server.UnloadModule(module));
+    ASSERT_TRUE(server->UnloadModule(module));
     OpenCapture();
     EXPECT_EQ(notifier.messages,
               (std::vector<RecordingNotifier::Message>{{kResetDeviceMessage, kKestrinCaption}}));
     EXPECT_EQ(notifier.endCount, 1);
 }
+
+// A server that stops serving the stream without a word: PulseAudio hung (stopped by a signal),
+// or PipeWire's session manager gone, which leaves the stream connected, ready and unlinked. No
+// buffer comes and the stream reports nothing; only the watch on the buffers can tell, after the
+// meter's 3 s.
+TEST_P(PulseCaptureTest, AServerThatStopsDeliveringEndsWithTheStallMessage) {
+    SamplePlayer player(*server, server->sinks()[0].name, Constant(555, -555, 44100 * 20));
+    OpenCapture();
+    ASSERT_EQ(notifier.endCount, 0);
+    ASSERT_TRUE(StallWatchRunning());
+    ASSERT_TRUE(WaitForBuffers(4));
+    struct Resume {
+        pid_t pid = -1;
+        ~Resume() {
+            if (pid > 0) kill(pid, SIGCONT);
+        }
+    } resume;
+    if (GetParam() == SoundServerKind::PulseAudio) {
+        ASSERT_EQ(kill(server->pid(), SIGSTOP), 0);
+        resume.pid = server->pid();
+    } else {
+        static_cast<PrivatePipeWireServer&>(*server).KillSessionManager();
+    }
+    std::chrono::steady_clock::time_point toldAt;
+    notifier.whileShown = [&] { toldAt = std::chrono::steady_clock::now(); };
+    ASSERT_TRUE(ProcessEventsUntil([&] { return notifier.endCount > 0; }, milliseconds(8000)));
+    EXPECT_EQ(notifier.messages,
+              (std::vector<RecordingNotifier::Message>{
+                  {"The input device has stopped delivering sound. The program will end.",
+                   kKestrinCaption}}));
+    const double toldMs =
+        std::chrono::duration<double, std::milli>(toldAt.time_since_epoch()).count();
+    const double quietMs = toldMs - receiver.returned.back().arrivalMs;
+    RecordProperty("told_ms_after_last_buffer", static_cast<int>(quietMs));
+    EXPECT_GE(quietMs, 3000.0);
+    EXPECT_FALSE(StallWatchRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, PulseCaptureTest, ::testing::ValuesIn(SoundServerKinds()),
+                         [](const auto& info) { return ToString(info.param); });
 
 }  // namespace
 }  // namespace kestrin::test

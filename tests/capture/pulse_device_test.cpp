@@ -13,7 +13,7 @@
 #include "capture/wim_data_event.h"
 #include "tests/capture/pulse_test_signals.h"
 #include "tests/support/event_wait.h"
-#include "tests/support/private_pulse_server.h"
+#include "tests/support/private_sound_server.h"
 #include "tests/support/sample_player.h"
 #include "tests/support/temp_dir.h"
 
@@ -22,7 +22,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-class PulseDeviceTest : public ::testing::Test {
+class PulseDeviceTest : public ::testing::TestWithParam<SoundServerKind> {
   protected:
     class Collector : public QObject {
       public:
@@ -34,8 +34,8 @@ class PulseDeviceTest : public ::testing::Test {
         std::vector<WAVEHDR*> returned;
     };
 
-    PulseDeviceTest() : server(PrivatePulseServer::Sinks(1)) {
-        server.UseInThisProcess();
+    PulseDeviceTest() : server(StartPrivateServer(GetParam(), PrivateSoundServer::Sinks(1))) {
+        server->UseInThisProcess();
         pulse = std::make_unique<PulseWaveIn>();
         for (int i = 0; i < 3; ++i) {
             headers[i].lpData = blocks[i].data();
@@ -58,13 +58,13 @@ class PulseDeviceTest : public ::testing::Test {
     std::vector<char> blocks[3] = {std::vector<char>(4401), std::vector<char>(4401),
                                    std::vector<char>(4401)};
     Collector collector;
-    PrivatePulseServer server;
+    std::unique_ptr<PrivateSoundServer> server;
     std::unique_ptr<PulseWaveIn> pulse;
     HWAVEIN device = nullptr;
 };
 
-TEST_F(PulseDeviceTest, ResetHandsBackEveryQueuedBufferInQueueOrder) {
-    SamplePlayer player(server, server.sinks()[0].name, Constant(77, -77, 44100 * 8));
+TEST_P(PulseDeviceTest, ResetHandsBackEveryQueuedBufferInQueueOrder) {
+    SamplePlayer player(*server, server->sinks()[0].name, Constant(77, -77, 44100 * 8));
     const WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
     ASSERT_EQ(pulse->Open(&device, 0, format, &collector), 0u);
     for (auto& h : headers) ASSERT_EQ(Queue(h), 0u);
@@ -93,12 +93,12 @@ TEST_F(PulseDeviceTest, ResetHandsBackEveryQueuedBufferInQueueOrder) {
     device = nullptr;
 }
 
-TEST_F(PulseDeviceTest, FailedDeviceRefusesNewBuffers) {
+TEST_P(PulseDeviceTest, FailedDeviceRefusesNewBuffers) {
     const WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
     ASSERT_EQ(pulse->Open(&device, 0, format, &collector), 0u);
     ASSERT_EQ(Queue(headers[0]), 0u);
     ASSERT_EQ(pulse->Start(device), 0u);
-    server.Kill();
+    server->Kill();
     ASSERT_TRUE(
         ProcessEventsUntil([&] { return collector.returned.size() == 1; }, milliseconds(3000)));
     EXPECT_EQ(pulse->UnprepareHeader(device, &headers[0], kWaveHdrSize), 0u);
@@ -110,7 +110,7 @@ TEST_F(PulseDeviceTest, FailedDeviceRefusesNewBuffers) {
 
 // A window that goes away while its device records gets nothing more; under AddressSanitizer a
 // notification posted to it would fail here.
-TEST_F(PulseDeviceTest, NothingIsPostedToAReceiverThatIsGone) {
+TEST_P(PulseDeviceTest, NothingIsPostedToAReceiverThatIsGone) {
     auto receiver = std::make_unique<Collector>();
     const WAVEFORMATEX format{1, 2, 44100, 176400, 4, 16, 0};
     ASSERT_EQ(pulse->Open(&device, 0, format, receiver.get()), 0u);
@@ -124,6 +124,9 @@ TEST_F(PulseDeviceTest, NothingIsPostedToAReceiverThatIsGone) {
     EXPECT_EQ(pulse->Close(device), WAVERR_STILLPLAYING) << "the buffers were not handed back";
     device = nullptr;
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, PulseDeviceTest, ::testing::ValuesIn(SoundServerKinds()),
+                         [](const auto& info) { return ToString(info.param); });
 
 // Without a server every call answers within its bound, and the device can't be used.
 TEST(PulseWithoutServerTest, NoDevicesAndNoFormatWithinTheBound) {

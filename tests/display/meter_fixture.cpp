@@ -18,10 +18,13 @@ void MeterFixture::TearDown() {
     form2.reset();
     form1.reset();
     SetWaveIn(nullptr);
+    SetStallTimeout(kStallTimeout);
 }
 
 void MeterFixture::Start(const std::string& settings, std::vector<std::string> devices) {
     wave.SetDevices(std::move(devices));
+    // Buffers come only when a test feeds them, however long it takes.
+    SetStallTimeout(std::chrono::milliseconds::zero());
     StartOn(wave, settings);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,7 @@ namespace kestrin::test {
 // Records message boxes and program ends instead of showing or exiting; installs itself for its
 // lifetime.
 class RecordingNotifier : public Notifier {
-public:
+  public:
     struct Message {
         std::string text;
         std::string caption;
@@ -23,11 +24,16 @@ public:
     void ShowMessage(const std::string& text, const std::string& caption) override {
         messages.push_back({text, caption});
         events.push_back("message: " + text);
+        if (whileShown) whileShown();
     }
     void EndProgram() override {
         ++endCount;
         events.push_back("end");
     }
+
+    // Runs for every message as if its box stood open: a modal box's nested loop goes on
+    // delivering the capture's buffers, for instance.
+    std::function<void()> whileShown;
 
     std::vector<Message> messages;
     std::vector<std::string> events;  // messages and ends in the order they happened

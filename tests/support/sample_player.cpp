@@ -5,7 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "tests/support/private_pulse_server.h"
+#include "tests/support/private_sound_server.h"
 
 namespace kestrin::test {
 namespace {
@@ -14,7 +14,7 @@ std::atomic<int> playerCount{0};
 
 }  // namespace
 
-SamplePlayer::SamplePlayer(const PrivatePulseServer& server, const std::string& sinkName,
+SamplePlayer::SamplePlayer(const PrivateSoundServer& server, const std::string& sinkName,
                            const std::vector<int16_t>& interleaved, int repeat, int latencyMs) {
     if (interleaved.size() % 2 != 0) throw std::runtime_error("samples are not whole frames");
     m_file = server.folder() / ("play-" + std::to_string(playerCount++) + ".raw");

@@ -13,7 +13,7 @@
 
 namespace kestrin::test {
 
-class PrivatePulseServer;
+class PrivateSoundServer;
 
 // Plays interleaved 16-bit stereo samples (A, B, A, B, ...; s16le, 44100 Hz) into a sink of a
 // private server with pacat; the played samples come back bit for bit from the sink's monitor.
@@ -24,7 +24,7 @@ class PrivatePulseServer;
 class SamplePlayer {
   public:
     // Plays the samples `repeat` times over, then ends. Throws std::runtime_error.
-    SamplePlayer(const PrivatePulseServer& server, const std::string& sinkName,
+    SamplePlayer(const PrivateSoundServer& server, const std::string& sinkName,
                  const std::vector<int16_t>& interleaved, int repeat = 1, int latencyMs = 10);
     ~SamplePlayer();
     SamplePlayer(const SamplePlayer&) = delete;
