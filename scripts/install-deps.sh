@@ -7,6 +7,7 @@ packages=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev libqt6opengl6-dev libgl-dev
     libpulse-dev pulseaudio pulseaudio-utils
+    pipewire pipewire-pulse wireplumber dbus
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2
     xvfb xdotool x11-apps imagemagick openbox sox

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <thread>
 
-#include "tests/support/private_pulse_server.h"
+#include "tests/support/private_sound_server.h"
 
 namespace kestrin::test {
 namespace {
@@ -93,7 +93,7 @@ bool MeterFixture::AwaitMeterWindow() {
     return false;
 }
 
-bool MeterFixture::AwaitRecordingFrom(const PrivatePulseServer& server,
+bool MeterFixture::AwaitRecordingFrom(const PrivateSoundServer& server,
                                       const std::string& sourceName) {
     const auto deadline = Clock::now() + kWindowTimeout;
     while (Clock::now() < deadline && m_meter.Running()) {

@@ -16,7 +16,7 @@
 
 namespace kestrin::test {
 
-class PrivatePulseServer;
+class PrivateSoundServer;
 
 // The real meter program on a desktop of the test's own. The executable is copied into a folder
 // of the test's own, so that the settings file beside it is the test's: it starts from the bytes
@@ -43,7 +43,7 @@ class MeterFixture : public ::testing::Test {
     // Waits for the meter window, captioned with the stored short name; false on timeout.
     bool AwaitMeterWindow();
     // Waits until the meter's capture stream records from the named source; false on timeout.
-    bool AwaitRecordingFrom(const PrivatePulseServer& server, const std::string& sourceName);
+    bool AwaitRecordingFrom(const PrivateSoundServer& server, const std::string& sourceName);
 
     // Waits until at least `count` message boxes are open and no more come for a moment; returns
     // what is open then (possibly fewer than `count` after the timeout).

@@ -1,7 +1,9 @@
 // The real meter program against a real sound server that fails under it: the server killed, the
-// metered source removed, no server at all. Each must end in the capture's messages and an exit
-// with status 0 once the operator dismisses the box, never in a frozen or hanging meter, and
-// must leave the settings file as it was, but for the device name that a failed opening clears.
+// metered source removed, the server hung or its session manager gone while metering, no server
+// at all. Each must end in the capture's messages and an exit with status 0 once the operator
+// dismisses the box, never in a frozen or hanging meter, and must leave the settings file as it
+// was, but for the device name that a failed opening clears. The faults of a running capture are
+// tried on PulseAudio and on PipeWire alike.
 
 #include <signal.h>
 
@@ -11,6 +13,7 @@
 #include <thread>
 
 #include "tests/faults/meter_fixture.h"
+#include "tests/support/private_pipewire_server.h"
 #include "tests/support/private_pulse_server.h"
 #include "tests/support/sample_player.h"
 
@@ -25,6 +28,8 @@ const std::string kRequeueCaption = " Peak Programme Meter Error";
 const std::string kKestrinCaption = " Kestrin Error";
 const std::string kResetText =
     "The configured Input Device is not available and will be reset to the default.";
+const std::string kStalledText =
+    "The input device has stopped delivering sound. The program will end.";
 // Every queued buffer comes back from a failed stream; each one's handling runs (in the nested
 // loop of the box before it) and fails to queue its replacement.
 constexpr size_t kQueuedBuffers = 3;
@@ -81,45 +86,96 @@ class SoundServerFault : public MeterFixture {
     }
 };
 
-TEST_F(SoundServerFault, ServerKilledWhileMeteringEndsInTheRequeueMessage) {
-    PrivatePulseServer server(PrivatePulseServer::Sinks(1));
-    const NullSink& sink = server.sinks()[0];
-    SamplePlayer player(server, sink.name, ToneSecond(), 120);
+// The same faults of a running capture on each kind of server.
+class RunningCaptureFault : public SoundServerFault,
+                            public testing::WithParamInterface<SoundServerKind> {};
+
+TEST_P(RunningCaptureFault, ServerKilledWhileMeteringEndsInTheRequeueMessage) {
+    const auto server = StartPrivateServer(GetParam(), PrivateSoundServer::Sinks(1));
+    const NullSink& sink = server->sinks()[0];
+    SamplePlayer player(*server, sink.name, ToneSecond(), 120);
     const std::string settings = Settings("");
-    StartMeter(settings, server.ClientVariables());
+    StartMeter(settings, server->ClientVariables());
     ASSERT_TRUE(AwaitMeterWindow()) << Diagnostics();
-    ASSERT_TRUE(AwaitRecordingFrom(server, PrivatePulseServer::MonitorOf(sink.name)))
+    ASSERT_TRUE(AwaitRecordingFrom(*server, PrivateSoundServer::MonitorOf(sink.name)))
         << Diagnostics();
     EXPECT_TRUE(m_boxes->Read().empty()) << Diagnostics();
 
-    server.Kill();
+    server->Kill();
 
     ExpectRequeueBoxes();
     ExpectExitOnDismissal();
     EXPECT_EQ(SettingsBytes(), settings) << "nothing is saved after a capture failure";
 }
 
-TEST_F(SoundServerFault, MeteredSourceRemovedEndsInTheRequeueMessage) {
-    PrivatePulseServer server(PrivatePulseServer::Sinks(1));
+TEST_P(RunningCaptureFault, MeteredSourceRemovedEndsInTheRequeueMessage) {
+    const auto server = StartPrivateServer(GetParam(), PrivateSoundServer::Sinks(1));
     const NullSink desk{"kestrin_fault_desk", "Fault Desk"};
-    const int module = server.LoadNullSink(desk);
+    const int module = server->LoadNullSink(desk);
     ASSERT_GE(module, 0);
-    SamplePlayer player(server, desk.name, ToneSecond(), 120);
-    const std::string settings = Settings(PrivatePulseServer::MonitorDescription(desk));
-    StartMeter(settings, server.ClientVariables());
+    SamplePlayer player(*server, desk.name, ToneSecond(), 120);
+    const std::string settings = Settings(PrivateSoundServer::MonitorDescription(desk));
+    StartMeter(settings, server->ClientVariables());
     ASSERT_TRUE(AwaitMeterWindow()) << Diagnostics();
-    ASSERT_TRUE(AwaitRecordingFrom(server, PrivatePulseServer::MonitorOf(desk.name)))
+    ASSERT_TRUE(AwaitRecordingFrom(*server, PrivateSoundServer::MonitorOf(desk.name)))
         << Diagnostics();
 
-    ASSERT_TRUE(server.UnloadModule(module));
+    ASSERT_TRUE(server->UnloadModule(module));
 
     ExpectRequeueBoxes();
     // The stream must not have been moved to another source behind the operator's back.
-    EXPECT_TRUE(server.Running());
+    EXPECT_TRUE(server->Running());
     ExpectExitOnDismissal();
     EXPECT_EQ(SettingsBytes(), settings)
         << "the device name stays: only a failed opening clears it";
 }
+
+// A server that stops serving the meter's stream without a word, the stream left connected and
+// no error ever told: PulseAudio hung (stopped by a signal), or PipeWire's session manager killed,
+// which leaves the stream ready and unlinked. The bars must not stand at their last levels: 3 s
+// after the last buffer the meter says that the input stopped, and ends once that is dismissed.
+TEST_P(RunningCaptureFault, AServerThatStopsDeliveringEndsInTheStallMessage) {
+    const auto server = StartPrivateServer(GetParam(), PrivateSoundServer::Sinks(1));
+    const NullSink& sink = server->sinks()[0];
+    SamplePlayer player(*server, sink.name, ToneSecond(), 120);
+    const std::string settings = Settings("");
+    StartMeter(settings, server->ClientVariables());
+    ASSERT_TRUE(AwaitMeterWindow()) << Diagnostics();
+    ASSERT_TRUE(AwaitRecordingFrom(*server, PrivateSoundServer::MonitorOf(sink.name)))
+        << Diagnostics();
+    // Past the first buffers, which may take up to 2 s to come.
+    std::this_thread::sleep_for(milliseconds(2500));
+    ASSERT_TRUE(m_boxes->Read().empty()) << Diagnostics();
+
+    struct Resume {
+        pid_t pid = -1;
+        ~Resume() {
+            if (pid > 0) kill(pid, SIGCONT);
+        }
+    } resume;
+    const auto stopped = Clock::now();
+    if (GetParam() == SoundServerKind::PulseAudio) {
+        ASSERT_EQ(kill(server->pid(), SIGSTOP), 0);
+        resume.pid = server->pid();
+    } else {
+        static_cast<PrivatePipeWireServer&>(*server).KillSessionManager();
+    }
+    while (BoxWindows().empty() && Clock::now() - stopped < kBoxTimeout) {
+        std::this_thread::sleep_for(milliseconds(20));
+    }
+    const auto took = duration_cast<milliseconds>(Clock::now() - stopped).count();
+    std::cout << "[ measured ] the box came " << took << " ms after the server stopped\n";
+    RecordProperty("box_ms_after_stop", std::to_string(took));
+    ExpectSingleBox(kKestrinCaption, kStalledText);
+    // The last buffer came at most one server cycle (43 ms) before the stop.
+    EXPECT_GE(took, 2900);
+    EXPECT_LE(took, 4000);
+    ExpectExitOnDismissal();
+    EXPECT_EQ(SettingsBytes(), settings) << "nothing is saved after a capture failure";
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, RunningCaptureFault, testing::ValuesIn(SoundServerKinds()),
+                         [](const auto& info) { return ToString(info.param); });
 
 TEST_F(SoundServerFault, NoServerAtStartShowsOnlyTheResetMessage) {
     const std::string settings = Settings("");
