@@ -199,8 +199,6 @@ std::vector<std::string> ListInputDevices() {
 void OpenCapture() {
     stopping = false;
     const WAVEFORMATEX format = CaptureFormat();
-    // Taken before the opening: the id counts in the list as it is now.
-    std::string identity = DeviceIdentity(DeviceIndex);
     const MMRESULT query = waveIn().QueryFormat(DeviceIndex, format);
     if (query != MMSYSERR_NOERROR) {
         if (query == WAVERR_BADFORMAT) {
@@ -212,6 +210,9 @@ void OpenCapture() {
         ResetDeviceAndEnd();
         return;
     }
+    // Taken once the device has answered the query, and before it opens: the id counts in the
+    // list as it is now.
+    std::string identity = DeviceIdentity(DeviceIndex);
     HWAVEIN device = nullptr;
     if (waveIn().Open(&device, DeviceIndex, format, captureReceiver) != MMSYSERR_NOERROR) {
         notifier().ShowMessage(
