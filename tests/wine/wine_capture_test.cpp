@@ -9,6 +9,7 @@
 // the buffer handling (release, read, free, queue a fresh one).
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -129,6 +130,7 @@ class CaptureScenario {
         if (FindDevices(nameA, nameB) && QueryFormats() && NoDevice() && RecordOnFirst() &&
             RestartOnSecond()) {
             Stop();
+            StallWatch();
         }
         return m_checks.Summary();
     }
@@ -334,6 +336,38 @@ class CaptureScenario {
                        "no message and no failed call while recording");
     }
 
+    // A device that stops returning buffers (here none is queued to it any more) is told once the
+    // watch's limit has passed since its last buffer: through the system's own timer, whose ticks
+    // this thread's message loop dispatches as the meter window's loop does.
+    void StallWatch() {
+        constexpr uint32_t kLimitMs = 300;
+        SetStallTimeout(std::chrono::milliseconds(kLimitMs));
+        DeviceIndex = m_idA;
+        OpenCapture();
+        m_checks.Check(StallWatchRunning() && m_notifier.Quiet(), "watch: running once recording");
+        m_requeue = false;
+        const size_t before = m_returned.size();
+        const bool told = RunUntil([&] { return m_notifier.ends > 0; }, kStopTimeoutMs);
+        const double toldMs = NowMs();
+        m_checks.Check(told && m_notifier.messages.size() == 1 &&
+                           m_notifier.messages[0].first ==
+                               "The input device has stopped delivering sound. The program will "
+                               "end." &&
+                           m_notifier.messages[0].second == " Kestrin Error" &&
+                           m_notifier.ends == 1,
+                       "watch: a device that stopped returning buffers is told once, then the end");
+        const bool afterLimit =
+            m_returned.size() == before + 3 && toldMs - m_returned.back().arrivalMs >= kLimitMs;
+        m_checks.Check(afterLimit,
+                       Text("watch: told %.0f ms after the last of its three buffers",
+                            m_returned.empty() ? 0 : toldMs - m_returned.back().arrivalMs));
+        StopCapture();
+        m_checks.Check(RunUntil([] { return CaptureStopped(); }, kStopTimeoutMs),
+                       "watch: the capture stops afterwards");
+        m_requeue = true;
+        SetStallTimeout(kStallTimeout);
+    }
+
     // The capture's share of the meter's buffer handling, in the meter's order.
     void OnWimData(HWAVEIN device, WAVEHDR* header) {
         Returned r;
@@ -345,7 +379,7 @@ class CaptureScenario {
         ReleaseBuffer(header, device);
         r.frames = FrameNumbers(header->lpData, std::min(r.bytes, kBufferBytes));
         FreeBuffer(header);
-        QueueBuffer(QueueMessages::Requeue);
+        if (m_requeue) QueueBuffer(QueueMessages::Requeue);
         r.outstandingAfter = CaptureHandle ? m_log.Outstanding(CaptureHandle) : 0;
         m_returned.push_back(std::move(r));
     }
@@ -386,6 +420,7 @@ class CaptureScenario {
     std::vector<Returned> m_returned;  // every buffer handled, in order of arrival
     size_t m_endA = 0;                 // buffers handled before the restart
     uint32_t m_lastFrameA = 0;         // frame number of the last frame before the restart
+    bool m_requeue = true;             // a returned buffer is replaced, as the meter does
 };
 
 int WritePattern(const std::string& stream, int seconds, const std::string& path) {
