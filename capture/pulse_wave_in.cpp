@@ -19,11 +19,12 @@
 namespace kestrin {
 namespace {
 
-// Half a buffer, 12.47 ms at 44100 Hz: how much the server gathers before it sends a chunk. A buffer
-// is complete only once the chunk holding its last sample has come, and PulseAudio cuts a fragment
-// of a whole buffer to 4396 bytes, so with it nearly every buffer waited for the next chunk, up to
-// 24.9 ms, for its last frames. Half a buffer bounds that wait by 12.5 ms there, PipeWire's chunks
-// (exactly this size) fill each buffer with two, and the server is not woken every few ms.
+// Half a buffer, 12.47 ms at 44100 Hz: how much the server gathers before it sends a chunk. A
+// buffer is complete only once the chunk holding its last sample has come, and PulseAudio cuts a
+// fragment of a whole buffer to 4396 bytes, so with it nearly every buffer waited for the next
+// chunk, up to 24.9 ms, for its last frames. Half a buffer bounds that wait by 12.5 ms there,
+// PipeWire's chunks (exactly this size) fill each buffer with two, and the server is not woken
+// every few ms.
 constexpr uint32_t kFramesPerFragment = 550;
 
 // A recording stream and the buffers queued to it. Touched with the main loop locked only.
