@@ -33,7 +33,7 @@ probe_x=36      # inside bar A's column (x 32 to 41)
 say() { echo "== $*" >&2; }
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 if ! command -v pavumeter >/dev/null; then
     say "installing pavumeter"
     as_root=()

@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build, test and run the meter.
+# Installs what a fresh Debian 12 machine lacks to build and run the meter; with --tests, also what
+# the tests, fuzzers, benchmarks and the package check need.
 # Runs apt-get as root, or through sudo for an ordinary user; does nothing when all is there.
 set -euo pipefail
 
+# Building, and the demonstration on a virtual display against a private sound server.
 packages=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev libqt6opengl6-dev libgl-dev
     libpulse-dev pulseaudio pulseaudio-utils
-    pipewire pipewire-pulse wireplumber dbus
-    libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2
     xvfb xdotool x11-apps imagemagick openbox sox
-    dbus-daemon at-spi2-core
-    desktop-file-utils appstream dpkg-dev
-    clang-14 libclang-rt-14-dev
-    wine wine64 g++-mingw-w64-x86-64 mingw-w64
 )
+
+# Only for the tests: a second sound server (PipeWire is started privately by the tests, never for
+# the session), the accessibility bus, the sanitizer and fuzzing compiler, Wine and the Windows
+# cross compiler, and the package tools.
+if [ "${1:-}" = "--tests" ]; then
+    packages+=(
+        libgtest-dev libgmock-dev libbenchmark-dev
+        pipewire pipewire-pulse wireplumber dbus
+        dbus-daemon at-spi2-core
+        desktop-file-utils appstream dpkg-dev
+        clang-14 libclang-rt-14-dev
+        wine wine64 g++-mingw-w64-x86-64 mingw-w64
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
