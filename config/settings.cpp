@@ -111,10 +111,12 @@ void SavePosition() {
 }
 
 void ResetDevice() {
-    ProfileFile file = OpenSettingsFile(true);
+    // The file is read once the box is dismissed: what another copy of the meter saved while it
+    // stood open stays.
     notifier().ShowMessage(
         "The configured Input Device is not available and will be reset to the default.",
         " Kestrin Error");
+    ProfileFile file = OpenSettingsFile(true);
     file.SetString(kInput, "Device Name", "");
     file.Save();
 }

@@ -193,6 +193,26 @@ TEST_F(SettingsStoreTest, ResetDeviceTellsTheOperatorAndEmptiesTheStoredDevice) 
     EXPECT_EQ(MeterSettings.DeviceName, "");
 }
 
+// Another copy of the meter saves while the box stands open.
+struct SavingWhileTheBoxIsOpen : test::RecordingNotifier {
+    std::function<void()> otherCopy;
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        RecordingNotifier::ShowMessage(text, caption);
+        otherCopy();
+    }
+};
+
+TEST_F(SettingsStoreTest, ResetDeviceReadsTheFileOnceItsBoxIsDismissed) {
+    Given("[Input]\r\nDevice Name=Mic\r\n[Form]\r\ncal=-12\r\n");
+    SavingWhileTheBoxIsOpen notifier;
+    notifier.otherCopy = [this] {
+        Given("[Input]\r\nDevice Name=Mic\r\n[Form]\r\ncal=-20\r\nleft=7\r\n");
+    };
+    ResetDevice();
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(OnDisk(), "[Input]\r\nDevice Name=\r\n[Form]\r\ncal=-20\r\nleft=7\r\n");
+}
+
 TEST_F(SettingsStoreTest, ResetDeviceWithoutAFileCreatesIt) {
     ResetDevice();
     EXPECT_EQ(OnDisk(), "[Input]\r\nDevice Name=\r\n");
