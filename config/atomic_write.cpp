@@ -19,6 +19,10 @@ namespace {
 // a cleaner in another copy of the meter took away before it was locked, costs one.
 constexpr int kNameAttempts = 16;
 constexpr size_t kHexDigits = 8;
+// Symbolic links followed from the settings path to the file itself, as the kernel allows.
+constexpr int kMaxLinks = 40;
+// A file the meter creates holds the scrambled password: its owner alone may read it.
+constexpr mode_t kNewFileMode = 0600;
 constexpr std::string_view kTemporaryEnding = ".tmp";
 
 // Windows: atomic_write_windows.cpp.
@@ -35,6 +39,39 @@ Split SplitPath(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
+// The file a write goes to: the path itself, or the file that a symbolic link there finally
+// names (which need not exist yet), so that the link stays a link and the file it names is the
+// one replaced. False (errno set) for a loop of links or a path that can't be looked at.
+bool ResolveLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int link = 0; link <= kMaxLinks; ++link) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0) return errno == ENOENT;
+        if (!S_ISLNK(info.st_mode)) return true;
+        std::string named(4096, '\0');
+        const ssize_t length = ::readlink(target.c_str(), named.data(), named.size());
+        if (length < 0) return false;
+        if (static_cast<size_t>(length) >= named.size()) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        named.resize(static_cast<size_t>(length));
+        // A relative link names its file from the folder the link stands in.
+        target = (!named.empty() && named.front() == '/') ? named
+                                                          : SplitPath(target).folder + "/" + named;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// The platform's writer rewrites an existing file through a handle opened for writing, so a file
+// that this user may not write (read-only, or another user's) is not written, even where the
+// folder would let it be replaced. The effective ids decide, as they do for an open.
+bool MayWriteExisting(const std::string& path) {
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0) return true;
+    return errno == ENOENT;
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -49,7 +86,8 @@ int CreateTemporary(const std::string& path, std::string& tempPath) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(generator()));
         tempPath = path + suffix;
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd =
+            ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
         if (fd < 0) {
             if (errno != EEXIST) return -1;
             continue;
@@ -129,7 +167,10 @@ bool IsTemporaryNameOf(std::string_view name, std::string_view fileName) {
 }
 
 #ifndef _WIN32
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
+    std::string path;
+    if (!ResolveLinks(linkOrPath, path)) return false;
+    if (!MayWriteExisting(path)) return false;
     std::string tempPath;
     const int fd = CreateTemporary(path, tempPath);
     if (fd < 0) return false;
@@ -140,6 +181,9 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
         ok = ::fchmod(fd, old.st_mode & 07777) == 0;
         // Only root can give the file back to its owner; anyone else already is the owner.
         if (ok && ::geteuid() == 0) ok = ::fchown(fd, old.st_uid, old.st_gid) == 0;
+    } else {
+        // Whatever the umask: a file with no write bit for its owner could not be saved again.
+        ok = ::fchmod(fd, kNewFileMode) == 0;
     }
     ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     // The lock is held through the rename, so no cleaner can take the file away before it.

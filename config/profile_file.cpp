@@ -43,6 +43,17 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
+bool InMatchingQuotes(std::string_view text) {
+    return text.size() >= 2 && text.front() == text.back() &&
+           (text.front() == '"' || text.front() == '\'');
+}
+
+// The platform's reader gives a value that stands in a matching pair of double or single quotes
+// without them: cal="-20" reads -20.
+std::string_view Unquoted(std::string_view value) {
+    return InMatchingQuotes(value) ? value.substr(1, value.size() - 2) : value;
+}
+
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -69,7 +80,7 @@ ParsedLine Parse(std::string_view text) {
     const size_t equals = trimmed.find('=');
     if (equals == std::string_view::npos) return {};
     std::string_view value = trimmed.substr(equals + 1);
-    value = Trim(value.substr(0, value.find('\0')));
+    value = Unquoted(Trim(value.substr(0, value.find('\0'))));
     return {ParsedLine::Key, Trim(trimmed.substr(0, equals)), value};
 }
 
@@ -286,7 +297,7 @@ std::optional<int32_t> ParseProfileInteger(std::string_view text) {
 bool ProfileValueSurvives(std::string_view value) {
     if (value.find_first_of(kLineBreaking) != std::string_view::npos) return false;
     if (value.empty()) return true;
-    return kBlanks.find(value.front()) == std::string_view::npos &&
+    return !InMatchingQuotes(value) && kBlanks.find(value.front()) == std::string_view::npos &&
            kBlanks.find(value.back()) == std::string_view::npos;
 }
 

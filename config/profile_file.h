@@ -15,7 +15,8 @@ namespace kestrin {
 //
 // Reading: a line "[name]" opens a section (a line starting with "[" but without "]" does not);
 // a line holding "=" is a key, its name before the first "=" and its value after it. Names and
-// values lose their blanks (space, tab, CR, VT, FF) at both ends, and a value ends at a NUL byte.
+// values lose their blanks (space, tab, CR, VT, FF) at both ends, and a value ends at a NUL byte;
+// a value then standing in a matching pair of double or single quotes loses them.
 // Section and key names compare without regard to ASCII letter case; the first section of a name
 // and the first key of a name in it win. Lines ending in CR LF and LF are read alike. Lines before
 // the first section and lines that are neither sections nor keys are kept but never match.
@@ -78,7 +79,8 @@ class ProfileFile {
 // The reading rules for integers and colours on a value already trimmed.
 std::optional<int32_t> ParseProfileInteger(std::string_view text);
 
-// Whether a value reads back exactly as it was written.
+// Whether a value reads back exactly as it was written: no CR, LF or NUL in it, no blank at
+// either end and no matching quotes around it.
 bool ProfileValueSurvives(std::string_view value);
 
 }  // namespace kestrin

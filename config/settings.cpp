@@ -22,16 +22,25 @@ bool LockSetChecked() { return host ? host->LockSetChecked() : MeterSettings.Loc
 int32_t WindowLeft() { return host ? host->WindowLeft() : MeterSettings.left; }
 int32_t WindowTop() { return host ? host->WindowTop() : MeterSettings.top; }
 
+// Makes the folder and those above it that are missing, each for its owner alone (0700, whatever
+// the umask): the file in it holds the scrambled password. Folders that exist keep their
+// permissions. A folder that can't be made shows as a failed write of the file.
+void CreatePrivateFolders(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (folder.empty() || fs::exists(folder, error) || error) return;
+    CreatePrivateFolders(folder.parent_path());
+    if (fs::create_directory(folder, error)) {
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
+    }
+}
+
 // Opens the settings file for an operation. A per-user copy that doesn't exist yet reads as the
 // file beside the executable; a write creates its folder and starts from that file's contents.
 ProfileFile OpenSettingsFile(bool forWriting) {
     const SettingsFileLocation where = SettingsFile();
     if (!forWriting) return ProfileFile(where.seedPath.empty() ? where.path : where.seedPath);
-    if (where.perUser) {
-        std::error_code ignored;  // a folder that can't be made shows as a failed write
-        std::filesystem::create_directories(std::filesystem::path(where.path).parent_path(),
-                                            ignored);
-    }
+    if (where.perUser) CreatePrivateFolders(std::filesystem::path(where.path).parent_path());
     ProfileFile file(where.path);
     if (!where.seedPath.empty()) file.StartFrom(ProfileFile(where.seedPath));
     return file;
@@ -111,10 +120,12 @@ void SavePosition() {
 }
 
 void ResetDevice() {
-    ProfileFile file = OpenSettingsFile(true);
+    // The file is read once the box is dismissed: what another copy of the meter saved while it
+    // stood open stays.
     notifier().ShowMessage(
         "The configured Input Device is not available and will be reset to the default.",
         " Kestrin Error");
+    ProfileFile file = OpenSettingsFile(true);
     file.SetString(kInput, "Device Name", "");
     file.Save();
 }

@@ -83,7 +83,8 @@ void LoadSettings();
 void ApplySettingFallbacks();  // empty cal becomes " 0", empty decay "2"
 void SaveSettings();
 void SavePosition();
-void ResetDevice();  // message, then an empty "Device Name" in the file; memory unchanged
+// Shows its message, then (once it is dismissed) empties "Device Name" in the file; memory stays.
+void ResetDevice();
 
 // Complements every byte; applying it twice gives the text back.
 std::string ScramblePassword(const std::string& text);

@@ -1,5 +1,6 @@
 #include "config/dialog/dialog_widgets.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -32,6 +33,12 @@ void ColourSwatch::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) m_pressed = false;
     QFrame::mouseReleaseEvent(event);
     if (click) emit clicked();
+}
+
+void LinkLabel::setAddress(const QUrl& address, int maxWidth) {
+    m_address = address;
+    setText(fontMetrics().elidedText(address.toString(), Qt::ElideMiddle, maxWidth));
+    adjustSize();
 }
 
 void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
+#include <QUrl>
 #include <cstdint>
 
 namespace kestrin {
@@ -27,17 +28,26 @@ class ColourSwatch : public QFrame {
     bool m_pressed = false;  // a left press on the swatch awaits its release
 };
 
-// A label that reports double-clicks (the web page address of the about panel).
+// A label that reports double-clicks: the address of the about panel, which it shows and which
+// a double-click opens.
 class LinkLabel : public QLabel {
     Q_OBJECT
   public:
     using QLabel::QLabel;
+
+    // Shows the address, sized to its text; an address wider than maxWidth pixels is shown
+    // shortened in the middle, and is still opened whole.
+    void setAddress(const QUrl& address, int maxWidth);
+    const QUrl& address() const { return m_address; }
 
   signals:
     void doubleClicked();
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    QUrl m_address;
 };
 
 // The lock check box. Reports every mouse release it receives, of any button, after its own

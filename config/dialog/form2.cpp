@@ -135,7 +135,7 @@ void TForm2::ChooseColour(ColourSwatch* swatch) {
     swatch->setColour(FromQColor(m_lastChosen));
 }
 
-void TForm2::Label17DblClick() { QDesktopServices::openUrl(QUrl(Label17->text())); }
+void TForm2::Label17DblClick() { QDesktopServices::openUrl(Label17->address()); }
 
 void TForm2::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {

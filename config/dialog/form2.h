@@ -71,7 +71,7 @@ class TForm2 : public QDialog {
     void BbarClick();
     void MbarClick();
     void SbarClick();
-    // Opens the web page that Label17 shows.
+    // Opens the documentation that Label17 shows.
     void Label17DblClick();
     // Every close: the input device and the display name.
     void FormClose();

@@ -11,6 +11,7 @@
 #include "config/dialog/about_icon.h"
 #include "config/dialog/dialog_widgets.h"
 #include "config/dialog/form2.h"
+#include "config/dialog/help_address.h"
 
 namespace kestrin {
 namespace {
@@ -18,9 +19,11 @@ namespace {
 constexpr int kClientWidth = 356;   // pixels
 constexpr int kClientHeight = 633;  // pixels
 
-const char* const kMakerLine = "by Orla Brennick";
-const char* const kContactLine = "orla@kestrin-meter.example";
-const char* const kWebPage = "https://kestrin-meter.example/";
+const char* const kMakerLine = "by the Kestrin developers";
+// Help is in the program's own documentation, which Label17 opens.
+const char* const kContactLine = "Help: the Kestrin README";
+constexpr int kPanel1Width = 337;  // pixels
+constexpr int kLabel17Left = 64;   // pixels in Panel1
 
 // The dialog's faces at fixed pixel heights, independent of the screen's resolution.
 QFont PixelFont(int pixels, bool bold = false) {
@@ -105,7 +108,7 @@ void TForm2::BuildLayout() {
     setPalette(face);
     setAutoFillBackground(true);
 
-    Panel1 = MakePanel(this, 8, 8, 337, 105);
+    Panel1 = MakePanel(this, 8, 8, kPanel1Width, 105);
     QPalette menu = Panel1->palette();
     menu.setColor(QPalette::Window, QApplication::palette("QMenu").color(QPalette::Window));
     Panel1->setPalette(menu);
@@ -117,7 +120,7 @@ void TForm2::BuildLayout() {
     Label1 = MakeFixedLabel(Panel1, "version", 95, 13, 240, 19, 16, true);
     Label2 = MakeLabel(Panel1, kMakerLine, 93, 36, 13);
     Label3 = MakeLabel(Panel1, kContactLine, 92, 57, 13);
-    Label17 = new LinkLabel(QString::fromUtf8(kWebPage), Panel1);
+    Label17 = new LinkLabel(Panel1);
     Label17->setTextFormat(Qt::PlainText);
     QFont link = PixelFont(13);
     link.setUnderline(true);
@@ -126,8 +129,9 @@ void TForm2::BuildLayout() {
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     Label17->setPalette(blue);
     Label17->setToolTip("Double-click to visit Web Site");
-    Label17->move(64, 80);
-    Label17->adjustSize();
+    Label17->move(kLabel17Left, 80);
+    // Inside the panel's bevel, however long the path of the README.
+    Label17->setAddress(HelpAddress(), kPanel1Width - kLabel17Left - 2);
 
     Panel2 = MakePanel(this, 7, 120, 338, 377);
     Label9 = MakeLabel(Panel2, "Calibration:", 12, 11, 13);

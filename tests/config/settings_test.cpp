@@ -193,6 +193,26 @@ TEST_F(SettingsStoreTest, ResetDeviceTellsTheOperatorAndEmptiesTheStoredDevice) 
     EXPECT_EQ(MeterSettings.DeviceName, "");
 }
 
+// Another copy of the meter saves while the box stands open.
+struct SavingWhileTheBoxIsOpen : test::RecordingNotifier {
+    std::function<void()> otherCopy;
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        RecordingNotifier::ShowMessage(text, caption);
+        otherCopy();
+    }
+};
+
+TEST_F(SettingsStoreTest, ResetDeviceReadsTheFileOnceItsBoxIsDismissed) {
+    Given("[Input]\r\nDevice Name=Mic\r\n[Form]\r\ncal=-12\r\n");
+    SavingWhileTheBoxIsOpen notifier;
+    notifier.otherCopy = [this] {
+        Given("[Input]\r\nDevice Name=Mic\r\n[Form]\r\ncal=-20\r\nleft=7\r\n");
+    };
+    ResetDevice();
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(OnDisk(), "[Input]\r\nDevice Name=\r\n[Form]\r\ncal=-20\r\nleft=7\r\n");
+}
+
 TEST_F(SettingsStoreTest, ResetDeviceWithoutAFileCreatesIt) {
     ResetDevice();
     EXPECT_EQ(OnDisk(), "[Input]\r\nDevice Name=\r\n");
@@ -247,7 +267,17 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"Locked=1", [](auto& s) { return s.Locked; }, "locked"},
         LineCase{"password=\x9E\x9D\x9C", [](auto& s) { return s.password == "abc"; },
                  "unscrambled"},
-        LineCase{"password=", [](auto& s) { return s.password.empty(); }, "empty"}));
+        LineCase{"password=", [](auto& s) { return s.password.empty(); }, "empty"},
+        LineCase{"cal=\"-20\"", [](auto& s) { return s.cal == "-20"; }, "quotes go"},
+        LineCase{"cal = '-20' ", [](auto& s) { return s.cal == "-20"; }, "after the trim"},
+        LineCase{"cal=\" -20 \"", [](auto& s) { return s.cal == " -20 "; }, "blanks inside"},
+        LineCase{"cal=\"-20'", [](auto& s) { return s.cal == "\"-20'"; }, "unmatched"},
+        LineCase{"cal=\"-20", [](auto& s) { return s.cal == "\"-20"; }, "one quote"},
+        LineCase{"cal=\"", [](auto& s) { return s.cal == "\""; }, "a lone quote"},
+        LineCase{"cal=\"\"", [](auto& s) { return s.cal.empty(); }, "empty"},
+        LineCase{"cal=''x''", [](auto& s) { return s.cal == "'x'"; }, "one pair only"},
+        LineCase{"AColor=\"255\"", [](auto& s) { return s.Acolor == 255; }, "number too"},
+        LineCase{"Locked='1'", [](auto& s) { return s.Locked; }, "boolean too"}));
 
 TEST(ScramblePasswordTest, ComplementsEveryByteAndUndoesItself) {
     EXPECT_EQ(ScramblePassword("abc"), "\x9E\x9D\x9C");
@@ -280,6 +310,16 @@ TEST(PasswordFitsFileTest, RefusesBytesTheFileCannotHold) {
         PasswordFitsFile("\xDF"
                          "ab"));               // a blank at the start
     EXPECT_FALSE(PasswordFitsFile("ab\xF6"));  // a tab at the end
+    EXPECT_FALSE(
+        PasswordFitsFile("\xDD"
+                         "ab\xDD"));  // in double quotes
+    EXPECT_FALSE(
+        PasswordFitsFile("\xD8"
+                         "ab\xD8"));  // in single quotes
+    EXPECT_TRUE(
+        PasswordFitsFile("\xDD"
+                         "ab\xD8"));        // quotes that don't match
+    EXPECT_TRUE(PasswordFitsFile("\xDD"));  // one quote alone
 }
 
 TEST_F(SettingsStoreTest, PasswordThatFitsComesBackAndOneThatDoesntDoesNot) {
@@ -290,7 +330,7 @@ TEST_F(SettingsStoreTest, PasswordThatFitsComesBackAndOneThatDoesntDoesNot) {
                                        "\xE4x",
                                        "\xE4\xDF"
                                        "x",
-                                       "x\xF5y"}) {
+                                       "x\xF5y", "\xD8x\xD8", "\xDDx\xD8"}) {
         MeterSettings.Locked = true;
         MeterSettings.password = password;
         SaveSettings();

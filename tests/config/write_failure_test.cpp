@@ -235,7 +235,8 @@ TEST_F(WriteFailureTest, WriteKeepsTheFilesPermissions) {
     const fs::path fresh = m_dir.path() / "fresh.ini";
     ProfileFile(fresh.string()).WriteString("Form", "top", "3");
     umask(mask);
-    EXPECT_EQ(fs::status(fresh).permissions(), static_cast<fs::perms>(0644));
+    EXPECT_EQ(fs::status(fresh).permissions(), static_cast<fs::perms>(0600))
+        << "it holds the scrambled password";
 }
 
 }  // namespace

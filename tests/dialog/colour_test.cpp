@@ -2,7 +2,6 @@
 
 #include <QColorDialog>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QTest>
 #include <QTimer>
 
@@ -93,22 +92,6 @@ TEST_F(DialogSwatchTest, ARightClickChoosesNothing) {
     Open();
     EXPECT_FALSE(ClickOpensChooser(form->Abar, Qt::RightButton));
     EXPECT_TRUE(ClickOpensChooser(form->Abar, Qt::LeftButton));
-}
-
-using DialogAboutPanelTest = DialogTest;
-
-TEST_F(DialogAboutPanelTest, DoubleClickingTheAddressOpensTheWebPage) {
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler("https", &recorder, "open");
-    Open();
-    EXPECT_EQ(form->Label17->toolTip(), "Double-click to visit Web Site");
-    QTest::mouseClick(form->Label17, Qt::LeftButton);
-    EXPECT_TRUE(recorder.urls.empty());
-    QTest::mouseDClick(form->Label17, Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler("https");
-    ASSERT_EQ(recorder.urls.size(), 1u);
-    EXPECT_EQ(recorder.urls[0], QUrl(form->Label17->text()));
-    EXPECT_EQ(recorder.urls[0].scheme(), "https");
 }
 
 }  // namespace
