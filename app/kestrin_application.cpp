@@ -1,12 +1,37 @@
 #include "app/kestrin_application.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <exception>
 
 namespace kestrin {
+namespace {
+
+// The program's icon in the sizes it is installed in, built into the program so that its windows
+// carry it wherever it runs from.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/kestrin-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+}  // namespace
+
+void KestrinApplication::ChoosePlatform() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY")) {
+        return;
+    }
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                         qgetenv("XDG_SESSION_TYPE") == "wayland";
+    if (wayland) qputenv("QT_QPA_PLATFORM", "xcb");
+}
 
 KestrinApplication::KestrinApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("kestrin");
+    setDesktopFileName(kDesktopEntryId);
+    setWindowIcon(ProgramIcon());
 }
 
 bool KestrinApplication::notify(QObject* receiver, QEvent* event) {
@@ -15,6 +40,7 @@ bool KestrinApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& error) {
         QMessageBox box(QMessageBox::Critical, kTitle, QString::fromLocal8Bit(error.what()),
                         QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     }
     return false;

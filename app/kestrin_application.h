@@ -11,6 +11,14 @@ class KestrinApplication : public QApplication {
     // The application's title. Not set as Qt's display name, which the X11 platform would append
     // to every window caption (" Kestrin Error — Kestrin"), so captions stay exactly as given.
     static constexpr const char* kTitle = "Kestrin";
+    // The id of the installed desktop entry, by which docks, task bars and Wayland compositors
+    // find the program's name and icon.
+    static constexpr const char* kDesktopEntryId = "example.kestrin_meter.Kestrin";
+
+    // Runs before the application object exists. On a Wayland session that also offers X11
+    // (XWayland) the meter runs as an X11 client unless the operator has chosen a platform
+    // (QT_QPA_PLATFORM): only there can a window keep its stored position and ask to stay on top.
+    static void ChoosePlatform();
 
     KestrinApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;

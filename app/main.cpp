@@ -15,6 +15,7 @@
 int main(int argc, char** argv) {
     using namespace kestrin;
 
+    KestrinApplication::ChoosePlatform();
     KestrinApplication application(argc, argv);
     MessageBoxNotifier messageBoxes;
     SetNotifier(&messageBoxes);

@@ -11,6 +11,9 @@ void MessageBoxNotifier::ShowMessage(const std::string& text, const std::string&
     QMessageBox box(QMessageBox::NoIcon, QString::fromLocal8Bit(caption),
                     QString::fromLocal8Bit(text), QMessageBox::Ok);
     box.setWindowTitle(QString::fromLocal8Bit(caption));
+    // Texts carry names from the settings file and the sound system: shown as they are, never
+    // read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

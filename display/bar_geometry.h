@@ -12,7 +12,7 @@ namespace kestrin {
 constexpr int kClientHeight = 341;
 constexpr int kWideClientWidth = 122;
 constexpr int kNarrowClientWidth = 66;
-constexpr int kDesignedClientWidth = 140;  // until the window is first activated
+constexpr int kDesignedClientWidth = 140;  // as laid out, before the width for the M/S choice
 constexpr int kBaselineAboveBottom = 38;   // the bars' bottom row lies this far above the bottom
 
 // Bar columns: 10 pixels wide, heights 1 to 256 above the baseline.

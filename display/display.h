@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "capture/wave_in.h"
 #include "config/settings.h"
@@ -83,7 +85,9 @@ class TForm1 : public QWidget {
     void FormPaint();
     // Right button: the settings dialog, modally.
     void FormMouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
-    // Back to the stored position, width for the M/S choice.
+    // Back to the stored position, width for the M/S choice. Runs when the window is first
+    // activated and when the focus comes back to it from another of the program's windows (the
+    // settings dialog, a message box), not when it comes back from another program.
     void FormActivate();
     // Saves position and the M/S choice.
     void FormClose();
@@ -121,9 +125,22 @@ class TForm1 : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void BuildLayout();
+    // Activation and deactivation: FormActivate where it is due, and the controls told, without
+    // the repaint of the whole window that QWidget makes when the style's active and inactive
+    // colours differ (that would clear the held peaks and the dialog's fields).
+    void ActivationChanged(QEvent* event);
+    // A returned buffer: handed to MMWimData, or held while the settings dialog does not exist yet.
+    void BufferReturned(HWAVEIN device, WAVEHDR* header);
+    // The buffers held until the settings dialog exists, in the order they came back.
+    void DeliverHeldBuffers();
+    // Width and the caption of MSButton for the M/S choice.
+    void ApplyMSWidth();
+    // To the stored position, or onto the primary screen where no screen would show the title bar.
+    void MoveToStoredPosition();
     void SetWindowColour(int32_t colour);
     void SetOverColour(int32_t colour);
     void SetClientWidth(int width);
@@ -144,15 +161,20 @@ class TForm1 : public QWidget {
     QRegion m_flushRegion;       // what the flush under way repaints
     bool m_flushing = false;     // a repaint of our own is under way
     bool m_leftPressed = false;  // a left press on the surface awaits its release
+    bool m_activated = false;    // the window has been activated at least once
+    bool m_focusToOwnWindow = false;  // the last deactivation gave the focus to a window of ours
+    std::vector<std::pair<HWAVEIN, WAVEHDR*>> m_heldBuffers;  // returned before Form2 existed
+    bool m_deliveryPosted = false;  // an event that delivers the held buffers is on its way
     MeterSettingsHost m_settingsHost;
 };
 
 // The meter window of the run, set while it exists.
 extern TForm1* Form1;
 
-// The always-on-top step: the application's top-level window whose caption equals the display
-// name (the meter window when the captions agree) is made topmost or ordinary, without moving
-// or resizing it. Returns false when no window carries that caption.
+// The always-on-top step: the meter window, found by its caption, is made topmost or ordinary,
+// without moving or resizing it. Returns false when the meter window's caption differs from the
+// given one (the display name changed in the dialog without OK), or there is no meter window; no
+// other window of the program is touched then.
 bool ApplyAlwaysOnTop(const std::string& caption, bool onTop);
 
 }  // namespace kestrin

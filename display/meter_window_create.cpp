@@ -24,7 +24,10 @@ void TForm1::FormCreate() {
     SetChannelLabels();
     ApplySettingFallbacks();
     setWindowTitle(FromBytes(MeterSettings.ShortName));
-    move(MeterSettings.left, MeterSettings.top);
+    // The width for the M/S choice holds from the first show, also where the window manager never
+    // activates the new window (focus-stealing prevention, autostart).
+    ApplyMSWidth();
+    MoveToStoredPosition();
     Decay = ParseDecay(MeterSettings.decay).value_or(kFallbackDecay);
     for (TBarState& bar : Bars) {
         bar.Level = 0;

@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPalette>
@@ -8,11 +10,13 @@
 
 #include "capture/wim_data_event.h"
 #include "config/dialog/colour.h"
+#include "config/dialog/form2.h"
 #include "config/dialog/text_bytes.h"
 #include "config/notice.h"
 #include "config/settings_error.h"
 #include "display/bar_geometry.h"
 #include "display/display.h"
+#include "display/window_placement.h"
 
 #ifdef _WIN32
 #include "capture/windows_wave_in.h"
@@ -23,23 +27,23 @@ namespace {
 
 constexpr int32_t kOverDark = 41;                     // 0x00BBGGRR: very dark red
 constexpr const char* kApplicationTitle = "Kestrin";  // caption of the standard error box
+// Posted to the meter window to hand over the buffers held while there was no settings dialog.
+const QEvent::Type kDeliverHeldType = static_cast<QEvent::Type>(QEvent::registerEventType());
+// The frame assumed around the client area until the window manager has put its own: 3 pixels
+// at the sides and bottom, a title bar of 24.
+constexpr int kAssumedFrameSide = 3;
+constexpr int kAssumedTitleHeight = 24;
+constexpr Qt::WindowStates kSizeStates = Qt::WindowMaximized | Qt::WindowFullScreen;
 
-QWidget* FindTopLevelWindow(const QString& caption) {
-    if (Form1 && Form1->windowTitle() == caption) {
-        return Form1;
-    }
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isWindow() && widget->windowTitle() == caption) {
-            return widget;
-        }
-    }
-    return nullptr;
+// The meter window, looked up by its caption only.
+QWidget* FindMeterWindow(const QString& caption) {
+    return Form1 && Form1->windowTitle() == caption ? Form1 : nullptr;
 }
 
 }  // namespace
 
 bool ApplyAlwaysOnTop(const std::string& caption, bool onTop) {
-    QWidget* window = FindTopLevelWindow(FromBytes(caption));
+    QWidget* window = FindMeterWindow(FromBytes(caption));
     if (!window) {
         return false;
     }
@@ -60,13 +64,66 @@ bool ApplyAlwaysOnTop(const std::string& caption, bool onTop) {
 bool TForm1::event(QEvent* event) {
     if (event->type() == WimDataEvent::kType) {
         const auto* data = static_cast<WimDataEvent*>(event);
-        MMWimData(data->device, data->header);
+        BufferReturned(data->device, data->header);
         return true;
     }
-    if (event->type() == QEvent::WindowActivate) {
-        FormActivate();
+    if (event->type() == kDeliverHeldType) {
+        m_deliveryPosted = false;
+        DeliverHeldBuffers();
+        return true;
+    }
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
+        ActivationChanged(event);
+        return true;
+    }
+    if (!m_heldBuffers.empty() && Form2 && !m_deliveryPosted) {
+        // The dialog exists now: the held buffers go through the pipeline from the event loop.
+        m_deliveryPosted = true;
+        QCoreApplication::postEvent(this, new QEvent(kDeliverHeldType));
     }
     return QWidget::event(event);
+}
+
+// The pipeline reads and writes the settings dialog's fields. A capture failure during start-up
+// shows its box before the dialog exists, and the box's loop dispatches the buffers that the
+// failed device hands back: they wait here, none lost, and the program ends when the box is
+// dismissed.
+void TForm1::BufferReturned(HWAVEIN device, WAVEHDR* header) {
+    if (!Form2) {
+        m_heldBuffers.emplace_back(device, header);
+        return;
+    }
+    DeliverHeldBuffers();
+    MMWimData(device, header);
+}
+
+void TForm1::DeliverHeldBuffers() {
+    while (Form2 && !m_heldBuffers.empty()) {
+        const auto [device, header] = m_heldBuffers.front();
+        m_heldBuffers.erase(m_heldBuffers.begin());
+        MMWimData(device, header);
+    }
+}
+
+void TForm1::ActivationChanged(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        const bool due = !m_activated || m_focusToOwnWindow;
+        m_activated = true;
+        m_focusToOwnWindow = false;
+        if (due) FormActivate();
+    } else {
+        // The window that has the focus now is the program's own (the dialog, a box), or none
+        // when another program took it.
+        const QWindow* focus = QGuiApplication::focusWindow();
+        m_focusToOwnWindow = focus != nullptr && focus != windowHandle();
+    }
+    // What QWidget does with these events, but the repaint of the window.
+    for (QObject* child : children()) {
+        auto* control = qobject_cast<QWidget*>(child);
+        if (control && control->isVisible() && !control->isWindow()) {
+            QCoreApplication::sendEvent(control, event);
+        }
+    }
 }
 
 #ifdef _WIN32
@@ -74,7 +131,7 @@ bool TForm1::nativeEvent(const QByteArray& eventType, void* message, qintptr* re
     HWAVEIN device = nullptr;
     WAVEHDR* header = nullptr;
     if (eventType == "windows_generic_MSG" && WimDataFromNativeMessage(message, &device, &header)) {
-        MMWimData(device, header);
+        BufferReturned(device, header);
         *result = 0;
         return true;
     }
@@ -126,14 +183,43 @@ void TForm1::FormClose() {
     }
 }
 
+// The width is set first, so that the placement knows the size of the frame it places.
 void TForm1::FormActivate() {
-    move(MeterSettings.left, MeterSettings.top);
+    ApplyMSWidth();
+    MoveToStoredPosition();
+}
+
+void TForm1::ApplyMSWidth() {
     if (MeterSettings.showMS) {
         SetClientWidth(kWideClientWidth);
     } else {
         SetClientWidth(kNarrowClientWidth);
         MSButton->setText(QStringLiteral(">"));
     }
+}
+
+// A stored position that no attached screen shows (a monitor since unplugged, a changed layout)
+// would leave the window out of reach. The stored values stay; the position the window then has
+// is saved when it closes, as always.
+void TForm1::MoveToStoredPosition() {
+    QSize frame = frameGeometry().size();
+    if (frame == size()) {
+        frame += QSize(2 * kAssumedFrameSide, kAssumedTitleHeight + kAssumedFrameSide);
+    }
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens.append(screen->geometry());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    move(PlaceWindow(QPoint(MeterSettings.left, MeterSettings.top), frame, screens,
+                     primary ? primary->availableGeometry() : QRect()));
+}
+
+// The window keeps its fixed size: a maximize or full screen asked for by the desktop (a key, a
+// double-click on the title bar) is undone at once.
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && (windowState() & kSizeStates)) {
+        setWindowState(windowState() & ~kSizeStates);
+    }
+    QWidget::changeEvent(event);
 }
 
 void TForm1::FormClick() {

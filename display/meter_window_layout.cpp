@@ -106,6 +106,13 @@ void TForm1::BuildLayout() {
     Label12 = MakeScaleLabel(this, 8, 295);
     SetScaleLabels();
 
+    // A press on a control, with any button, stays there: the right button opens the settings and
+    // a left click resets the meter only on the window's painted surface.
+    for (QWidget* control : {static_cast<QWidget*>(dBButton), static_cast<QWidget*>(MSButton),
+                             static_cast<QWidget*>(over)}) {
+        control->setAttribute(Qt::WA_NoMousePropagation);
+    }
+
     connect(dBButton, &QPushButton::clicked, this, &TForm1::dBButtonClick);
     connect(MSButton, &QPushButton::clicked, this, &TForm1::MSButtonClick);
 }

@@ -131,6 +131,11 @@ class TForm2 : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Escape does not close the dialog: it has no Cancel button, and closes only with OK, its
+    // close box or the system menu.
+    void keyPressEvent(QKeyEvent* event) override;
+    // A maximize or full screen asked for by the desktop is undone: the dialog keeps its size.
+    void changeEvent(QEvent* event) override;
 
   private:
     void BuildLayout();

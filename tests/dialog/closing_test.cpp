@@ -35,21 +35,46 @@ void ChangeEveryControl(TForm2& form) {
 using DialogClosingTest = DialogTest;
 
 TEST_F(DialogClosingTest, WithoutOkOnlyTheDeviceAndTheDisplayNameAreTaken) {
-    for (const bool escape : {false, true}) {
-        SCOPED_TRACE(escape ? "Escape" : "close box");
-        MeterSettings = TMeterSettings{};
-        TMeterSettings expected = MeterSettings;
-        Open();
-        ChangeEveryControl(*form);
-        escape ? CloseWithEscape() : CloseWithCloseBox();
+    MeterSettings = TMeterSettings{};
+    TMeterSettings expected = MeterSettings;
+    Open();
+    ChangeEveryControl(*form);
+    CloseWithCloseBox();
 
-        EXPECT_FALSE(form->isVisible());
-        EXPECT_EQ(form->result(), QDialog::Rejected);
-        expected.ShortName = "Desk B";
-        expected.DeviceName = "Line In";
-        EXPECT_EQ(Fields(MeterSettings), Fields(expected));
-        EXPECT_EQ(DeviceIndex, 0);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    expected.ShortName = "Desk B";
+    expected.DeviceName = "Line In";
+    EXPECT_EQ(Fields(MeterSettings), Fields(expected));
+    EXPECT_EQ(DeviceIndex, 0);
+}
+
+// There is no Cancel button: Escape, in a field or on the dialog, neither closes it nor throws
+// the edits away, and nothing is taken; OK afterwards takes everything typed.
+TEST_F(DialogClosingTest, EscapeLeavesTheDialogOpenWithItsEdits) {
+    MeterSettings = TMeterSettings{};
+    const TMeterSettings before = MeterSettings;
+    Open();
+    form->activateWindow();
+    ChangeEveryControl(*form);
+    for (QWidget* target : {static_cast<QWidget*>(form->Edit1),
+                            static_cast<QWidget*>(form->ShortNameBox),
+                            static_cast<QWidget*>(form.get())}) {
+        target->setFocus();
+        PressEscape();
+        QTest::keyClick(target, Qt::Key_Escape);
+        EXPECT_TRUE(form->isVisible());
     }
+    EXPECT_EQ(Fields(MeterSettings), Fields(before));
+    EXPECT_EQ(form->Edit1->text(), "-18");
+    EXPECT_EQ(form->ShortNameBox->text(), "Desk B");
+
+    CloseWithOk();
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+    form->ApplyToSettings();
+    EXPECT_EQ(MeterSettings.cal, "-18");
+    EXPECT_EQ(MeterSettings.ShortName, "Desk B");
+    EXPECT_TRUE(MeterSettings.OnTop);
 }
 
 TEST_F(DialogClosingTest, OkClosesAcceptedAndApplyTakesEveryControl) {

@@ -43,7 +43,10 @@ void DialogTest::CloseWithOk() { QTest::mouseClick(form->Button1, Qt::LeftButton
 
 void DialogTest::CloseWithCloseBox() { form->close(); }
 
-void DialogTest::CloseWithEscape() { QTest::keyClick(form.get(), Qt::Key_Escape); }
+void DialogTest::PressEscape() {
+    QWidget* focus = form->focusWidget();
+    QTest::keyClick(focus ? focus : form.get(), Qt::Key_Escape);
+}
 
 void DialogTest::ClickLockSet(Qt::MouseButton button) { QTest::mouseClick(form->LockSet, button); }
 

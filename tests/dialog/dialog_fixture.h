@@ -53,7 +53,8 @@ class DialogTest : public ::testing::Test {
     void Open(const std::vector<std::string>& devices = {"Line In", "Microphone"});
     void CloseWithOk();
     void CloseWithCloseBox();
-    void CloseWithEscape();
+    // Escape pressed where the focus is: in one of the fields.
+    void PressEscape();
 
     // The lock's entry box will answer these, in order.
     void Answer(const QString& entry) { m_answers.push_back(entry); }

@@ -7,6 +7,7 @@
 
 #include "config/dialog/dialog_widgets.h"
 #include "tests/dialog/dialog_fixture.h"
+#include "tests/support/modal_close.h"
 
 namespace kestrin::test {
 namespace {
@@ -183,6 +184,7 @@ TEST_F(DialogLockTest, TheDialogsOwnEntryBoxAsksAndLocks) {
     QString caption;
     QTimer::singleShot(0, &plain, [&caption] {
         QWidget* box = QApplication::activeModalWidget();
+        ModalCloser closer(box);  // also when a check below fails
         ASSERT_NE(box, nullptr);
         caption = box->windowTitle();
         auto* field = box->findChild<QLineEdit*>();

@@ -12,14 +12,29 @@
 #include <QTimer>
 #include <functional>
 
+#include "tests/support/modal_close.h"
+
 namespace kestrin::test {
 namespace {
 
-// Asks through the real entry box and lets `operate` work it once it shows.
+// The entry box while it shows.
+QDialog* ShownBox() {
+    if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) return box;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->objectName() == "PasswordBox") {
+            return qobject_cast<QDialog*>(widget);
+        }
+    }
+    return nullptr;
+}
+
+// Asks through the real entry box and lets `operate` work it once it shows. The box is closed
+// when `operate` leaves it open (a failed check), so the failure shows at once.
 QString AskAndOperate(std::function<void(QDialog& box, QLineEdit& field)> operate) {
     bool shown = false;
     QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QDialog* box = ShownBox();
+        ModalCloser closer(box);
         if (!box) return;
         auto* field = box->findChild<QLineEdit*>();
         if (!field) return;

@@ -16,6 +16,7 @@
 #include "config/settings.h"
 #include "tests/display/meter_fixture.h"
 #include "tests/support/event_wait.h"
+#include "tests/support/modal_close.h"
 
 namespace kestrin::test {
 namespace {
@@ -30,6 +31,8 @@ class SettingsDialogFlow : public MeterFixture {
     void OpenDialog(const std::function<void()>& inside) {
         bool ran = false;
         QTimer::singleShot(0, [&] {
+            // The dialog closes also when a check inside fails and leaves it open.
+            ModalCloser closer(&dialog());
             ASSERT_TRUE(dialog().isVisible());
             inside();
             ran = true;

@@ -77,7 +77,7 @@ bool WindowManagerRunning(const std::string& display) {
 
 }  // namespace
 
-DesktopSession::DesktopSession() {
+DesktopSession::DesktopSession(const Options& options) {
     const std::filesystem::path dir = m_folder.path();
     for (const char* sub : {"run", "home", "config"})
         std::filesystem::create_directories(dir / sub);
@@ -105,8 +105,16 @@ DesktopSession::DesktopSession() {
             xlog);
 
         const std::filesystem::path wmlog = dir / "openbox.log";
-        m_windowManager.Start({"openbox", "--sm-disable"}, EnvironmentWith(ClientVariables()),
-                              wmlog.string());
+        std::vector<std::string> wm = {"openbox", "--sm-disable"};
+        if (!options.focusNewWindows) {
+            const std::filesystem::path rc = dir / "openbox-rc.xml";
+            std::ofstream(rc) << "<?xml version=\"1.0\"?>\n"
+                                 "<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
+                                 "<focus><focusNew>no</focusNew></focus>\n"
+                                 "</openbox_config>\n";
+            wm.insert(wm.end(), {"--config-file", rc.string()});
+        }
+        m_windowManager.Start(wm, EnvironmentWith(ClientVariables()), wmlog.string());
         AwaitStart(
             m_windowManager, "openbox", [&] { return WindowManagerRunning(m_display); }, wmlog);
 

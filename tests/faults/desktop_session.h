@@ -18,8 +18,15 @@ class DesktopSession {
   public:
     static constexpr std::chrono::milliseconds kStartTimeout{10000};
 
+    struct Options {
+        // Whether the window manager gives the focus to a newly shown window. A desktop with
+        // focus-stealing prevention, or a program started at login, leaves it without.
+        bool focusNewWindows = true;
+    };
+
     // Throws std::runtime_error when a part does not come up in time.
-    DesktopSession();
+    DesktopSession() : DesktopSession(Options{}) {}
+    explicit DesktopSession(const Options& options);
     ~DesktopSession();
     DesktopSession(const DesktopSession&) = delete;
     DesktopSession& operator=(const DesktopSession&) = delete;
