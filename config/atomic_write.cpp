@@ -19,14 +19,15 @@ namespace {
 // a cleaner in another copy of the meter took away before it was locked, costs one.
 constexpr int kNameAttempts = 16;
 constexpr size_t kHexDigits = 8;
-// Symbolic links followed from the settings path to the file itself, as the kernel allows.
-constexpr int kMaxLinks = 40;
-// A file the meter creates holds the scrambled password: its owner alone may read it.
-constexpr mode_t kNewFileMode = 0600;
 constexpr std::string_view kTemporaryEnding = ".tmp";
 
 // Windows: atomic_write_windows.cpp.
 #ifndef _WIN32
+
+// Symbolic links followed from the settings path to the file itself, as the kernel allows.
+constexpr int kMaxLinks = 40;
+// A file the meter creates holds the scrambled password: its owner alone may read it.
+constexpr mode_t kNewFileMode = 0600;
 
 struct Split {
     std::string folder;  // "." for a bare file name
