@@ -59,9 +59,9 @@ TEST_F(MeterStartUp, NotFoundMessageComesBeforeTheCapturesOwn) {
 
 TEST_F(MeterStartUp, CaptionPositionAndFallbacks) {
     SPlus20 = true;
-    Start("[Input]\nShort Name=Studio 1\n[Form]\ncal=\ndecay=2.5\nleft=40\ntop=-60\n");
+    Start("[Input]\nShort Name=Studio 1\n[Form]\ncal=\ndecay=2.5\nleft=40\ntop=60\n");
     EXPECT_EQ(form().windowTitle(), "Studio 1");
-    EXPECT_EQ(form().pos(), QPoint(40, -60));
+    EXPECT_EQ(form().pos(), QPoint(40, 60));
     EXPECT_FALSE(SPlus20);
     EXPECT_EQ(MeterSettings.cal, " 0");
     EXPECT_EQ(Decay, 2);
@@ -153,7 +153,8 @@ TEST_F(MeterWindow, ScaleAndChannelLabelTexts) {
 
 TEST_F(MeterWindow, WidthsFollowTheMSChoice) {
     Start("[Form]\nleft=30\ntop=40\n");
-    EXPECT_EQ(form().width(), kDesignedClientWidth);
+    // From creation on, before any activation.
+    EXPECT_EQ(form().size(), QSize(122, 341));
     form().FormActivate();
     EXPECT_EQ(form().size(), QSize(122, 341));
     EXPECT_EQ(form().MSButton->text(), "<");
