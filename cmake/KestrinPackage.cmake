@@ -1,13 +1,56 @@
-# The Debian package of everything installed: `cpack` in the build folder.
+# What is installed besides the program (app/CMakeLists.txt), and the Debian package of it all:
+# `cpack` in the build folder.
+include(GNUInstallDirs)
+
+# The documentation, installed by `cmake --install` as well: the README, which the about panel
+# opens, with the pictures and the report it links to; the licence terms in Debian's
+# machine-readable form; the changelog; a manual page.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/performance.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+
+# Debian keeps the changelog and manual pages compressed, without a time stamp in the header
+# (gzip -n), so that the same sources give the same package.
+if(UNIX)
+    find_program(KESTRIN_GZIP gzip REQUIRED)
+    set(compressed)
+    foreach(file changelog kestrin.1)
+        set(copy ${PROJECT_BINARY_DIR}/packaging/${file})
+        add_custom_command(OUTPUT ${copy}.gz
+            COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/${file} ${copy}
+            COMMAND ${KESTRIN_GZIP} -9nf ${copy}
+            DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${file}
+            VERBATIM)
+        list(APPEND compressed ${copy}.gz)
+    endforeach()
+    add_custom_target(kestrin_compressed_docs ALL DEPENDS ${compressed})
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/kestrin.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Kestrin developers <meter@kestrin-meter.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Peak programme meter for a sound input")
+# The long description; the summary above is its first line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Kestrin shows the peak level of one stereo sound input in a narrow window:
+bars for the left and right channels and, optionally, for mid and side, with
+held peaks and an over indicator, on a PPM (1-7) or dB scale calibrated to a
+reference level. It meters a sound-card input, or what the computer itself
+plays, through the PulseAudio client interface that PipeWire serves as well.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kestrin-meter.example/)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Debian's own Qt 6 and PulseAudio client libraries; the font keeps the scale labels' widths.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), qt6-qpa-plugins, libpulse0, fonts-liberation2, libc6, libstdc++6")
+# The libraries the program links come from dpkg-shlibdeps; named here only what it loads at
+# run time: Qt's platform plugins, and the font that keeps the scale labels' widths.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 include(CPack)

@@ -17,6 +17,17 @@ set(expected
 foreach(size 16 32 48 64 128 256)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${id}.png)
 endforeach()
+# The documentation Debian asks for, and the README the about panel opens, with what it links to.
+set(doc share/doc/kestrin)
+list(APPEND expected ${doc}/README.md ${doc}/copyright ${doc}/changelog.gz
+     ${doc}/docs/performance.md share/man/man1/kestrin.1.gz)
+file(GLOB pictures RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/docs/images/*.png")
+if(NOT pictures)
+    message(FATAL_ERROR "no pictures found in ${SOURCE_DIR}/docs/images")
+endif()
+foreach(picture ${pictures})
+    list(APPEND expected ${doc}/${picture})
+endforeach()
 
 foreach(relative ${expected})
     if(NOT EXISTS "${PREFIX}/${relative}")
@@ -34,6 +45,21 @@ list(SORT expected)
 if(NOT installed STREQUAL expected)
     message(FATAL_ERROR "installed files differ:\n  got ${installed}\n  want ${expected}")
 endif()
+
+# The licence terms in Debian's machine-readable form; the compressed files whole and without a
+# time stamp, so that the same sources give the same package.
+file(STRINGS "${PREFIX}/${doc}/copyright" format LIMIT_COUNT 1)
+if(NOT format STREQUAL "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")
+    message(FATAL_ERROR "copyright is not in the machine-readable format: ${format}")
+endif()
+foreach(compressed ${doc}/changelog.gz share/man/man1/kestrin.1.gz)
+    execute_process(COMMAND gzip --test "${PREFIX}/${compressed}" RESULT_VARIABLE result)
+    file(READ "${PREFIX}/${compressed}" header LIMIT 8 HEX)
+    string(SUBSTRING "${header}" 8 8 stamp)
+    if(NOT result EQUAL 0 OR NOT stamp STREQUAL "00000000")
+        message(FATAL_ERROR "${compressed}: not whole, or stamped with a time (${header})")
+    endif()
+endforeach()
 
 execute_process(COMMAND desktop-file-validate "${PREFIX}/share/applications/${id}.desktop"
                 RESULT_VARIABLE result)
