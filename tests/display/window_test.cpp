@@ -57,6 +57,28 @@ TEST_F(MeterStartUp, NotFoundMessageComesBeforeTheCapturesOwn) {
     EXPECT_EQ(notes.endCount, 1);
 }
 
+// A start-up failure shows its box before the settings dialog exists; the box's loop goes on
+// dispatching the buffers the device hands back. They wait for the dialog instead of running the
+// pipeline without it, and the program ends as the box says.
+TEST_F(MeterStartUp, BuffersHandedBackInsideAStartUpFailureWaitForTheDialog) {
+    wave.FailNext(SimulatedWaveIn::Call::Start, MMSYSERR_ERROR);
+    notes.whileShown = [this] {
+        wave.Reset(wave.lastOpened());
+        QCoreApplication::processEvents();
+    };
+    Start();
+    notes.whileShown = nullptr;
+    ASSERT_EQ(notes.messages.size(), 1u);
+    EXPECT_EQ(notes.messages[0], (Message{"Start error", " Kestrin Error"}));
+    EXPECT_EQ(notes.endCount, 1);
+    const QString before = dialog().Label14->text();
+    Show();  // the dialog exists now: the held buffers go through the pipeline
+    Settle();
+    EXPECT_NE(dialog().Label14->text(), before);  // the headroom, written by the pipeline
+    EXPECT_EQ(LiveBufferCount(), 3);  // each replaced by a fresh one
+    EXPECT_EQ(notes.messages.size(), 1u);
+}
+
 TEST_F(MeterStartUp, CaptionPositionAndFallbacks) {
     SPlus20 = true;
     Start("[Input]\nShort Name=Studio 1\n[Form]\ncal=\ndecay=2.5\nleft=40\ntop=60\n");
@@ -300,6 +322,30 @@ TEST_F(MeterPaints, PaintPutsTheStoredTextsBackIntoTheDialog) {
     EXPECT_EQ(dialog().Edit1->text(), "-20");
     EXPECT_EQ(dialog().Edit2->text(), "3");
     EXPECT_EQ(Baseline, 303);
+}
+
+// A style whose active and inactive colours differ repaints a window on every change of
+// activation; that is no paint of the meter's surface: the held peaks stand, the bars stay lit
+// and the dialog's fields keep what is typed in them.
+TEST_F(MeterPaints, ActivationChangesDoNotRepaintTheSurface) {
+    Start();
+    Show();
+    QPalette palette = form().palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::red);
+    form().setPalette(palette);
+    Settle();
+    Feed(PeakForHeight(100), 0);
+    ASSERT_EQ(form().Bars[TForm1::A].HeldPeak, 100);
+    dialog().Edit1->setText("-18");
+    for (const QEvent::Type type : {QEvent::WindowDeactivate, QEvent::WindowActivate,
+                                    QEvent::WindowDeactivate, QEvent::WindowActivate}) {
+        QEvent change(type);
+        QCoreApplication::sendEvent(&form(), &change);
+        Settle();
+    }
+    EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 100);
+    EXPECT_EQ(Pixel(32, 303), Rgb(0x00FF00));
+    EXPECT_EQ(dialog().Edit1->text(), "-18");
 }
 
 TEST_F(MeterPaints, AlwaysOnTopFollowsTheSettingAtEveryPaint) {
