@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "app/kestrin_application.h"
+#include "app/message_box_notifier.h"
 
 namespace kestrin {
 namespace {
@@ -24,20 +25,44 @@ class ThrowingObject : public QObject {
 struct ShownBox {
     QString caption;
     QString text;
+    Qt::TextFormat format = Qt::AutoText;
 };
+
+// Reads and dismisses each message box that opens while it lives.
+class BoxReader {
+  public:
+    BoxReader() {
+        m_poll.setInterval(10);
+        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = {box->windowTitle(), box->text(), box->textFormat()};
+                box->accept();
+            }
+        });
+        m_poll.start();
+    }
+    ShownBox shown;
+
+  private:
+    QTimer m_poll;
+};
+
+// Texts carry names from the settings file and the sound system; a name with markup in it is
+// shown as typed, never drawn as markup.
+TEST(Application, MessageBoxesShowTheirTextAsPlainText) {
+    BoxReader reader;
+    MessageBoxNotifier notifier;
+    const std::string text = "Input device  \"<b>Desk</b> <img src=x>\"  not found.";
+    notifier.ShowMessage(text, " Kestrin Error");
+    EXPECT_EQ(reader.shown.caption, " Kestrin Error");
+    EXPECT_EQ(reader.shown.text, QString::fromStdString(text));
+    EXPECT_EQ(reader.shown.format, Qt::PlainText);
+}
 
 TEST(Application, UnhandledErrorIsReportedInABoxCaptionedWithTheTitleAndTheProgramRunsOn) {
     ThrowingObject target;
-    ShownBox shown;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown = {box->windowTitle(), box->text()};
-            box->accept();
-        }
-    });
-    poll.start();
+    BoxReader reader;
+    const ShownBox& shown = reader.shown;
 
     QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
     QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
@@ -48,6 +73,7 @@ TEST(Application, UnhandledErrorIsReportedInABoxCaptionedWithTheTitleAndTheProgr
 
     EXPECT_EQ(shown.caption, "Kestrin");
     EXPECT_EQ(shown.text, "Unable to write to /nowhere/kestrin.ini");
+    EXPECT_EQ(shown.format, Qt::PlainText);
     EXPECT_EQ(target.handled, 2) << "the event after the failing one must still be handled";
 }
 
