@@ -21,6 +21,7 @@ if [ "${1:-}" = "--tests" ]; then
         libgtest-dev libgmock-dev libbenchmark-dev
         pipewire pipewire-pulse wireplumber dbus
         dbus-daemon at-spi2-core
+        weston qt6-wayland
         desktop-file-utils appstream dpkg-dev
         clang-14 libclang-rt-14-dev
         wine wine64 g++-mingw-w64-x86-64 mingw-w64
