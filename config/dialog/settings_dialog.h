@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrin {
+
+// The dialog's edit fields.
+enum class DialogField { Edit1, Edit2, ShortNameBox };
+// The dialog's check boxes and option buttons.
+enum class DialogToggle {
+    CheckBox1,     // "Yellow Segment"   (amber)
+    CheckBox2,     // always on top      (OnTop)
+    CheckBox3,     // peak hold          (PeakHold)
+    RadioButton1,  // PPM scale          (dbScale off)
+    RadioButton2,  // dB scale           (dbScale on)
+    RadioButton3,  // M-S -6 dB          (Msix on)
+    RadioButton4,  // M-S -3 dB          (Msix off)
+    RadioButton5,  // "A  B"             (ABLR on)
+    RadioButton6,  // "L  R"             (ABLR off)
+    LockSet,       // the settings lock
+};
+// The four bar colour swatches.
+enum class Swatch { Abar, Bbar, Mbar, Sbar };
+
+constexpr int kShortNameMaxChars = 12;  // longest display name the operator may type
+
+// The settings dialog as the meter defines it: its opening from the settings, what OK applies,
+// the closing steps (input device, display name), the colour choice, the help link and the
+// settings lock. Written once; a window toolkit derives from it, creates the controls and fills in
+// the platform functions below, and forwards its events to the handlers. Created once at
+// start-up, hidden, and reused for every opening; its controls keep what an opening does not set
+// (the lock's enabled states, the colour last chosen).
+//
+// The meter window opens it on a right press (MeterWindow::FormMouseDown): FillFromSettings, then
+// ShowModal, during which every close runs FormClose; with OK, ApplyToSettings and the meter's
+// own steps; otherwise RestoreFields. While it is open the buffer pipeline reads Edit1 and Edit2
+// and writes Label14 at every buffer; the settings store reads LockSet when it saves.
+class SettingsDialog {
+  public:
+    SettingsDialog();
+    virtual ~SettingsDialog();
+    SettingsDialog(const SettingsDialog&) = delete;
+    SettingsDialog& operator=(const SettingsDialog&) = delete;
+
+    // Opening: device list, selection, version line, controls, lock state.
+    void FillFromSettings(const std::vector<std::string>& deviceNames);
+    // After a close with OK: cal, decay, amber, OnTop, PeakHold, dbScale, ABLR, Msix and the
+    // colours of the four swatches into MeterSettings.
+    void ApplyToSettings();
+    // After any other close: Edit1 and Edit2 back to the stored texts.
+    void RestoreFields();
+
+    // Closes with OK.
+    void Button1Click();
+    // Colour choice for one swatch; the chooser opens on the colour last confirmed in it.
+    void AbarClick();
+    void BbarClick();
+    void MbarClick();
+    void SbarClick();
+    // Opens the documentation the about panel shows.
+    void Label17DblClick();
+    // Every close, whichever way: the input device and the display name. The toolkit calls it
+    // while the dialog is still showing.
+    void FormClose();
+    // The lock, on any mouse release over LockSet and on its toggling from the keyboard.
+    void LockSetMouseUp();
+
+    // Platform functions: what the toolkit does for the steps above and for the pipeline.
+
+    // Field texts as bytes of the settings. Setting one puts the cursor at its start.
+    virtual std::string FieldText(DialogField field) const = 0;
+    virtual void SetFieldText(DialogField field, const std::string& text) = 0;
+    // A field's background: pure red (255) while refused, the desktop's window colour otherwise.
+    virtual void SetFieldRefused(DialogField field, bool refused) = 0;
+    // The display name field takes kShortNameMaxChars characters, or the whole of a longer name
+    // read from the file.
+    virtual void LimitShortNameTo(const std::string& current) = 0;
+    // Label14 (the headroom) and Label1 (the version line).
+    virtual std::string HeadroomCaption() const = 0;
+    virtual void SetHeadroomCaption(const std::string& text) = 0;
+    virtual void SetVersionCaption(const std::string& text) = 0;
+    virtual bool Checked(DialogToggle toggle) const = 0;
+    virtual void SetChecked(DialogToggle toggle, bool checked) = 0;
+    // Panel2 holds every setting the lock protects; ComboBox1 is the input device list.
+    virtual void SetPanel2Enabled(bool enabled) = 0;
+    virtual void SetComboBox1Enabled(bool enabled) = 0;
+    // Swatch colours, 0x00BBGGRR.
+    virtual int32_t SwatchColour(Swatch swatch) const = 0;
+    virtual void SetSwatchColour(Swatch swatch, int32_t colour) = 0;
+    // Fills ComboBox1 with the device names in id order and selects an entry; -1 selects none and
+    // empties its text field.
+    virtual void FillDeviceList(const std::vector<std::string>& names, int selected) = 0;
+    // The entry selected in ComboBox1, or -1 when none is, or its text field holds anything else.
+    virtual int SelectedDevice() const = 0;
+    // The name of a device as listed in ComboBox1 (bytes as the sound system gave them).
+    virtual std::string DeviceName(int index) const = 0;
+    // The password entry box: caption and prompt in, the entry out (empty when cancelled).
+    virtual std::string AskPassword(const std::string& caption, const std::string& prompt) = 0;
+    // The desktop's colour chooser, opened on a colour; nothing when cancelled.
+    virtual std::optional<int32_t> ChooseColour(int32_t initial) = 0;
+    // Opens the documentation the about panel names.
+    virtual void OpenHelp() = 0;
+    // Shows the dialog modally: true when it was closed with OK. Buffers keep being delivered.
+    virtual bool ShowModal() = 0;
+    // Ends the modal showing; FormClose runs first when the dialog is showing.
+    virtual void CloseModal(bool ok) = 0;
+
+  private:
+    void ChooseSwatchColour(Swatch swatch);
+    // Whether the device of that id in the list just filled is the one now recording.
+    bool InUse(int deviceId) const;
+
+    int32_t m_lastChosen = 0;  // 0x00BBGGRR, colour last confirmed in the chooser
+};
+
+// The settings dialog of the run, set while it exists.
+SettingsDialog* TheSettingsDialog();
+
+}  // namespace kestrin

@@ -1,0 +1,159 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "capture/wave_in.h"
+#include "config/settings.h"
+#include "display/column_change.h"
+#include "display/pixel_rect.h"
+#include "measure/ballistics.h"
+#include "measure/scale.h"
+
+namespace kestrin {
+
+class SettingsDialog;
+
+// S+20: the S bar is shown 20 dB up. Off at every start, never saved.
+extern bool SPlus20;
+// Pixels by which a falling bar drops per buffer; read anew from the dialog at every buffer.
+extern int32_t Decay;
+// Buffers for which the over indicator stays lit.
+extern int32_t OverCount;
+// The y of the bars' bottom row, stored at every paint; 0 until the first.
+extern int32_t Baseline;
+// Scaled peak to bar height; built at every paint, zeros before the first.
+extern TLevelTable LevelTable;
+
+// The meter window's labels whose captions the meter sets.
+enum class MeterLabel { Label2, Label4, Label5, Label6, Label7, Label8, Label9, Label10, Label12 };
+
+// Mouse buttons as the meter tells them apart.
+enum class MouseButton { Left, Right, Middle, Other };
+
+// The meter window as the meter defines it: start-up, the buffer pipeline, painting of bars,
+// held-peak lines and scale, clicks, the two buttons, the settings dialog's opening and closing,
+// and the close. Everything here is written once; a window toolkit (Qt widgets, Win32) derives
+// from it, creates the controls and fills in the platform functions below, and forwards its
+// events to the handlers. The toolkit's window constructor calls FormCreate once its native window
+// and controls exist; the settings dialog is created right after it.
+class MeterWindow {
+  public:
+    enum BarId { A = 0, B = 1, M = 2, S = 3 };
+
+    MeterWindow();
+    virtual ~MeterWindow();
+    MeterWindow(const MeterWindow&) = delete;
+    MeterWindow& operator=(const MeterWindow&) = delete;
+
+    std::array<TBarState, 4> Bars;  // A, B, M, S
+
+    // Start-up: settings, input device, labels, caption and position, then the capture.
+    void FormCreate();
+    // Grants every close.
+    void FormCloseQuery(bool& CanClose);
+    // Stacking, dialog fields, held-peak clear, panel, ticks, scale labels, level table. The
+    // toolkit calls it for every paint of the window that is not its own showing of what the
+    // buffers drew, after erasing the surface in the window's colour.
+    void FormPaint();
+    // Right button: the settings dialog, modally; the meter keeps running behind it.
+    void FormMouseDown(MouseButton Button, int X, int Y);
+    // Back to the stored position, width for the M/S choice. The toolkit calls it when the window
+    // is first activated and when the focus comes back to it from another of the program's
+    // windows (the settings dialog, a message box), not when it comes back from another program.
+    void FormActivate();
+    // Saves position and the M/S choice.
+    void FormClose();
+    // Left click on the window's surface: over indicator dark, held peaks restart.
+    void FormClick();
+    void dBButtonClick();
+    void MSButtonClick();
+    // One returned capture buffer, from release to requeue.
+    void MMWimData(HWAVEIN device, WAVEHDR* header);
+
+    // A returned buffer as the toolkit receives it: handed to MMWimData, or held, in order,
+    // while the settings dialog does not exist yet (a start-up failure box dispatches the
+    // buffers of the failed device before it does).
+    void BufferReturned(HWAVEIN device, WAVEHDR* header);
+    // Runs the held buffers through the pipeline once the dialog exists. The toolkit calls it from
+    // its event loop when HasHeldBuffers() and the dialog exists.
+    void DeliverHeldBuffers();
+    bool HasHeldBuffers() const { return !m_heldBuffers.empty(); }
+
+    // "A  B" or "L  R" under bars A and B.
+    void SetChannelLabels();
+    // Mark texts 1 to 7 or dB, and the unit label.
+    void SetScaleLabels();
+    // Repaints a bar's whole column at a level (1 to 255) in its colour and unlit colour.
+    void DrawBar(int32_t level, int x, int32_t colour, int32_t dimColour);
+    // One tick column in the tick colour.
+    void DrawTicks(int x, int baseline);
+
+    // 0x00BBGGRR: grey, or maroon while S+20 is on; -1 before the first.
+    int32_t windowColour() const { return m_windowColour; }
+
+    // Platform functions: what the toolkit does for the steps above.
+
+    // The window's caption, as bytes of the settings (the display name).
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual void SetLabelCaption(MeterLabel label, const std::string& text) = 0;
+    virtual void SetMSButtonCaption(const std::string& text) = 0;
+    // The over indicator's background, 0x00BBGGRR, and whether it takes input.
+    virtual void SetOverColour(int32_t colour) = 0;
+    virtual void SetOverEnabled(bool enabled) = 0;
+    // The window's background, 0x00BBGGRR; a change repaints the whole window (FormPaint).
+    virtual void PaintWindowColour(int32_t colour) = 0;
+    // The client width in pixels (the height stays kClientHeight); a change repaints the window.
+    virtual void SetClientWidth(int width) = 0;
+    virtual int ClientHeight() const = 0;
+    // Moves the window's frame to a stored position, or onto the primary screen where no screen
+    // would show its title bar there.
+    virtual void MoveFrameTo(int32_t left, int32_t top) = 0;
+    // Where the window's frame stands now, in screen pixels.
+    virtual int32_t FrameLeft() const = 0;
+    virtual int32_t FrameTop() const = 0;
+    // The always-on-top step's lookup: when the meter window's caption equals the given one,
+    // makes it topmost or not, without moving or resizing it, and returns true; false otherwise
+    // (no other window of the program, or of any other program, is touched).
+    virtual bool SetTopmostByCaption(const std::string& caption, bool onTop) = 0;
+    // The desktop's decimal separator as a single byte ('.' where it is none).
+    virtual char DecimalSeparator() const = 0;
+    // Makes this window the receiver of the capture's buffer notifications.
+    virtual void ReceiveCaptureBuffers() = 0;
+
+    // Drawing on the window's surface. The pipeline draws between BeginDrawing and EndDrawing,
+    // and EndDrawing shows the given parts at once, without waiting for a paint cycle; FormPaint
+    // draws inside the toolkit's paint, where both are called with the whole window.
+    virtual void BeginDrawing() = 0;
+    virtual void FillRect(const PixelRect& rect, int32_t colour) = 0;
+    // A one-pixel line on row y from x0 to x1, x1 excluded.
+    virtual void DrawLine(int x0, int y, int x1, int32_t colour) = 0;
+    virtual void EndDrawing(const std::vector<PixelRect>& changed) = 0;
+
+  private:
+    double ReadCalibration();
+    void ReadDecay();
+    void ApplyMSWidth();
+    void SetWindowColour(int32_t colour);
+    void SetOverState(int32_t colour, bool enabled);
+    // Draws the bars and held-peak lines of one buffer and shows what changed.
+    void PaintBuffer();
+
+    int32_t m_windowColour = -1;             // 0x00BBGGRR; -1 before the first
+    int32_t m_overColour = -1;               // 0x00BBGGRR of the over indicator; -1 before the first
+    std::array<ColumnPicture, 4> m_columns;  // what the surface's bar columns show, A B M S
+    std::vector<std::pair<HWAVEIN, WAVEHDR*>> m_heldBuffers;  // returned before the dialog existed
+};
+
+// The meter window of the run, set while it exists.
+MeterWindow* TheMeterWindow();
+
+// The always-on-top step: the meter window, found by its caption, is made topmost or ordinary.
+// Returns false when the meter window's caption differs from the given one (the display name
+// changed in the dialog without OK), or there is no meter window.
+bool ApplyAlwaysOnTop(const std::string& caption, bool onTop);
+
+}  // namespace kestrin
