@@ -1,0 +1,57 @@
+#include "tests/wine/wine_fixture.h"
+
+#include <filesystem>
+
+namespace kestrin::test {
+
+void WineTest::SetUp() {
+    try {
+        session = &TheWineSession();
+    } catch (const std::exception& e) {
+        FAIL() << e.what();
+    }
+}
+
+void WineTest::StartMeter(const std::string& settings, const std::string& caption,
+                          const PrivateSoundServer* sound) {
+    meter = std::make_unique<WineMeter>(*session, settings, sound);
+    window = meter->AwaitWindow(caption);
+    ASSERT_FALSE(window.empty()) << "no window \"" << caption << "\" showed; the program "
+                                 << (meter->Running() ? "runs" : "ended") << "\n"
+                                 << meter->log();
+}
+
+std::string WineTest::SettingsFor(const MeterLook& look) const {
+    return look.SettingsFile(session->InputName(), kMeterCaption, kMeterLeft, kMeterTop);
+}
+
+std::string WineTest::ShotUntil(const std::string& of, const ShotCheck& check, QImage* shot,
+                                std::chrono::milliseconds timeout) {
+    std::string wrong = "no screenshot";
+    QImage last;
+    PollUntil(
+        [&] {
+            last = session->Screenshot(of);
+            wrong = last.isNull() ? "no screenshot" : check(last);
+            return wrong.empty();
+        },
+        timeout, std::chrono::milliseconds(150));
+    if (shot) *shot = last;
+    if (!wrong.empty() && !last.isNull()) wrong += " (screenshot: " + Keep(last, "reading") + ")";
+    return wrong;
+}
+
+std::string WineTest::Keep(const QImage& shot, const std::string& what) const {
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name() + "." + what;
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    const std::filesystem::path folder = KESTRIN_WINE_FAILURE_DIR;
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / (name + ".png");
+    shot.save(QString::fromStdString(file.string()));
+    return file.string();
+}
+
+}  // namespace kestrin::test

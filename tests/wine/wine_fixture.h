@@ -1,0 +1,54 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "tests/wine/meter_picture.h"
+#include "tests/wine/wine_meter.h"
+#include "tests/wine/wine_session.h"
+
+namespace kestrin::test {
+
+// The display name the tests give the meter, so that its window and the settings dialog (captioned
+// "Kestrin") are told apart by caption.
+inline const std::string kMeterCaption = "WineMeter";
+inline const std::string kDialogCaption = "Kestrin";
+// Where the tests place the meter: clear of the settings dialog, which stands centred.
+constexpr int kMeterLeft = 40;
+constexpr int kMeterTop = 30;
+
+// What is wrong in a screenshot, or an empty text when nothing is.
+using ShotCheck = std::function<std::string(const QImage&)>;
+
+// A test of the Windows program on the run's Wine desktop.
+class WineTest : public testing::Test {
+  protected:
+    static constexpr std::chrono::milliseconds kReadingTimeout{15000};
+
+    void SetUp() override;
+
+    // Starts the meter with the settings file and waits for its window (named `caption`); fails
+    // the test when none shows.
+    void StartMeter(const std::string& settings, const std::string& caption = kMeterCaption,
+                    const PrivateSoundServer* sound = nullptr);
+    // A settings file recording from the session's sink, named kMeterCaption, at the tests' place.
+    std::string SettingsFor(const MeterLook& look) const;
+
+    // Screenshots of the window until `check` finds nothing wrong (an empty text); what it found
+    // in the last one otherwise, with the screenshot kept for a look. `shot` gets the last one.
+    std::string ShotUntil(const std::string& window, const ShotCheck& check, QImage* shot = nullptr,
+                          std::chrono::milliseconds timeout = kReadingTimeout);
+    // Keeps a screenshot in the build's folder of failed readings; gives where.
+    std::string Keep(const QImage& shot, const std::string& what) const;
+
+    WineSession* session = nullptr;
+    std::unique_ptr<WineMeter> meter;
+    std::string window;  // the meter's X window
+};
+
+}  // namespace kestrin::test

@@ -1,0 +1,190 @@
+// The meter window of the Windows program under Wine: its size, place and caption, and the exact
+// readings that steady sample values played into the recorded sink give, read from screenshots of
+// the window and compared with what the meter's own scale, ballistics and bar geometry say.
+
+#include "display/bar_geometry.h"
+#include "measure/ballistics.h"
+#include "tests/support/sample_player.h"
+#include "tests/wine/wine_fixture.h"
+
+namespace kestrin::test {
+namespace {
+
+constexpr int kSignalSeconds = 30;
+constexpr int32_t kOverLit = 0x0000FF;
+constexpr int32_t kOverDark = 0x000029;
+// The frame Wine draws round the client: 3 pixels on each side, as the designed widths assume.
+constexpr int kFrameSide = 3;
+
+// The four bars at their steady levels, each with its held-peak line on the level.
+ShotCheck BarsAt(const std::array<int32_t, 4>& levels, const MeterLook& look) {
+    return [levels, look](const QImage& shot) {
+        for (size_t bar = 0; bar < (look.showMS ? 4u : 2u); ++bar) {
+            const std::string wrong =
+                BarMismatch(shot, static_cast<int>(bar), levels[bar], levels[bar], look);
+            if (!wrong.empty()) return wrong;
+        }
+        return std::string();
+    };
+}
+
+ShotCheck OverShows(int32_t colour) {
+    return [colour](const QImage& shot) {
+        const int32_t shown = OverColour(shot);
+        return shown == colour ? std::string()
+                               : "the over indicator shows " + ColourName(shown) + ", not " +
+                                     ColourName(colour);
+    };
+}
+
+class WineMeterWindow : public WineTest {
+  protected:
+    // The over indicator's enabled state, as the program has it.
+    bool OverUsable() {
+        const ProbedWindow probe = session->Probe(kMeterCaption);
+        const ProbedControl* over = probe.Control("Edit", "over");
+        EXPECT_NE(over, nullptr) << probe.Describe();
+        return over && over->usable;
+    }
+};
+
+TEST_F(WineMeterWindow, StandsAtItsStoredPlaceInItsDesignedSizeForEitherMSChoice) {
+    for (const bool showMS : {true, false}) {
+        SCOPED_TRACE(showMS ? "M and S shown" : "M and S hidden");
+        MeterLook look;
+        look.showMS = showMS;
+        ASSERT_NO_FATAL_FAILURE(StartMeter(SettingsFor(look)));
+        const int clientWidth = showMS ? kWideClientWidth : kNarrowClientWidth;
+
+        const XGeometry shown = session->Geometry(window);
+        EXPECT_EQ(shown.width, clientWidth);
+        EXPECT_EQ(shown.height, kClientHeight);
+        EXPECT_EQ(shown.x, kMeterLeft + kFrameSide);
+
+        const ProbedWindow probe = session->Probe(kMeterCaption);
+        ASSERT_TRUE(probe.found);
+        EXPECT_EQ(probe.caption, kMeterCaption);
+        EXPECT_EQ(probe.left, kMeterLeft);
+        EXPECT_EQ(probe.top, kMeterTop);
+        EXPECT_EQ(probe.right - probe.left, clientWidth + 2 * kFrameSide);
+        EXPECT_EQ(probe.clientWidth, clientWidth);
+        EXPECT_EQ(probe.clientHeight, kClientHeight);
+        const ProbedControl* button = probe.Control("Button", showMS ? "<" : ">");
+        ASSERT_NE(button, nullptr) << probe.Describe();
+        EXPECT_EQ((std::array{button->left, button->top, button->width, button->height}),
+                  (std::array{8, 320, 17, 17}));
+
+        EXPECT_TRUE(session->RequestClose(kMeterCaption));
+        EXPECT_EQ(meter->AwaitExit(), std::optional<int>(0));
+    }
+}
+
+// A steady signal with the settings that decide how it shows.
+struct ReadingCase {
+    std::string name;
+    MeterLook look;
+    SteadySignal signal;
+};
+void PrintTo(const ReadingCase& c, std::ostream* out) { *out << c.name; }
+
+class WineMeterReading : public WineTest, public testing::WithParamInterface<ReadingCase> {};
+
+TEST_P(WineMeterReading, BarsHeldPeaksScaleAndOverIndicatorReadExactly) {
+    const MeterLook& look = GetParam().look;
+    const SteadySignal& signal = GetParam().signal;
+    ASSERT_NO_FATAL_FAILURE(StartMeter(SettingsFor(look)));
+    SamplePlayer player(session->sound(), session->sink().name, signal.Interleaved(kSignalSeconds));
+
+    const std::array<int32_t, 4> levels = SteadyLevels(signal, look);
+    QImage shot;
+    ASSERT_EQ(ShotUntil(window, BarsAt(levels, look), &shot), "");
+    EXPECT_EQ(PanelMismatch(shot, look), "");
+    EXPECT_EQ(MarginMismatch(shot, kWindowColour), "");
+    const bool over = signal.a > kOverThreshold || signal.b > kOverThreshold;
+    EXPECT_EQ(ColourName(OverColour(shot)), ColourName(over ? kOverLit : kOverDark));
+}
+
+MeterLook Look(const std::string& cal, bool msix, bool amber, bool dbScale) {
+    MeterLook look;
+    look.cal = cal;
+    look.msix = msix;
+    look.amber = amber;
+    look.dbScale = dbScale;
+    return look;
+}
+
+MeterLook Orange(MeterLook look) {
+    look.colours[BarA] = 0x0080FF;
+    return look;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WineMeterReading,
+    testing::Values(
+        // 8190 is mark 4 at -12 dB; B silent rests at level 1.
+        ReadingCase{"MarkFourAtMinus12", Look("-12", true, false, true), {8190, 0, false}},
+        ReadingCase{
+            "MidAndSideMinus6dBAtMinus18", Look("-18", true, false, true), {12000, 5000, false}},
+        // The amber zone from mark 4 to mark 6, with a bar colour of its own for A.
+        ReadingCase{"AmberMinus3dBMidAtMinus20",
+                    Orange(Look("-20", false, true, true)),
+                    {6000, 4000, true}},
+        // Red up to full scale, over lit by B, on the scale of marks 1 to 7.
+        ReadingCase{
+            "RedAndFullScaleOnMarks", Look("-12", true, false, false), {25000, 32767, false}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(WineMeterWindow, OverThresholdIsAbove27520) {
+    MeterLook look;
+    ASSERT_NO_FATAL_FAILURE(StartMeter(SettingsFor(look)));
+    {
+        const SteadySignal signal{kOverThreshold, 0, false};
+        SamplePlayer player(session->sound(), session->sink().name,
+                            signal.Interleaved(kSignalSeconds));
+        QImage shot;
+        ASSERT_EQ(ShotUntil(window, BarsAt(SteadyLevels(signal, look), look), &shot), "");
+        EXPECT_EQ(OverShows(kOverDark)(shot), "");
+        EXPECT_FALSE(OverUsable());
+    }
+    const SteadySignal signal{kOverThreshold + 1, 0, false};
+    SamplePlayer player(session->sound(), session->sink().name, signal.Interleaved(kSignalSeconds));
+    EXPECT_EQ(ShotUntil(window, OverShows(kOverLit)), "");
+    EXPECT_TRUE(OverUsable());
+}
+
+TEST_F(WineMeterWindow, SPlus20ShowsTheSideTwentyDecibelsUpOnMaroon) {
+    MeterLook look;
+    ASSERT_NO_FATAL_FAILURE(StartMeter(SettingsFor(look)));
+    const SteadySignal signal{3000, 2000, false};
+    SamplePlayer player(session->sound(), session->sink().name, signal.Interleaved(kSignalSeconds));
+    ASSERT_EQ(ShotUntil(window, BarsAt(SteadyLevels(signal, look), look)), "");
+
+    session->Click(window, 100 + 7, 13 + 7);  // dBButton, 14 x 14 at 100, 13
+    const std::array<int32_t, 4> up = SteadyLevels(signal, look, true);
+    ASSERT_GT(up[BarS], SteadyLevels(signal, look)[BarS]);
+    QImage shot;
+    EXPECT_EQ(ShotUntil(window, BarsAt(up, look), &shot), "");
+    EXPECT_EQ(MarginMismatch(shot, kSPlus20WindowColour), "");
+
+    session->Click(window, 100 + 7, 13 + 7);
+    EXPECT_EQ(ShotUntil(window, BarsAt(SteadyLevels(signal, look), look), &shot), "");
+    EXPECT_EQ(MarginMismatch(shot, kWindowColour), "");
+}
+
+TEST_F(WineMeterWindow, MSButtonNarrowsAndWidensTheWindow) {
+    MeterLook look;
+    ASSERT_NO_FATAL_FAILURE(StartMeter(SettingsFor(look)));
+    session->Click(window, 8 + 8, 320 + 8);  // MSButton, 17 x 17 at 8, 320
+    EXPECT_TRUE(PollUntil([&] { return session->Geometry(window).width == kNarrowClientWidth; },
+                          std::chrono::seconds(5)));
+    EXPECT_NE(session->Probe(kMeterCaption).Control("Button", ">"), nullptr);
+
+    session->Click(window, 8 + 8, 320 + 8);
+    EXPECT_TRUE(PollUntil([&] { return session->Geometry(window).width == kWideClientWidth; },
+                          std::chrono::seconds(5)));
+    EXPECT_NE(session->Probe(kMeterCaption).Control("Button", "<"), nullptr);
+    EXPECT_EQ(session->Geometry(window).x, kMeterLeft + kFrameSide) << "back at its place";
+}
+
+}  // namespace
+}  // namespace kestrin::test
