@@ -1,0 +1,170 @@
+// The settings dialog of the Windows program under Wine, worked with the mouse and the keyboard
+// as an operator works it: opened with the right button on the meter, changed, confirmed with OK,
+// locked and unlocked through the password box. The settings file must then hold exactly the
+// bytes that the Linux program's settings store writes for the same settings.
+
+#include <cstdlib>
+
+#include "tests/wine/reference_store.h"
+#include "tests/wine/wine_fixture.h"
+
+namespace kestrin::test {
+namespace {
+
+// A file in an order of its own, partly with bare LF line ends, lacking most keys: the save
+// replaces the keys present where they stand and adds the others.
+std::string PartialSettings(const std::string& input) {
+    return "[Form]\r\nleft=" + std::to_string(kMeterLeft) + "\r\ntop=" + std::to_string(kMeterTop) +
+           "\nshowMS=1\ncal=-18\r\n[Input]\r\nShort Name=" + kMeterCaption +
+           "\r\nDevice Name=" + input + "\r\n";
+}
+
+class WineSettingsDialog : public WineTest {
+  protected:
+    // Opens the dialog with the right button on the meter's surface; gives its X window.
+    std::string OpenDialog() {
+        session->Click(window, 60, 150, 3);
+        const std::string dialog = meter->AwaitWindow(kDialogCaption);
+        EXPECT_FALSE(dialog.empty()) << "no dialog after a right click on the meter";
+        return dialog;
+    }
+
+    ProbedWindow Dialog() { return session->Probe(kDialogCaption); }
+
+    // Clicks the dialog's control of that class and text in the middle; false when it has none.
+    bool ClickControl(const std::string& dialog, const std::string& className,
+                      const std::string& text) {
+        const ProbedWindow probe = Dialog();
+        const ProbedControl* control = probe.Control(className, text);
+        EXPECT_NE(control, nullptr) << "no " << className << " \"" << text << "\" in\n"
+                                    << probe.Describe();
+        if (!control) return false;
+        session->Click(dialog, control->centreX(), control->centreY());
+        return true;
+    }
+
+    // OK: the dialog closes.
+    void PressOk(const std::string& dialog) {
+        ASSERT_TRUE(ClickControl(dialog, "Button", "OK"));
+        EXPECT_TRUE(meter->AwaitWindowGone(kDialogCaption)) << "the dialog stays open after OK";
+    }
+
+    // The password box that the lock check box opens: its caption and prompt, then the password
+    // typed and Enter, after which it closes.
+    void AnswerPasswordBox(const std::string& caption, const std::string& prompt,
+                           const std::string& password) {
+        const std::string box = meter->AwaitWindow(caption);
+        ASSERT_FALSE(box.empty()) << "no box \"" << caption << "\"";
+        const ProbedWindow probe = session->Probe(caption);
+        EXPECT_NE(probe.Control("Static", prompt), nullptr) << probe.Describe();
+        EXPECT_EQ(probe.OfClass("Edit").size(), 1u) << probe.Describe();
+        session->Type(password);
+        session->Key("Return");
+        EXPECT_TRUE(meter->AwaitWindowGone(caption)) << "the box stays open after Enter";
+    }
+
+    // Whether the lock check box is checked and whether the locked settings (the calibration
+    // field in Panel2) and the input list take input.
+    struct LockState {
+        bool checked = false;
+        bool calibrationUsable = false;
+        bool inputListUsable = false;
+        bool operator==(const LockState&) const = default;
+    };
+    LockState Lock() {
+        const ProbedWindow probe = Dialog();
+        const ProbedControl* lockSet = probe.Control("Button", "LockSettings");
+        const std::vector<ProbedControl> edits = probe.OfClass("Edit");
+        const std::vector<ProbedControl> lists = probe.OfClass("ComboBox");
+        EXPECT_TRUE(lockSet && !edits.empty() && !lists.empty()) << probe.Describe();
+        if (!lockSet || edits.empty() || lists.empty()) return {};
+        // Edit1 is the calibration field, the first edit box of the dialog.
+        return {lockSet->checked == 1, edits.front().usable, lists.front().usable};
+    }
+
+    // Saves a picture of a window for the README when the run is asked to.
+    void SavePicture(const std::string& of, const std::string& name) {
+        if (const char* folder = std::getenv("KESTRIN_WINE_PICTURES")) {
+            EXPECT_TRUE(session->SaveScreenshot(of, std::filesystem::path(folder) / name));
+        }
+    }
+};
+
+TEST_F(WineSettingsDialog, RightClickOpensItAndOkWritesTheFileAsOnLinux) {
+    const std::string initial = PartialSettings(session->InputName());
+    ASSERT_NO_FATAL_FAILURE(StartMeter(initial));
+    SavePicture(window, "windows-meter.png");
+    const std::string dialog = OpenDialog();
+    ASSERT_FALSE(dialog.empty());
+
+    const ProbedWindow probe = Dialog();
+    EXPECT_EQ(probe.clientWidth, 356);
+    EXPECT_EQ(probe.clientHeight, 633);
+    const ProbedControl* ok = probe.Control("Button", "OK");
+    ASSERT_NE(ok, nullptr) << probe.Describe();
+    EXPECT_EQ((std::array{ok->left, ok->top, ok->width, ok->height}),
+              (std::array{233, 588, 64, 25}));
+    EXPECT_NE(probe.Control("Edit", "-18"), nullptr) << "the calibration as stored\n"
+                                                     << probe.Describe();
+    const ProbedControl* amber = probe.Control("Button", "Yellow Segment");
+    ASSERT_NE(amber, nullptr) << probe.Describe();
+    EXPECT_EQ(amber->checked, 0);
+    SavePicture(dialog, "windows-dialog.png");
+
+    ASSERT_TRUE(ClickControl(dialog, "Button", "Yellow Segment"));
+    EXPECT_EQ(Dialog().Control("Button", "Yellow Segment")->checked, 1);
+    EXPECT_EQ(meter->Settings(), initial) << "nothing is written before OK";
+    ASSERT_NO_FATAL_FAILURE(PressOk(dialog));
+
+    ReferenceStore onLinux(initial);
+    onLinux.settings().amber = true;
+    onLinux.SaveAfterOk(false, kMeterLeft, kMeterTop);
+    EXPECT_EQ(meter->Settings(), onLinux.Bytes());
+
+    EXPECT_TRUE(session->RequestClose(kMeterCaption));
+    EXPECT_EQ(meter->AwaitExit(), std::optional<int>(0));
+    onLinux.SaveOnClose(kMeterLeft, kMeterTop);
+    EXPECT_EQ(meter->Settings(), onLinux.Bytes());
+}
+
+TEST_F(WineSettingsDialog, LockTakenWithAPasswordIsSavedScrambledAndOpensOnlyWithIt) {
+    const std::string initial =
+        MeterLook().SettingsFile(session->InputName(), kMeterCaption, kMeterLeft, kMeterTop);
+    ASSERT_NO_FATAL_FAILURE(StartMeter(initial));
+    const std::string password = "Wine-42";
+    ReferenceStore onLinux(initial);
+
+    std::string dialog = OpenDialog();
+    ASSERT_FALSE(dialog.empty());
+    EXPECT_EQ(Lock(), (LockState{false, true, true}));
+    ASSERT_TRUE(ClickControl(dialog, "Button", "LockSettings"));
+    ASSERT_NO_FATAL_FAILURE(
+        AnswerPasswordBox("LOCK Settings", "Enter password required to unlock", password));
+    EXPECT_EQ(Lock(), (LockState{true, false, false}));
+    ASSERT_NO_FATAL_FAILURE(PressOk(dialog));
+    onLinux.settings().Locked = true;
+    onLinux.settings().password = password;
+    onLinux.SaveAfterOk(true, kMeterLeft, kMeterTop);
+    EXPECT_EQ(meter->Settings(), onLinux.Bytes());
+    EXPECT_NE(meter->Settings().find("password=" + ScramblePassword(password) + "\r\nLocked=1"),
+              std::string::npos);
+
+    dialog = OpenDialog();
+    ASSERT_FALSE(dialog.empty());
+    EXPECT_EQ(Lock(), (LockState{true, false, false}));
+    ASSERT_TRUE(ClickControl(dialog, "Button", "LockSettings"));
+    ASSERT_NO_FATAL_FAILURE(
+        AnswerPasswordBox("Unlock Settings", "Enter password to unlock", "wine-42"));
+    EXPECT_EQ(Lock(), (LockState{true, false, false})) << "a password in other letter case";
+    ASSERT_TRUE(ClickControl(dialog, "Button", "LockSettings"));
+    ASSERT_NO_FATAL_FAILURE(
+        AnswerPasswordBox("Unlock Settings", "Enter password to unlock", password));
+    EXPECT_EQ(Lock(), (LockState{false, true, true}));
+    ASSERT_NO_FATAL_FAILURE(PressOk(dialog));
+    onLinux.settings().Locked = false;
+    onLinux.SaveAfterOk(false, kMeterLeft, kMeterTop);
+    EXPECT_EQ(meter->Settings(), onLinux.Bytes());
+}
+
+}  // namespace
+}  // namespace kestrin::test
