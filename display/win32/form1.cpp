@@ -59,10 +59,10 @@ TForm1::TForm1() {
 
     RECT frame{0, 0, kDesignedClientWidth, kClientHeight};
     AdjustWindowRectEx(&frame, kMeterWindowStyle, FALSE, kMeterWindowExStyle);
-    HWND window = CreateWindowExA(kMeterWindowExStyle, kMeterWindowClass, "      PPM",
-                                  kMeterWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                  nullptr, instance, this);
+    HWND window =
+        CreateWindowExA(kMeterWindowExStyle, kMeterWindowClass, "      PPM", kMeterWindowStyle,
+                        CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                        frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (!window) {
         throw std::runtime_error("The meter window could not be created.");
     }
@@ -154,8 +154,8 @@ intptr_t TForm1::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
                 break;
             case WM_CTLCOLORSTATIC:
             case WM_CTLCOLOREDIT:
-                result = reinterpret_cast<LRESULT>(ControlColours(reinterpret_cast<HWND>(lParam),
-                                                                  reinterpret_cast<HDC>(wParam)));
+                result = reinterpret_cast<LRESULT>(
+                    ControlColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
                 handled = result != 0;
                 break;
             case WM_CLOSE:

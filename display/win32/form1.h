@@ -98,10 +98,10 @@ class TForm1 : public MeterWindow {
     int32_t m_windowColour = -1;         // 0x00BBGGRR of m_windowBrush
     int32_t m_overColour = -1;           // 0x00BBGGRR of m_overBrush
     bool m_overEnabled = true;
-    HDC__* m_paintDc = nullptr;    // the device context of the paint under way, if one is
-    HDC__* m_drawingDc = nullptr;  // what the pipeline draws on between Begin and EndDrawing
-    bool m_leftPressed = false;    // a left press on the surface awaits its release
-    bool m_activated = false;      // the window has been activated at least once
+    HDC__* m_paintDc = nullptr;       // the device context of the paint under way, if one is
+    HDC__* m_drawingDc = nullptr;     // what the pipeline draws on between Begin and EndDrawing
+    bool m_leftPressed = false;       // a left press on the surface awaits its release
+    bool m_activated = false;         // the window has been activated at least once
     bool m_focusToOwnWindow = false;  // the last deactivation gave the focus to a window of ours
     bool m_deliveryPosted = false;    // a message that delivers the held buffers is on its way
 };

@@ -40,7 +40,8 @@ PixelRect PrimaryWorkArea() {
 
 std::string CaptionOf(HWND window) {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -77,9 +78,8 @@ void TForm1::MoveFrameTo(int32_t left, int32_t top) {
     std::vector<PixelRect> screens;
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&screens));
     const RECT frame = FrameOf(m_window);
-    const FramePosition placed =
-        PlaceWindow({left, top}, frame.right - frame.left, frame.bottom - frame.top, screens,
-                    PrimaryWorkArea());
+    const FramePosition placed = PlaceWindow({left, top}, frame.right - frame.left,
+                                             frame.bottom - frame.top, screens, PrimaryWorkArea());
     if (placed.left != frame.left || placed.top != frame.top) {
         SetWindowPos(m_window, nullptr, placed.left, placed.top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -20,8 +20,8 @@ HFONT MeterFont(const char* face, int pixels, bool bold) {
                        DEFAULT_PITCH | FF_SWISS, face);
 }
 
-HWND MakeControl(HWND parent, const char* kind, const char* text, DWORD style, DWORD exStyle,
-                 int x, int y, int width, int height, HFONT font) {
+HWND MakeControl(HWND parent, const char* kind, const char* text, DWORD style, DWORD exStyle, int x,
+                 int y, int width, int height, HFONT font) {
     HWND control = CreateWindowExA(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
                                    height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -33,7 +33,8 @@ constexpr DWORD kLabelStyle = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
 
 std::string TextOf(HWND control) {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -100,15 +101,33 @@ void TForm1::FitLabel(HWND__* label, const std::string& text) {
 void TForm1::SetLabelCaption(MeterLabel label, const std::string& text) {
     HWND control = nullptr;
     switch (label) {
-        case MeterLabel::Label2: control = Label2; break;
-        case MeterLabel::Label4: control = Label4; break;
-        case MeterLabel::Label5: control = Label5; break;
-        case MeterLabel::Label6: control = Label6; break;
-        case MeterLabel::Label7: control = Label7; break;
-        case MeterLabel::Label8: control = Label8; break;
-        case MeterLabel::Label9: control = Label9; break;
-        case MeterLabel::Label10: control = Label10; break;
-        case MeterLabel::Label12: control = Label12; break;
+        case MeterLabel::Label2:
+            control = Label2;
+            break;
+        case MeterLabel::Label4:
+            control = Label4;
+            break;
+        case MeterLabel::Label5:
+            control = Label5;
+            break;
+        case MeterLabel::Label6:
+            control = Label6;
+            break;
+        case MeterLabel::Label7:
+            control = Label7;
+            break;
+        case MeterLabel::Label8:
+            control = Label8;
+            break;
+        case MeterLabel::Label9:
+            control = Label9;
+            break;
+        case MeterLabel::Label10:
+            control = Label10;
+            break;
+        case MeterLabel::Label12:
+            control = Label12;
+            break;
     }
     // Every paint sets the scale labels: only a change touches the control.
     if (control && TextOf(control) != text) {
