@@ -1,0 +1,18 @@
+#include "app/win32/win32_notifier.h"
+
+#include <windows.h>
+
+namespace kestrin {
+
+void Win32Notifier::ShowMessage(const std::string& text, const std::string& caption) {
+    // Owned by the program's active window (the meter, or the settings dialog while it is open),
+    // which it disables until dismissed; with none active, every window of the program is. The
+    // box's own loop goes on dispatching the capture's buffers, so the meter runs on behind it.
+    HWND owner = GetActiveWindow();
+    const UINT modality = owner ? MB_APPLMODAL : MB_TASKMODAL;
+    MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | modality);
+}
+
+void Win32Notifier::EndProgram() { ExitProcess(0); }
+
+}  // namespace kestrin

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the Windows program, build-windows/kestrin.exe: the meter as plain Win32 windows,
+# cross-compiled with MinGW-w64 and linked statically, so that the one file runs on a Windows
+# machine with nothing else installed. Installs the cross compiler and CMake when they are missing
+# (apt-get as root, or through sudo for an ordinary user). Checks at the end that the program
+# imports no DLL but the system's own.
+#   scripts/build-windows.sh [build folder, default build-windows]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build-windows}
+
+packages=(cmake g++-mingw-w64-x86-64 mingw-w64)
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root=()
+    if [ "$(id -u)" -ne 0 ]; then
+        as_root=(sudo)
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${as_root[@]}" apt-get update -qq
+    "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DKESTRIN_WIN32_SHELL=ON
+cmake --build "$build" -j 2
+
+exe=$build/kestrin.exe
+# The DLLs every Windows system has; anything else (a C++ runtime, a threads library) would have
+# to be shipped beside the program.
+allowed='^(kernel32|user32|gdi32|comdlg32|shell32|winmm|advapi32|msvcrt|ole32|comctl32)\.dll$'
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+foreign=$(echo "$imports" | tr 'A-Z' 'a-z' | grep -Ev "$allowed" || true)
+if [ -n "$foreign" ]; then
+    echo "$exe needs DLLs that Windows does not have:" $foreign >&2
+    exit 1
+fi
+echo "Built $exe ($(stat -c %s "$exe") bytes); it imports:" $imports
