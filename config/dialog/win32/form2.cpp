@@ -9,6 +9,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "config/dialog/win32/dialog_controls.h"
 #include "config/dialog/win32/help_address.h"
@@ -27,6 +28,16 @@ constexpr int kClientHeight = 633;        // pixels
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
+LRESULT CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* creating = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
+    }
+    auto* form = reinterpret_cast<TForm2*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!form || !form->handle()) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return form->HandleMessage(message, wParam, lParam);
+}
+
 void RegisterDialogClass(WNDPROC procedure) {
     static bool registered = false;
     if (registered) return;
@@ -42,15 +53,16 @@ void RegisterDialogClass(WNDPROC procedure) {
 
 }  // namespace
 
-TForm2::TForm2(HWND owner) : m_owner(owner) {
+TForm2::TForm2(HWND__* owner) : m_owner(owner) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     win32::RegisterDialogClasses();
-    RegisterDialogClass(&TForm2::WindowProc);
+    RegisterDialogClass(DialogProc);
     m_refusedBrush = CreateSolidBrush(kRefusedColour);
     m_hwnd =
         CreateWindowExA(kDialogExStyle, kDialogClass, "Kestrin", kDialogStyle, 0, 0, kClientWidth,
                         kClientHeight, owner, nullptr, GetModuleHandleA(nullptr), this);
+    if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
     const RECT frame =
         win32::CentredFrame(owner, kClientWidth, kClientHeight, kDialogStyle, kDialogExStyle);
     SetWindowPos(m_hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
@@ -69,19 +81,7 @@ TForm2::~TForm2() {
     DeleteObject(m_refusedBrush);
 }
 
-LRESULT CALLBACK TForm2::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* creating =
-            static_cast<TForm2*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        creating->m_hwnd = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-    }
-    auto* form = reinterpret_cast<TForm2*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!form) return DefWindowProcA(hwnd, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case WM_COMMAND:
             OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
@@ -110,7 +110,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(m_hwnd, message, wParam, lParam);
 }
 
-void TForm2::OnCommand(HWND control, int code) {
+void TForm2::OnCommand(HWND__* control, int code) {
     if (!control) {
         // Escape reaches the dialog as the cancel command: the dialog has no Cancel button and
         // closes only with OK, its close box or the system menu. Enter is OK.
@@ -130,7 +130,7 @@ void TForm2::OnCommand(HWND control, int code) {
     }
 }
 
-HBRUSH TForm2::ControlColours(HWND control, HDC dc) {
+HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {
     const HWND parent = GetParent(control);
     if (control == Edit1 || control == Edit2 || control == ShortNameBox) {
         const bool refused = (control == Edit1 && m_refused[0]) ||
@@ -153,7 +153,7 @@ HBRUSH TForm2::ControlColours(HWND control, HDC dc) {
     return GetSysColorBrush(face);
 }
 
-HWND TForm2::FieldHandle(DialogField field) const {
+HWND__* TForm2::FieldHandle(DialogField field) const {
     switch (field) {
         case DialogField::Edit1:
             return Edit1;
@@ -165,7 +165,7 @@ HWND TForm2::FieldHandle(DialogField field) const {
     return nullptr;
 }
 
-HWND TForm2::ToggleHandle(DialogToggle toggle) const {
+HWND__* TForm2::ToggleHandle(DialogToggle toggle) const {
     switch (toggle) {
         case DialogToggle::CheckBox1:
             return CheckBox1;
@@ -191,7 +191,7 @@ HWND TForm2::ToggleHandle(DialogToggle toggle) const {
     return nullptr;
 }
 
-HWND TForm2::SwatchHandle(Swatch swatch) const {
+HWND__* TForm2::SwatchHandle(Swatch swatch) const {
     switch (swatch) {
         case Swatch::Abar:
             return Abar;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -9,6 +7,12 @@
 #include <vector>
 
 #include "config/dialog/settings_dialog.h"
+
+// The system's handle types, declared as windows.h declares them, so that this header needs none
+// of it.
+struct HWND__;
+struct HDC__;
+struct HBRUSH__;
 
 namespace kestrin {
 
@@ -20,10 +24,15 @@ namespace kestrin {
 class TForm2 : public SettingsDialog {
   public:
     // The dialog is created hidden, owned by the meter window, which it disables while showing.
-    explicit TForm2(HWND owner);
+    // Without an owner given, the window that is active when it opens (the meter window that was
+    // clicked) becomes its owner for that showing.
+    explicit TForm2(HWND__* owner = nullptr);
     ~TForm2() override;
 
-    HWND Handle() const { return m_hwnd; }
+    HWND__* handle() const { return m_hwnd; }
+
+    // The window procedure's work: one message of the dialog, with the system's parameters.
+    intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
 
     std::string FieldText(DialogField field) const override;
     void SetFieldText(DialogField field, const std::string& text) override;
@@ -47,69 +56,68 @@ class TForm2 : public SettingsDialog {
     bool ShowModal() override;
     void CloseModal(bool ok) override;
 
-    HWND Panel1 = nullptr;
-    HWND Image1 = nullptr;
-    HWND Label1 = nullptr;
-    HWND Label2 = nullptr;
-    HWND Label3 = nullptr;
-    HWND Label17 = nullptr;
-    HWND Panel2 = nullptr;
-    HWND Label9 = nullptr;
-    HWND Label5 = nullptr;
-    HWND Edit1 = nullptr;
-    HWND Label7 = nullptr;
-    HWND Label6 = nullptr;
-    HWND Label13 = nullptr;
-    HWND Label14 = nullptr;
-    HWND Label10 = nullptr;
-    HWND Edit2 = nullptr;
-    HWND Label11 = nullptr;
-    HWND GroupBox3 = nullptr;
-    HWND RadioButton3 = nullptr;
-    HWND RadioButton4 = nullptr;
-    HWND GroupBox2 = nullptr;
-    HWND RadioButton1 = nullptr;
-    HWND RadioButton2 = nullptr;
-    HWND GroupBox1 = nullptr;
-    HWND RadioButton5 = nullptr;
-    HWND RadioButton6 = nullptr;
-    HWND CheckBox1 = nullptr;
-    HWND CheckBox2 = nullptr;
-    HWND CheckBox3 = nullptr;
-    HWND Label8 = nullptr;
-    HWND Label4 = nullptr;
-    HWND Label12 = nullptr;
-    HWND Abar = nullptr;
-    HWND Bbar = nullptr;
-    HWND Mbar = nullptr;
-    HWND Sbar = nullptr;
-    HWND Label16 = nullptr;
-    HWND ComboBox1 = nullptr;
-    HWND Label15 = nullptr;
-    HWND ShortNameBox = nullptr;
-    HWND LockSet = nullptr;
-    HWND Button1 = nullptr;
+    HWND__* Panel1 = nullptr;
+    HWND__* Image1 = nullptr;
+    HWND__* Label1 = nullptr;
+    HWND__* Label2 = nullptr;
+    HWND__* Label3 = nullptr;
+    HWND__* Label17 = nullptr;
+    HWND__* Panel2 = nullptr;
+    HWND__* Label9 = nullptr;
+    HWND__* Label5 = nullptr;
+    HWND__* Edit1 = nullptr;
+    HWND__* Label7 = nullptr;
+    HWND__* Label6 = nullptr;
+    HWND__* Label13 = nullptr;
+    HWND__* Label14 = nullptr;
+    HWND__* Label10 = nullptr;
+    HWND__* Edit2 = nullptr;
+    HWND__* Label11 = nullptr;
+    HWND__* GroupBox3 = nullptr;
+    HWND__* RadioButton3 = nullptr;
+    HWND__* RadioButton4 = nullptr;
+    HWND__* GroupBox2 = nullptr;
+    HWND__* RadioButton1 = nullptr;
+    HWND__* RadioButton2 = nullptr;
+    HWND__* GroupBox1 = nullptr;
+    HWND__* RadioButton5 = nullptr;
+    HWND__* RadioButton6 = nullptr;
+    HWND__* CheckBox1 = nullptr;
+    HWND__* CheckBox2 = nullptr;
+    HWND__* CheckBox3 = nullptr;
+    HWND__* Label8 = nullptr;
+    HWND__* Label4 = nullptr;
+    HWND__* Label12 = nullptr;
+    HWND__* Abar = nullptr;
+    HWND__* Bbar = nullptr;
+    HWND__* Mbar = nullptr;
+    HWND__* Sbar = nullptr;
+    HWND__* Label16 = nullptr;
+    HWND__* ComboBox1 = nullptr;
+    HWND__* Label15 = nullptr;
+    HWND__* ShortNameBox = nullptr;
+    HWND__* LockSet = nullptr;
+    HWND__* Button1 = nullptr;
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void BuildLayout();
-    void OnCommand(HWND control, int code);
+    void OnCommand(HWND__* control, int code);
     // The brush and colours of a control's background and text, or nullptr for the default.
-    HBRUSH ControlColours(HWND control, HDC dc);
-    HWND FieldHandle(DialogField field) const;
-    HWND ToggleHandle(DialogToggle toggle) const;
-    HWND SwatchHandle(Swatch swatch) const;
+    HBRUSH__* ControlColours(HWND__* control, HDC__* dc);
+    HWND__* FieldHandle(DialogField field) const;
+    HWND__* ToggleHandle(DialogToggle toggle) const;
+    HWND__* SwatchHandle(Swatch swatch) const;
 
-    HWND m_hwnd = nullptr;
-    HWND m_owner = nullptr;               // the meter window
-    HWND m_tooltip = nullptr;             // Label17's hint
-    HBRUSH m_refusedBrush = nullptr;      // pure red behind a refused field
-    std::array<bool, 3> m_refused{};      // per DialogField: shown as refused
-    std::array<COLORREF, 16> m_custom{};  // the colour chooser's custom colours, kept for the run
-    bool m_showing = false;               // the modal loop runs
-    bool m_closing = false;               // the close steps of this showing have begun
-    bool m_closedWithOk = false;          // how the last showing ended
+    HWND__* m_hwnd = nullptr;
+    HWND__* m_owner = nullptr;           // the meter window, when given at creation
+    HWND__* m_tooltip = nullptr;         // Label17's hint
+    HBRUSH__* m_refusedBrush = nullptr;  // pure red behind a refused field
+    std::array<bool, 3> m_refused{};     // per DialogField: shown as refused
+    // The colour chooser's custom colours (COLORREF, 0x00BBGGRR), kept for the run.
+    std::array<unsigned long, 16> m_custom{};
+    bool m_showing = false;       // the modal loop runs
+    bool m_closing = false;       // the close steps of this showing have begun
+    bool m_closedWithOk = false;  // how the last showing ended
 };
 
 // The one settings dialog of the run, set while it exists.

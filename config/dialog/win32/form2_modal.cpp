@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include "config/dialog/win32/dialog_controls.h"
 #include "config/dialog/win32/form2.h"
 #include "config/dialog/win32/modal_loop.h"
@@ -7,10 +9,14 @@ namespace kestrin {
 
 bool TForm2::ShowModal() {
     if (m_showing) return false;
+    // The meter window that was clicked, unless it was named at creation.
+    HWND owner = m_owner ? m_owner : GetActiveWindow();
+    if (owner == m_hwnd) owner = nullptr;
+    SetWindowLongPtrA(m_hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     RECT client;
     GetClientRect(m_hwnd, &client);
     const RECT centred =
-        win32::CentredFrame(m_owner, client.right, client.bottom,
+        win32::CentredFrame(owner, client.right, client.bottom,
                             static_cast<DWORD>(GetWindowLongPtrA(m_hwnd, GWL_STYLE)),
                             static_cast<DWORD>(GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE)));
     SetWindowPos(m_hwnd, nullptr, centred.left, centred.top, 0, 0,
@@ -18,7 +24,7 @@ bool TForm2::ShowModal() {
     m_showing = true;
     m_closing = false;
     m_closedWithOk = false;
-    win32::RunModal(m_hwnd, m_owner, m_showing);
+    win32::RunModal(m_hwnd, owner, m_showing);
     m_showing = false;
     return m_closedWithOk;
 }
