@@ -59,9 +59,8 @@ void TForm1::SetClientWidth(int width) {
     if (client.right == width && client.bottom == kClientHeight) {
         return;
     }
-    RECT frame{0, 0, width, kClientHeight};
-    AdjustWindowRectEx(&frame, kMeterWindowStyle, FALSE, kMeterWindowExStyle);
-    SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    const SIZE frame = FrameSize(width, kClientHeight);
+    SetWindowPos(m_window, nullptr, 0, 0, frame.cx, frame.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
