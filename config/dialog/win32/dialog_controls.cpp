@@ -181,7 +181,7 @@ void RegisterDialogClasses() {
 
 HWND MakePanel(HWND parent, int x, int y, int width, int height, int systemColour) {
     return CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, "",
-                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height, parent,
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width, height, parent,
                            nullptr, Instance(), reinterpret_cast<void*>(LONG_PTR{systemColour}));
 }
 

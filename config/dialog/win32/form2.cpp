@@ -25,7 +25,7 @@ constexpr COLORREF kRefusedColour = 255;  // pure red behind a field whose text 
 constexpr int kClientWidth = 356;         // pixels
 constexpr int kClientHeight = 633;        // pixels
 // A fixed dialog border with a caption and a close box; no minimize or maximize box.
-constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 LRESULT CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
