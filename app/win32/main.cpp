@@ -42,7 +42,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     // settings dialog follows at once, hidden, before the first buffer or paint is dispatched.
     TForm1 form1;
 #ifdef KESTRIN_HAVE_FORM2
-    TForm2 form2;
+    TForm2 form2(form1.handle());
 #endif
     form1.Show(showCommand);
     RunMessageLoop();

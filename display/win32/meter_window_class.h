@@ -1,0 +1,15 @@
+#pragma once
+
+#include <windows.h>
+
+namespace kestrin {
+
+// The meter window's class, under which the always-on-top step looks it up with its caption.
+constexpr const char* kMeterWindowClass = "TForm1";
+// A fixed dialog frame with a title bar and a close box: no minimise or maximise box, not
+// resizable. Controls are left out of what the window paints, so that the scale and the bars
+// never cover them. It gets a button of its own on the task bar, as the program's main window.
+constexpr DWORD kMeterWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kMeterWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW;
+
+}  // namespace kestrin
