@@ -1,5 +1,7 @@
 #include "display/bar_geometry.h"
 
+#include <cstddef>
+
 namespace kestrin {
 namespace {
 
@@ -8,8 +10,8 @@ void AddFill(BarFills& fills, int x, int baseline, int first, int last, int32_t 
     if (last < first) {
         return;
     }
-    const QRect rect(x, BarRow(baseline, last), kBarWidth, last - first + 1);
-    fills.fills[static_cast<size_t>(fills.count++)] = {rect, colour};
+    const PixelRect rect{x, BarRow(baseline, last), kBarWidth, last - first + 1};
+    fills.fills[static_cast<std::size_t>(fills.count++)] = {rect, colour};
 }
 
 }  // namespace
@@ -38,32 +40,31 @@ BarFills BarRectangles(int level, int x, int baseline, int amberThreshold, int32
     return fills;
 }
 
-QRect BarColumn(int x, int baseline) {
-    return QRect(x, BarRow(baseline, kBarHeights), kBarWidth, kBarHeights);
+PixelRect BarColumn(int x, int baseline) {
+    return {x, BarRow(baseline, kBarHeights), kBarWidth, kBarHeights};
 }
 
-QLine HeldPeakLine(int x, int baseline, int heldPeak) {
-    const int y = LineRow(baseline, heldPeak);
-    return QLine(x, y, x + kBarWidth - 1, y);
+PixelLine HeldPeakLine(int x, int baseline, int heldPeak) {
+    return {x, LineRow(baseline, heldPeak), x + kBarWidth};
 }
 
-std::array<QLine, MajorTickHeights.size() + MinorTickHeights.size()> TickLines(int x,
-                                                                               int baseline) {
-    std::array<QLine, MajorTickHeights.size() + MinorTickHeights.size()> lines;
-    size_t i = 0;
+TickColumn TickLines(int x, int baseline) {
+    TickColumn lines;
+    std::size_t i = 0;
     for (const uint8_t t : MajorTickHeights) {
-        const int y = LineRow(baseline, t);
-        lines[i++] = QLine(x, y, x + 5, y);
+        lines[i++] = {x, LineRow(baseline, t), x + 6};
     }
     for (const uint8_t t : MinorTickHeights) {
-        const int y = LineRow(baseline, t);
-        lines[i++] = QLine(x + 2, y, x + 5, y);
+        lines[i++] = {x + 2, LineRow(baseline, t), x + 6};
     }
     return lines;
 }
 
-QRect PanelRect(int baseline) {
-    return QRect(QPoint(4, baseline - 265), QPoint(117, baseline + 12));
+PixelRect PanelRect(int baseline) {
+    constexpr int kLeft = 4;
+    constexpr int kRight = 117;  // inclusive
+    const int top = baseline - 265;
+    return {kLeft, top, kRight - kLeft + 1, baseline + 12 - top + 1};
 }
 
 }  // namespace kestrin

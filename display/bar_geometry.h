@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QLine>
-#include <QRect>
 #include <array>
 #include <cstdint>
+
+#include "display/pixel_rect.h"
 
 namespace kestrin {
 
@@ -40,6 +40,8 @@ constexpr int32_t kTickColour = 0xFFFFFF;
 constexpr int32_t kPanelColour = 0x000000;
 constexpr int32_t kWindowColour = 0x808080;         // grey
 constexpr int32_t kSPlus20WindowColour = 0x000080;  // maroon while S is shown 20 dB up
+constexpr int32_t kOverLit = 0x0000FF;              // the over indicator: pure red
+constexpr int32_t kOverDark = 41;                   // very dark red
 
 // Tick columns stand left of bars A, M and S; ticks end flush against the bar's side.
 constexpr std::array<int, 3> kTickColumnX = {26, 66, 92};
@@ -59,9 +61,17 @@ constexpr int LineRow(int baseline, int value) { return baseline - value; }
 // The amber threshold for the "Yellow Segment" setting.
 constexpr int AmberThreshold(bool amber) { return amber ? kAmberThresholdOn : kAmberThresholdOff; }
 
+// A one-pixel line on row y from x0 to x1, x1 excluded.
+struct PixelLine {
+    int x0 = 0;
+    int y = 0;
+    int x1 = 0;
+    bool operator==(const PixelLine&) const = default;
+};
+
 // One filled rectangle of a bar and its colour (0x00BBGGRR).
 struct BarFill {
-    QRect rect;
+    PixelRect rect;
     int32_t colour = 0;
     bool operator==(const BarFill&) const = default;
 };
@@ -77,16 +87,17 @@ BarFills BarRectangles(int level, int x, int baseline, int amberThreshold, int32
                        int32_t dimColour);
 
 // The whole column of a bar: heights 1 to 256.
-QRect BarColumn(int x, int baseline);
+PixelRect BarColumn(int x, int baseline);
 
 // The held-peak line of a bar at x: ten pixels on the row of the held peak.
-QLine HeldPeakLine(int x, int baseline, int heldPeak);
+PixelLine HeldPeakLine(int x, int baseline, int heldPeak);
 
 // The 14 tick lines of one tick column: the majors span x to x + 5, the minors x + 2 to x + 5.
-std::array<QLine, MajorTickHeights.size() + MinorTickHeights.size()> TickLines(int x, int baseline);
+using TickColumn = std::array<PixelLine, MajorTickHeights.size() + MinorTickHeights.size()>;
+TickColumn TickLines(int x, int baseline);
 
 // The black scale panel behind labels, ticks and bars: x 4 to 117, 265 rows above the baseline
 // to 12 below it, both ends included.
-QRect PanelRect(int baseline);
+PixelRect PanelRect(int baseline);
 
 }  // namespace kestrin

@@ -1,10 +1,11 @@
-#include <QImage>
+#include "display/meter_window.h"
 
-#include "config/dialog/colour.h"
-#include "config/dialog/dialog_widgets.h"
-#include "config/dialog/form2.h"
+#include "capture/capture.h"
+#include "config/dialog/settings_dialog.h"
+#include "config/notice.h"
+#include "config/settings.h"
 #include "display/bar_geometry.h"
-#include "display/display.h"
+#include "display/device_selection.h"
 
 namespace kestrin {
 
@@ -13,33 +14,130 @@ int32_t Decay = kFallbackDecay;
 int32_t OverCount = 0;
 int32_t Baseline = 0;
 TLevelTable LevelTable = {};
-TForm1* Form1 = nullptr;
 
-bool MeterSettingsHost::LockSetChecked() const {
-    return Form2 ? Form2->LockSet->isChecked() : MeterSettings.Locked;
+namespace {
+
+constexpr const char* kApplicationTitle = "Kestrin";  // caption of the standard error box
+
+MeterWindow* theMeterWindow = nullptr;
+
+// The store's view of the windows: the lock check box of the settings dialog (the stored lock
+// state while there is no dialog) and the meter window's frame position (the stored one while
+// there is no meter window).
+class MeterSettingsHost : public SettingsHost {
+  public:
+    bool LockSetChecked() const override {
+        const SettingsDialog* dialog = TheSettingsDialog();
+        return dialog ? dialog->Checked(DialogToggle::LockSet) : MeterSettings.Locked;
+    }
+    int32_t WindowLeft() const override {
+        return theMeterWindow ? theMeterWindow->FrameLeft() : MeterSettings.left;
+    }
+    int32_t WindowTop() const override {
+        return theMeterWindow ? theMeterWindow->FrameTop() : MeterSettings.top;
+    }
+};
+
+MeterSettingsHost settingsHost;
+
+}  // namespace
+
+MeterWindow* TheMeterWindow() { return theMeterWindow; }
+
+bool ApplyAlwaysOnTop(const std::string& caption, bool onTop) {
+    return theMeterWindow && theMeterWindow->SetTopmostByCaption(caption, onTop);
 }
 
-int32_t MeterSettingsHost::WindowLeft() const {
-    return Form1 ? Form1->pos().x() : MeterSettings.left;
+MeterWindow::MeterWindow() {
+    theMeterWindow = this;
+    SetSettingsHost(&settingsHost);
 }
 
-int32_t MeterSettingsHost::WindowTop() const {
-    return Form1 ? Form1->pos().y() : MeterSettings.top;
-}
-
-TForm1::TForm1(QWidget* parent)
-    : QWidget(parent), m_surface(kDesignedClientWidth, kClientHeight, QImage::Format_RGB32) {
-    Form1 = this;
-    SetSettingsHost(&m_settingsHost);
-    BuildLayout();
-    m_surface.fill(ToQColor(m_windowColour));
-    FormCreate();
-}
-
-TForm1::~TForm1() {
-    if (Form1 == this) {
-        Form1 = nullptr;
+MeterWindow::~MeterWindow() {
+    if (theMeterWindow == this) {
+        theMeterWindow = nullptr;
         SetSettingsHost(nullptr);
+    }
+}
+
+void MeterWindow::FormCreate() {
+    SetWindowColour(kWindowColour);
+    SPlus20 = false;
+    LoadSettings();
+
+    const std::vector<std::string> devices = ListInputDevices();
+    if (MeterSettings.DeviceName.empty()) {
+        DeviceIndex = 0;
+    } else {
+        DeviceIndex = FindDeviceIndex(MeterSettings.DeviceName, devices);
+        if (DeviceIndex == -1) {
+            notifier().ShowMessage(DeviceNotFoundText(MeterSettings.DeviceName), kErrorCaption);
+            DeviceIndex = 0;
+        }
+    }
+
+    SetChannelLabels();
+    ApplySettingFallbacks();
+    SetCaption(MeterSettings.ShortName);
+    // The width for the M/S choice holds from the first show, also where the window manager never
+    // activates the new window (focus-stealing prevention, autostart).
+    ApplyMSWidth();
+    MoveFrameTo(MeterSettings.left, MeterSettings.top);
+    Decay = ParseDecay(MeterSettings.decay).value_or(kFallbackDecay);
+    for (TBarState& bar : Bars) {
+        bar.Level = 0;
+    }
+
+    // Buffers start coming back once the event loop runs; the settings dialog exists by then.
+    ReceiveCaptureBuffers();
+    OpenCapture();
+}
+
+void MeterWindow::FormCloseQuery(bool& CanClose) { (void)CanClose; }
+
+// The width is set first, so that the placement knows the size of the frame it places.
+void MeterWindow::FormActivate() {
+    ApplyMSWidth();
+    MoveFrameTo(MeterSettings.left, MeterSettings.top);
+}
+
+void MeterWindow::FormClose() {
+    // A position that can't be written is reported; the window closes all the same, since the
+    // operator asked to end the program and nothing else is lost.
+    try {
+        SavePosition();
+    } catch (const SettingsWriteError& error) {
+        notifier().ShowMessage(error.what(), kApplicationTitle);
+    }
+}
+
+void MeterWindow::ApplyMSWidth() {
+    if (MeterSettings.showMS) {
+        SetClientWidth(kWideClientWidth);
+    } else {
+        SetClientWidth(kNarrowClientWidth);
+        SetMSButtonCaption(">");
+    }
+}
+
+// The pipeline reads and writes the settings dialog's fields. A capture failure during start-up
+// shows its box before the dialog exists, and the box's loop dispatches the buffers that the
+// failed device hands back: they wait here, none lost, and the program ends when the box is
+// dismissed.
+void MeterWindow::BufferReturned(HWAVEIN device, WAVEHDR* header) {
+    if (!TheSettingsDialog()) {
+        m_heldBuffers.emplace_back(device, header);
+        return;
+    }
+    DeliverHeldBuffers();
+    MMWimData(device, header);
+}
+
+void MeterWindow::DeliverHeldBuffers() {
+    while (TheSettingsDialog() && !m_heldBuffers.empty()) {
+        const auto [device, header] = m_heldBuffers.front();
+        m_heldBuffers.erase(m_heldBuffers.begin());
+        MMWimData(device, header);
     }
 }
 

@@ -1,71 +1,36 @@
-#include <QLineEdit>
-#include <QPaintEvent>
-#include <QPainter>
-
-#include "config/dialog/colour.h"
-#include "config/dialog/form2.h"
-#include "config/dialog/text_bytes.h"
+#include "config/dialog/settings_dialog.h"
+#include "config/settings.h"
 #include "display/bar_geometry.h"
-#include "display/display.h"
+#include "display/meter_window.h"
 
 namespace kestrin {
 namespace {
 
-void SetFieldText(QLineEdit* field, const std::string& text) {
-    const QString shown = FromBytes(text);
-    if (field->text() != shown) {
-        field->setText(shown);
+// Puts a stored text into a field of the dialog, unless it holds that text already: setting it
+// would move the cursor of a field being edited.
+void PutBack(SettingsDialog& dialog, DialogField field, const std::string& text) {
+    if (dialog.FieldText(field) != text) {
+        dialog.SetFieldText(field, text);
     }
 }
 
 }  // namespace
 
-void TForm1::paintEvent(QPaintEvent* event) {
-    // A control redrawn on its own (the over indicator changing colour, a button under the
-    // mouse) has the window paint what lies beneath it: that is no paint of the window. Nor is
-    // our own flush of what a buffer drew. Anything else (a paint from the window system, or an
-    // update() that Qt merged into our repaint) starts over as a fresh window would: erased in
-    // the window's colour, then the scale.
-    const QRegion ownFlush = m_flushing ? m_flushRegion : QRegion();
-    const bool ours = (m_flushing && (event->region() - ownFlush).isEmpty()) ||
-                      (event->region() - ownFlush - ControlsRegion()).isEmpty();
-    if (!ours) {
-        m_surface.fill(ToQColor(m_windowColour));
-        FormPaint();
-    }
-    QPainter screen(this);
-    for (const QRect& rect : event->region()) {
-        screen.drawImage(rect.topLeft(), m_surface, rect);
-    }
-}
-
-QRegion TForm1::ControlsRegion() const {
-    QRegion controls;
-    for (QObject* child : children()) {
-        const auto* control = qobject_cast<QWidget*>(child);
-        if (control && !control->isWindow() && control->isVisible()) {
-            controls += control->geometry();
-        }
-    }
-    return controls;
-}
-
-void TForm1::FormPaint() {
+void MeterWindow::FormPaint() {
     ApplyAlwaysOnTop(MeterSettings.ShortName, MeterSettings.OnTop);
-    SetFieldText(Form2->Edit1, MeterSettings.cal);
-    SetFieldText(Form2->Edit2, MeterSettings.decay);
-    Baseline = BaselineFor(height());
+    SettingsDialog& dialog = *TheSettingsDialog();
+    PutBack(dialog, DialogField::Edit1, MeterSettings.cal);
+    PutBack(dialog, DialogField::Edit2, MeterSettings.decay);
+    Baseline = BaselineFor(ClientHeight());
     ClearHeldPeaks(Bars);
 
-    QPainter canvas(&m_surface);
-    canvas.setRenderHint(QPainter::Antialiasing, false);
-    canvas.setPen(ToQColor(kTickColour));
-    canvas.setBrush(ToQColor(kPanelColour));
-    canvas.fillRect(PanelRect(Baseline), canvas.brush());
+    BeginDrawing();
+    FillRect(PanelRect(Baseline), kPanelColour);
     for (const int x : kTickColumnX) {
-        DrawTicks(canvas, x, Baseline);
+        DrawTicks(x, Baseline);
     }
-    canvas.end();
+    // The whole window, as laid out: what lies outside the client area is the toolkit's to leave.
+    EndDrawing({PixelRect{0, 0, kDesignedClientWidth, ClientHeight()}});
     // The panel has wiped the bar columns: the next buffer repaints them whole.
     m_columns.fill(ColumnPicture{});
 
@@ -73,22 +38,22 @@ void TForm1::FormPaint() {
     BuildLevelTable(LevelTable);
 }
 
-void TForm1::DrawTicks(QPainter& canvas, int x, int baseline) {
-    for (const QLine& line : TickLines(x, baseline)) {
-        canvas.drawLine(line);
+void MeterWindow::DrawTicks(int x, int baseline) {
+    for (const PixelLine& line : TickLines(x, baseline)) {
+        DrawLine(line.x0, line.y, line.x1, kTickColour);
     }
 }
 
-void TForm1::DrawBar(QPainter& canvas, int32_t level, int x, int32_t colour, int32_t dimColour) {
-    const BarFills bar = BarRectangles(level, x, BaselineFor(height()),
+void MeterWindow::DrawBar(int32_t level, int x, int32_t colour, int32_t dimColour) {
+    const BarFills bar = BarRectangles(level, x, BaselineFor(ClientHeight()),
                                        AmberThreshold(MeterSettings.amber), colour, dimColour);
     for (int i = 0; i < bar.count; ++i) {
         const BarFill& fill = bar.fills[static_cast<size_t>(i)];
-        canvas.fillRect(fill.rect, ToQColor(fill.colour));
+        FillRect(fill.rect, fill.colour);
     }
 }
 
-void TForm1::PaintBuffer() {
+void MeterWindow::PaintBuffer() {
     struct Column {
         BarId id;
         int x;
@@ -97,12 +62,10 @@ void TForm1::PaintBuffer() {
     const TMeterSettings& s = MeterSettings;
     const Column columns[4] = {
         {A, kBarAX, s.Acolor}, {B, kBarBX, s.Bcolor}, {M, kBarMX, s.Mcolor}, {S, kBarSX, s.Scolor}};
-    const int barBaseline = BaselineFor(height());
+    const int barBaseline = BaselineFor(ClientHeight());
     const int amberThreshold = AmberThreshold(s.amber);
 
-    QPainter canvas(&m_surface);
-    canvas.setRenderHint(QPainter::Antialiasing, false);
-    canvas.setPen(Qt::SolidLine);
+    BeginDrawing();
     std::array<ColumnPicture, 4> after = m_columns;
     std::array<bool, 4> barDrawn = {};
     for (const Column& column : columns) {
@@ -110,29 +73,30 @@ void TForm1::PaintBuffer() {
             continue;
         }
         const int32_t dim = column.colour & kDimMask;
-        DrawBar(canvas, Bars[column.id].Level, column.x, column.colour, dim);
+        DrawBar(Bars[column.id].Level, column.x, column.colour, dim);
         after[column.id] = {true, Bars[column.id].Level, amberThreshold, column.colour, dim, {}};
         barDrawn[column.id] = true;
     }
 
     // Held-peak lines on top of the bars, for every bar whether shown or not.
-    canvas.setPen(ToQColor(kHeldPeakColour));
     for (const BarId id : {A, B, S, M}) {
         const std::optional<int32_t> held = UpdatePeakHold(Bars[id], id == S, s.PeakHold);
         if (!held) {
             continue;
         }
-        const QLine line = HeldPeakLine(columns[id].x, Baseline, *held);
-        canvas.drawLine(line);
+        const PixelLine line = HeldPeakLine(columns[id].x, Baseline, *held);
+        DrawLine(line.x0, line.y, line.x1, kHeldPeakColour);
         if (!barDrawn[id]) {
             // Lines pile up in a column whose bar is not drawn.
             after[id].known = false;
         }
-        after[id].lineRow = line.y1();
+        after[id].lineRow = line.y;
     }
-    canvas.end();
 
-    QRegion changed;
+    // What changed, column by column; the same vector serves every buffer, so that showing them
+    // costs no allocation. Parts outside the client area are the toolkit's to leave out.
+    static std::vector<PixelRect> changed;
+    changed.clear();
     for (const Column& column : columns) {
         RowSpan rows;
         const ColumnPicture& before = m_columns[column.id];
@@ -142,24 +106,11 @@ void TForm1::PaintBuffer() {
             rows = RowSpan{}.united(*after[column.id].lineRow);
         }
         if (!rows.empty()) {
-            changed += QRect(column.x, rows.first, kBarWidth, rows.last - rows.first + 1) & rect();
+            changed.push_back({column.x, rows.first, kBarWidth, rows.last - rows.first + 1});
         }
     }
     m_columns = after;
-    Flush(changed);
-}
-
-// Shows the changed rows at once, without waiting for a paint cycle: a synchronous repaint of
-// just that part, which paintEvent knows for ours by the flag.
-void TForm1::Flush(const QRegion& region) {
-    m_lastFlush = region;
-    if (region.isEmpty()) {
-        return;
-    }
-    m_flushRegion = region;
-    m_flushing = true;
-    repaint(region);
-    m_flushing = false;
+    EndDrawing(changed);
 }
 
 }  // namespace kestrin

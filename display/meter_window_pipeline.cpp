@@ -1,48 +1,14 @@
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QLocale>
-#include <QPalette>
-
 #include "capture/capture.h"
-#include "config/dialog/form2.h"
-#include "display/display.h"
+#include "config/dialog/settings_dialog.h"
+#include "config/settings.h"
+#include "display/bar_geometry.h"
 #include "display/end_watch.h"
+#include "display/meter_window.h"
 #include "measure/analysis.h"
 
 namespace kestrin {
-namespace {
 
-const QColor kRefused(255, 0, 0);  // 0x000000FF: a field whose text is not a number
-
-// clWindow: the desktop's standard background of an edit box.
-QColor WindowColour(const QWidget* field) {
-    return QApplication::palette(field).color(QPalette::Base);
-}
-
-// Touched only on a change, since it is asked for at every buffer.
-void SetFieldColour(QWidget* field, const QColor& colour) {
-    if (field->palette().color(QPalette::Base) == colour) {
-        return;
-    }
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, colour);
-    field->setPalette(palette);
-}
-
-// The locale's decimal separator as the calibration parser takes it. One outside ASCII can't be
-// a single byte of the field's text; the point is used then.
-char DecimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80) {
-        return static_cast<char>(point.at(0).unicode());
-    }
-    return '.';
-}
-
-}  // namespace
-
-void TForm1::MMWimData(HWAVEIN device, WAVEHDR* header) {
+void MeterWindow::MMWimData(HWAVEIN device, WAVEHDR* header) {
     {
         EndWatch watch;
         ReleaseBuffer(header, device);
@@ -59,12 +25,10 @@ void TForm1::MMWimData(HWAVEIN device, WAVEHDR* header) {
     // The over indicator works on the raw sample peaks, before any calibration.
     switch (UpdateOver(OverCount, peaks.A, peaks.B, MeterSettings.PeakHold)) {
         case OverChange::Lit:
-            SetOverColour(255);
-            over->setEnabled(true);
+            SetOverState(kOverLit, true);
             break;
         case OverChange::Dark:
-            over->setEnabled(false);
-            SetOverColour(41);
+            SetOverState(kOverDark, false);
             break;
         case OverChange::Unchanged:
             break;
@@ -87,27 +51,27 @@ void TForm1::MMWimData(HWAVEIN device, WAVEHDR* header) {
 
 // The calibration standing in the dialog's field, in dB; 0.0 while the text is not a number, in
 // which case the headroom caption keeps the last one that was.
-double TForm1::ReadCalibration() {
-    QLineEdit* field = Form2->Edit1;
+double MeterWindow::ReadCalibration() {
+    SettingsDialog& dialog = *TheSettingsDialog();
     const char separator = DecimalSeparator();
     const std::optional<double> calibration =
-        ParseCalibration(field->text().toStdString(), separator);
+        ParseCalibration(dialog.FieldText(DialogField::Edit1), separator);
     if (!calibration) {
-        SetFieldColour(field, kRefused);
+        dialog.SetFieldRefused(DialogField::Edit1, true);
         return 0.0;
     }
-    SetFieldColour(field, WindowColour(field));
-    const QString headroom = QString::fromStdString(HeadroomText(*calibration, separator));
-    if (Form2->Label14->text() != headroom) {
-        Form2->Label14->setText(headroom);
+    dialog.SetFieldRefused(DialogField::Edit1, false);
+    const std::string headroom = HeadroomText(*calibration, separator);
+    if (dialog.HeadroomCaption() != headroom) {
+        dialog.SetHeadroomCaption(headroom);
     }
     return *calibration;
 }
 
-void TForm1::ReadDecay() {
-    QLineEdit* field = Form2->Edit2;
-    const std::optional<int32_t> decay = ParseDecay(field->text().toStdString());
-    SetFieldColour(field, decay ? WindowColour(field) : kRefused);
+void MeterWindow::ReadDecay() {
+    SettingsDialog& dialog = *TheSettingsDialog();
+    const std::optional<int32_t> decay = ParseDecay(dialog.FieldText(DialogField::Edit2));
+    dialog.SetFieldRefused(DialogField::Edit2, !decay);
     Decay = decay.value_or(kFallbackDecay);
 }
 

@@ -3,19 +3,35 @@
 #include <algorithm>
 
 namespace kestrin {
+namespace {
 
-QPoint PlaceWindow(QPoint stored, QSize frame, const QList<QRect>& screens, const QRect& primary) {
-    const QRect grip(stored, QSize(frame.width(), kTitleGripRows));
-    const int gripWidth = std::min(kTitleGripWidth, frame.width());
-    for (const QRect& screen : screens) {
-        const QRect shown = grip & screen;
-        if (shown.width() >= gripWidth && shown.height() >= kTitleGripRows) return stored;
+// The overlap of two rectangles; empty when they do not meet.
+PixelRect Intersected(const PixelRect& a, const PixelRect& b) {
+    const int left = std::max(a.left, b.left);
+    const int top = std::max(a.top, b.top);
+    const int right = std::min(a.right(), b.right());
+    const int bottom = std::min(a.bottom(), b.bottom());
+    return {left, top, right - left + 1, bottom - top + 1};
+}
+
+}  // namespace
+
+FramePosition PlaceWindow(FramePosition stored, int frameWidth, int frameHeight,
+                          const std::vector<PixelRect>& screens, const PixelRect& primary) {
+    const PixelRect grip{stored.left, stored.top, frameWidth, kTitleGripRows};
+    const int gripWidth = std::min(kTitleGripWidth, frameWidth);
+    for (const PixelRect& screen : screens) {
+        const PixelRect shown = Intersected(grip, screen);
+        if (!shown.empty() && shown.width >= gripWidth && shown.height >= kTitleGripRows) {
+            return stored;
+        }
     }
-    if (primary.isEmpty()) return stored;
+    if (primary.empty()) return stored;
     // The top left corner wins where the frame is bigger than the screen: the title bar stays.
-    const int x = std::max(primary.left(), std::min(stored.x(), primary.right() + 1 - frame.width()));
-    const int y = std::max(primary.top(), std::min(stored.y(), primary.bottom() + 1 - frame.height()));
-    return {x, y};
+    const int left =
+        std::max(primary.left, std::min(stored.left, primary.right() + 1 - frameWidth));
+    const int top = std::max(primary.top, std::min(stored.top, primary.bottom() + 1 - frameHeight));
+    return {left, top};
 }
 
 }  // namespace kestrin

@@ -1,8 +1,4 @@
-#include <QComboBox>
-#include <QFrame>
-
-#include "config/dialog/dialog_widgets.h"
-#include "config/dialog/form2.h"
+#include "config/dialog/settings_dialog.h"
 #include "config/notice.h"
 #include "config/settings.h"
 
@@ -18,39 +14,37 @@ const char* const kErrorCaption = " Kestrin Error";
 
 // Whatever the box did on its own, it ends showing Locked. The entry is compared and stored as
 // bytes: case counts and nothing is trimmed.
-void TForm2::LockSetMouseUp() {
+void SettingsDialog::LockSetMouseUp() {
     TMeterSettings& s = MeterSettings;
     if (!s.Locked) {
-        const std::string entry =
-            PasswordPrompt("LOCK Settings", "Enter password required to unlock").toStdString();
+        const std::string entry = AskPassword("LOCK Settings", "Enter password required to unlock");
         if (entry.empty()) {
-            LockSet->setChecked(false);
+            SetChecked(DialogToggle::LockSet, false);
             return;
         }
         // A password the file would give back changed could never unlock after a restart.
         if (!PasswordFitsFile(entry)) {
-            LockSet->setChecked(false);
+            SetChecked(DialogToggle::LockSet, false);
             notifier().ShowMessage(kUnfitPasswordText, kErrorCaption);
             return;
         }
         s.Locked = true;
         s.password = entry;
-        LockSet->setChecked(true);
-        Panel2->setEnabled(false);
-        ComboBox1->setEnabled(false);
+        SetChecked(DialogToggle::LockSet, true);
+        SetPanel2Enabled(false);
+        SetComboBox1Enabled(false);
         return;
     }
 
-    const std::string entry =
-        PasswordPrompt("Unlock Settings", "Enter password to unlock").toStdString();
+    const std::string entry = AskPassword("Unlock Settings", "Enter password to unlock");
     if (entry.empty() || entry != s.password) {
-        LockSet->setChecked(true);
+        SetChecked(DialogToggle::LockSet, true);
         return;
     }
-    LockSet->setChecked(false);
+    SetChecked(DialogToggle::LockSet, false);
     s.Locked = false;
-    Panel2->setEnabled(true);
-    ComboBox1->setEnabled(true);
+    SetPanel2Enabled(true);
+    SetComboBox1Enabled(true);
     s.password.clear();
 }
 

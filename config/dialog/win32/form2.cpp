@@ -1,0 +1,311 @@
+#include "config/dialog/win32/form2.h"
+
+// windows.h first: the other system headers build on it.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+// clang-format on
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "config/dialog/win32/dialog_controls.h"
+#include "config/dialog/win32/help_address.h"
+
+namespace kestrin {
+
+TForm2* Form2 = nullptr;
+
+namespace {
+
+const char* const kDialogClass = "KestrinSettings";
+constexpr COLORREF kRefusedColour = 255;  // pure red behind a field whose text is refused
+constexpr int kClientWidth = 356;         // pixels
+constexpr int kClientHeight = 633;        // pixels
+// A fixed dialog border with a caption and a close box; no minimize or maximize box.
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+LRESULT CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* creating = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
+    }
+    auto* form = reinterpret_cast<TForm2*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!form || !form->handle()) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return form->HandleMessage(message, wParam, lParam);
+}
+
+void RegisterDialogClass(WNDPROC procedure) {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSA dialog{};
+    dialog.lpfnWndProc = procedure;
+    dialog.hInstance = GetModuleHandleA(nullptr);
+    dialog.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    dialog.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    dialog.lpszClassName = kDialogClass;
+    RegisterClassA(&dialog);
+    registered = true;
+}
+
+}  // namespace
+
+TForm2::TForm2(HWND__* owner) : m_owner(owner) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    win32::RegisterDialogClasses();
+    RegisterDialogClass(DialogProc);
+    m_refusedBrush = CreateSolidBrush(kRefusedColour);
+    m_hwnd =
+        CreateWindowExA(kDialogExStyle, kDialogClass, "Kestrin", kDialogStyle, 0, 0, kClientWidth,
+                        kClientHeight, owner, nullptr, GetModuleHandleA(nullptr), this);
+    if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
+    const RECT frame =
+        win32::CentredFrame(owner, kClientWidth, kClientHeight, kDialogStyle, kDialogExStyle);
+    SetWindowPos(m_hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::DialogFont({})), FALSE);
+    BuildLayout();
+    Form2 = this;
+}
+
+TForm2::~TForm2() {
+    if (Form2 == this) Form2 = nullptr;
+    if (m_hwnd) {
+        SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(m_hwnd);
+    }
+    DeleteObject(m_refusedBrush);
+}
+
+intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+            return 0;
+        case DM_GETDEFID:
+            return MAKELRESULT(IDOK, DC_HASDEFID);
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            if (HBRUSH brush =
+                    ControlColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+            break;
+        case WM_CLOSE:
+            // The close box, the system menu and Alt+F4 close without OK.
+            CloseModal(false);
+            return 0;
+        case WM_SYSCOMMAND:
+            // A fixed dialog: neither made bigger nor smaller by the desktop.
+            if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_MINIMIZE) return 0;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(m_hwnd, message, wParam, lParam);
+}
+
+void TForm2::OnCommand(HWND__* control, int code) {
+    if (!control) {
+        // Escape reaches the dialog as the cancel command: the dialog has no Cancel button and
+        // closes only with OK, its close box or the system menu. Enter is OK.
+        return;
+    }
+    if (control == Button1 && code == BN_CLICKED) {
+        Button1Click();
+    } else if (code == win32::kSwatchClicked) {
+        if (control == Abar) AbarClick();
+        if (control == Bbar) BbarClick();
+        if (control == Mbar) MbarClick();
+        if (control == Sbar) SbarClick();
+    } else if (control == Label17 && code == STN_DBLCLK) {
+        Label17DblClick();
+    } else if (control == LockSet && code == win32::kMouseUp) {
+        LockSetMouseUp();
+    }
+}
+
+HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {
+    const HWND parent = GetParent(control);
+    if (control == Edit1 || control == Edit2 || control == ShortNameBox) {
+        const bool refused = (control == Edit1 && m_refused[0]) ||
+                             (control == Edit2 && m_refused[1]) ||
+                             (control == ShortNameBox && m_refused[2]);
+        if (refused) {
+            SetBkColor(dc, kRefusedColour);
+            return m_refusedBrush;
+        }
+        if (IsWindowEnabled(control)) {
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            return GetSysColorBrush(COLOR_WINDOW);
+        }
+        return nullptr;  // a disabled field as the system shows one
+    }
+    // Labels, check and option boxes take the background of the panel they stand on.
+    const int face = parent == Panel1 ? COLOR_MENU : COLOR_BTNFACE;
+    SetBkMode(dc, TRANSPARENT);
+    if (control == Label17) SetTextColor(dc, RGB(0, 0, 255));
+    return GetSysColorBrush(face);
+}
+
+HWND__* TForm2::FieldHandle(DialogField field) const {
+    switch (field) {
+        case DialogField::Edit1:
+            return Edit1;
+        case DialogField::Edit2:
+            return Edit2;
+        case DialogField::ShortNameBox:
+            return ShortNameBox;
+    }
+    return nullptr;
+}
+
+HWND__* TForm2::ToggleHandle(DialogToggle toggle) const {
+    switch (toggle) {
+        case DialogToggle::CheckBox1:
+            return CheckBox1;
+        case DialogToggle::CheckBox2:
+            return CheckBox2;
+        case DialogToggle::CheckBox3:
+            return CheckBox3;
+        case DialogToggle::RadioButton1:
+            return RadioButton1;
+        case DialogToggle::RadioButton2:
+            return RadioButton2;
+        case DialogToggle::RadioButton3:
+            return RadioButton3;
+        case DialogToggle::RadioButton4:
+            return RadioButton4;
+        case DialogToggle::RadioButton5:
+            return RadioButton5;
+        case DialogToggle::RadioButton6:
+            return RadioButton6;
+        case DialogToggle::LockSet:
+            return LockSet;
+    }
+    return nullptr;
+}
+
+HWND__* TForm2::SwatchHandle(Swatch swatch) const {
+    switch (swatch) {
+        case Swatch::Abar:
+            return Abar;
+        case Swatch::Bbar:
+            return Bbar;
+        case Swatch::Mbar:
+            return Mbar;
+        case Swatch::Sbar:
+            return Sbar;
+    }
+    return nullptr;
+}
+
+std::string TForm2::FieldText(DialogField field) const {
+    return win32::WindowText(FieldHandle(field));
+}
+
+void TForm2::SetFieldText(DialogField field, const std::string& text) {
+    HWND edit = FieldHandle(field);
+    SetWindowTextA(edit, text.c_str());
+    SendMessageA(edit, EM_SETSEL, 0, 0);
+}
+
+void TForm2::SetFieldRefused(DialogField field, bool refused) {
+    bool& shown = m_refused[static_cast<size_t>(field)];
+    // The pipeline asks at every buffer: repaint only on a change.
+    if (shown == refused) return;
+    shown = refused;
+    InvalidateRect(FieldHandle(field), nullptr, TRUE);
+}
+
+void TForm2::LimitShortNameTo(const std::string& current) {
+    // A longer name from a hand-edited file is shown whole; typing cannot lengthen it further.
+    const size_t limit = std::max(static_cast<size_t>(kShortNameMaxChars), current.size());
+    SendMessageA(ShortNameBox, EM_LIMITTEXT, limit, 0);
+}
+
+std::string TForm2::HeadroomCaption() const { return win32::WindowText(Label14); }
+
+void TForm2::SetHeadroomCaption(const std::string& text) { SetWindowTextA(Label14, text.c_str()); }
+
+void TForm2::SetVersionCaption(const std::string& text) { SetWindowTextA(Label1, text.c_str()); }
+
+bool TForm2::Checked(DialogToggle toggle) const {
+    return SendMessageA(ToggleHandle(toggle), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TForm2::SetChecked(DialogToggle toggle, bool checked) {
+    SendMessageA(ToggleHandle(toggle), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TForm2::SetPanel2Enabled(bool enabled) {
+    // Every control inside takes the panel's state, and shows it.
+    EnableWindow(Panel2, enabled);
+    EnumChildWindows(
+        Panel2,
+        [](HWND child, LPARAM on) -> BOOL {
+            EnableWindow(child, static_cast<BOOL>(on));
+            return TRUE;
+        },
+        enabled ? TRUE : FALSE);
+}
+
+void TForm2::SetComboBox1Enabled(bool enabled) { EnableWindow(ComboBox1, enabled); }
+
+int32_t TForm2::SwatchColour(Swatch swatch) const {
+    return win32::SwatchColour(SwatchHandle(swatch));
+}
+
+void TForm2::SetSwatchColour(Swatch swatch, int32_t colour) {
+    win32::SetSwatchColour(SwatchHandle(swatch), colour);
+}
+
+void TForm2::FillDeviceList(const std::vector<std::string>& names, int selected) {
+    SendMessageA(ComboBox1, CB_RESETCONTENT, 0, 0);
+    for (const std::string& name : names) {
+        SendMessageA(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    const bool listed = selected >= 0 && static_cast<size_t>(selected) < names.size();
+    SendMessageA(ComboBox1, CB_SETCURSEL, listed ? static_cast<WPARAM>(selected) : WPARAM(-1), 0);
+    if (!listed) SetWindowTextA(ComboBox1, "");
+}
+
+int TForm2::SelectedDevice() const {
+    const auto index = static_cast<int>(SendMessageA(ComboBox1, CB_GETCURSEL, 0, 0));
+    if (index < 0) return -1;
+    // A name typed into the list's field is no selection, even while the list still marks one.
+    if (win32::WindowText(ComboBox1) != DeviceName(index)) return -1;
+    return index;
+}
+
+std::string TForm2::DeviceName(int index) const {
+    const auto length = SendMessageA(ComboBox1, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR) return {};
+    std::string name(static_cast<size_t>(length) + 1, '\0');
+    const auto copied = SendMessageA(ComboBox1, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                     reinterpret_cast<LPARAM>(name.data()));
+    name.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
+    return name;
+}
+
+std::optional<int32_t> TForm2::ChooseColour(int32_t initial) {
+    CHOOSECOLORA chooser{};
+    chooser.lStructSize = sizeof(chooser);
+    chooser.hwndOwner = m_hwnd;
+    chooser.rgbResult = static_cast<COLORREF>(initial & 0xFFFFFF);
+    chooser.lpCustColors = m_custom.data();
+    chooser.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
+    if (!ChooseColorA(&chooser)) return std::nullopt;
+    return static_cast<int32_t>(chooser.rgbResult & 0xFFFFFF);
+}
+
+void TForm2::OpenHelp() {
+    ShellExecuteA(m_hwnd, "open", win32::HelpAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace kestrin

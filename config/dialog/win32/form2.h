@@ -1,0 +1,126 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/dialog/settings_dialog.h"
+
+// The system's handle types, declared as windows.h declares them, so that this header needs none
+// of it.
+struct HWND__;
+struct HDC__;
+struct HBRUSH__;
+
+namespace kestrin {
+
+// The settings dialog as a native Win32 window: every control of the meter's dialog with its
+// designed name, position, text and font, shown modally over the meter window with a message loop
+// of its own, so that the meter's buffers keep arriving while it is open. What the dialog does
+// lives in SettingsDialog; this class creates the controls, reads and sets them, and forwards
+// their events.
+class TForm2 : public SettingsDialog {
+  public:
+    // The dialog is created hidden, owned by the meter window, which it disables while showing.
+    // Without an owner given, the window that is active when it opens (the meter window that was
+    // clicked) becomes its owner for that showing.
+    explicit TForm2(HWND__* owner = nullptr);
+    ~TForm2() override;
+
+    HWND__* handle() const { return m_hwnd; }
+
+    // The window procedure's work: one message of the dialog, with the system's parameters.
+    intptr_t HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
+
+    std::string FieldText(DialogField field) const override;
+    void SetFieldText(DialogField field, const std::string& text) override;
+    void SetFieldRefused(DialogField field, bool refused) override;
+    void LimitShortNameTo(const std::string& current) override;
+    std::string HeadroomCaption() const override;
+    void SetHeadroomCaption(const std::string& text) override;
+    void SetVersionCaption(const std::string& text) override;
+    bool Checked(DialogToggle toggle) const override;
+    void SetChecked(DialogToggle toggle, bool checked) override;
+    void SetPanel2Enabled(bool enabled) override;
+    void SetComboBox1Enabled(bool enabled) override;
+    int32_t SwatchColour(Swatch swatch) const override;
+    void SetSwatchColour(Swatch swatch, int32_t colour) override;
+    void FillDeviceList(const std::vector<std::string>& names, int selected) override;
+    int SelectedDevice() const override;
+    std::string DeviceName(int index) const override;
+    std::string AskPassword(const std::string& caption, const std::string& prompt) override;
+    std::optional<int32_t> ChooseColour(int32_t initial) override;
+    void OpenHelp() override;
+    bool ShowModal() override;
+    void CloseModal(bool ok) override;
+
+    HWND__* Panel1 = nullptr;
+    HWND__* Image1 = nullptr;
+    HWND__* Label1 = nullptr;
+    HWND__* Label2 = nullptr;
+    HWND__* Label3 = nullptr;
+    HWND__* Label17 = nullptr;
+    HWND__* Panel2 = nullptr;
+    HWND__* Label9 = nullptr;
+    HWND__* Label5 = nullptr;
+    HWND__* Edit1 = nullptr;
+    HWND__* Label7 = nullptr;
+    HWND__* Label6 = nullptr;
+    HWND__* Label13 = nullptr;
+    HWND__* Label14 = nullptr;
+    HWND__* Label10 = nullptr;
+    HWND__* Edit2 = nullptr;
+    HWND__* Label11 = nullptr;
+    HWND__* GroupBox3 = nullptr;
+    HWND__* RadioButton3 = nullptr;
+    HWND__* RadioButton4 = nullptr;
+    HWND__* GroupBox2 = nullptr;
+    HWND__* RadioButton1 = nullptr;
+    HWND__* RadioButton2 = nullptr;
+    HWND__* GroupBox1 = nullptr;
+    HWND__* RadioButton5 = nullptr;
+    HWND__* RadioButton6 = nullptr;
+    HWND__* CheckBox1 = nullptr;
+    HWND__* CheckBox2 = nullptr;
+    HWND__* CheckBox3 = nullptr;
+    HWND__* Label8 = nullptr;
+    HWND__* Label4 = nullptr;
+    HWND__* Label12 = nullptr;
+    HWND__* Abar = nullptr;
+    HWND__* Bbar = nullptr;
+    HWND__* Mbar = nullptr;
+    HWND__* Sbar = nullptr;
+    HWND__* Label16 = nullptr;
+    HWND__* ComboBox1 = nullptr;
+    HWND__* Label15 = nullptr;
+    HWND__* ShortNameBox = nullptr;
+    HWND__* LockSet = nullptr;
+    HWND__* Button1 = nullptr;
+
+  private:
+    void BuildLayout();
+    void OnCommand(HWND__* control, int code);
+    // The brush and colours of a control's background and text, or nullptr for the default.
+    HBRUSH__* ControlColours(HWND__* control, HDC__* dc);
+    HWND__* FieldHandle(DialogField field) const;
+    HWND__* ToggleHandle(DialogToggle toggle) const;
+    HWND__* SwatchHandle(Swatch swatch) const;
+
+    HWND__* m_hwnd = nullptr;
+    HWND__* m_owner = nullptr;           // the meter window, when given at creation
+    HWND__* m_tooltip = nullptr;         // Label17's hint
+    HBRUSH__* m_refusedBrush = nullptr;  // pure red behind a refused field
+    std::array<bool, 3> m_refused{};     // per DialogField: shown as refused
+    // The colour chooser's custom colours (COLORREF, 0x00BBGGRR), kept for the run.
+    std::array<unsigned long, 16> m_custom{};
+    bool m_showing = false;       // the modal loop runs
+    bool m_closing = false;       // the close steps of this showing have begun
+    bool m_closedWithOk = false;  // how the last showing ended
+};
+
+// The one settings dialog of the run, set while it exists.
+extern TForm2* Form2;
+
+}  // namespace kestrin

@@ -1,0 +1,81 @@
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "config/dialog/colour.h"
+#include "display/display.h"
+
+namespace kestrin {
+
+void TForm1::paintEvent(QPaintEvent* event) {
+    // A control redrawn on its own (the over indicator changing colour, a button under the
+    // mouse) has the window paint what lies beneath it: that is no paint of the window. Nor is
+    // our own flush of what a buffer drew. Anything else (a paint from the window system, or an
+    // update() that Qt merged into our repaint) starts over as a fresh window would: erased in
+    // the window's colour, then the scale.
+    const QRegion ownFlush = m_flushing ? m_flushRegion : QRegion();
+    const bool ours = (m_flushing && (event->region() - ownFlush).isEmpty()) ||
+                      (event->region() - ownFlush - ControlsRegion()).isEmpty();
+    if (!ours) {
+        m_surface.fill(ToQColor(windowColour()));
+        m_painting = true;
+        FormPaint();
+        m_painting = false;
+    }
+    QPainter screen(this);
+    for (const QRect& rect : event->region()) {
+        screen.drawImage(rect.topLeft(), m_surface, rect);
+    }
+}
+
+QRegion TForm1::ControlsRegion() const {
+    QRegion controls;
+    for (QObject* child : children()) {
+        const auto* control = qobject_cast<QWidget*>(child);
+        if (control && !control->isWindow() && control->isVisible()) {
+            controls += control->geometry();
+        }
+    }
+    return controls;
+}
+
+void TForm1::BeginDrawing() {
+    m_canvas.begin(&m_surface);
+    m_canvas.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void TForm1::FillRect(const PixelRect& rect, int32_t colour) {
+    m_canvas.fillRect(QRect(rect.left, rect.top, rect.width, rect.height), ToQColor(colour));
+}
+
+void TForm1::DrawLine(int x0, int y, int x1, int32_t colour) {
+    if (x1 > x0) {
+        m_canvas.fillRect(QRect(x0, y, x1 - x0, 1), ToQColor(colour));
+    }
+}
+
+// Inside the window's own paint the paint event shows the surface itself; otherwise the changed
+// parts that the client area shows are repainted at once.
+void TForm1::EndDrawing(const std::vector<PixelRect>& changed) {
+    m_canvas.end();
+    if (m_painting) {
+        return;
+    }
+    QRegion region;
+    for (const PixelRect& part : changed) {
+        region += QRect(part.left, part.top, part.width, part.height) & rect();
+    }
+    Flush(region);
+}
+
+void TForm1::Flush(const QRegion& region) {
+    m_lastFlush = region;
+    if (region.isEmpty()) {
+        return;
+    }
+    m_flushRegion = region;
+    m_flushing = true;
+    repaint(region);
+    m_flushing = false;
+}
+
+}  // namespace kestrin

@@ -1,0 +1,122 @@
+#include <windows.h>
+
+#include "capture/capture.h"
+#include "display/bar_geometry.h"
+#include "display/win32/form1.h"
+#include "display/win32/meter_window_class.h"
+#include "display/window_placement.h"
+
+namespace kestrin {
+namespace {
+
+RECT FrameOf(HWND window) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    return frame;
+}
+
+PixelRect ToPixelRect(const RECT& rect) {
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM screens) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+        reinterpret_cast<std::vector<PixelRect>*>(screens)->push_back(ToPixelRect(info.rcMonitor));
+    }
+    return TRUE;
+}
+
+// The primary screen's area that task bars leave free.
+PixelRect PrimaryWorkArea() {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
+        return {};
+    }
+    return ToPixelRect(info.rcWork);
+}
+
+std::string CaptionOf(HWND window) {
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+}  // namespace
+
+void TForm1::SetCaption(const std::string& text) {
+    if (CaptionOf(m_window) != text) {
+        SetWindowTextA(m_window, text.c_str());
+    }
+}
+
+void TForm1::SetClientWidth(int width) {
+    RECT client{};
+    GetClientRect(m_window, &client);
+    if (client.right == width && client.bottom == kClientHeight) {
+        return;
+    }
+    const SIZE frame = FrameSize(width, kClientHeight);
+    SetWindowPos(m_window, nullptr, 0, 0, frame.cx, frame.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TForm1::ClientHeight() const {
+    RECT client{};
+    GetClientRect(m_window, &client);
+    return client.bottom;
+}
+
+// A stored position that no attached screen shows (a monitor since unplugged, a changed layout)
+// would leave the window out of reach: it goes onto the primary screen then. The stored values
+// stay; the position the window then has is saved when it closes, as always.
+void TForm1::MoveFrameTo(int32_t left, int32_t top) {
+    std::vector<PixelRect> screens;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&screens));
+    const RECT frame = FrameOf(m_window);
+    const FramePosition placed = PlaceWindow({left, top}, frame.right - frame.left,
+                                             frame.bottom - frame.top, screens, PrimaryWorkArea());
+    if (placed.left != frame.left || placed.top != frame.top) {
+        SetWindowPos(m_window, nullptr, placed.left, placed.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+int32_t TForm1::FrameLeft() const { return FrameOf(m_window).left; }
+
+int32_t TForm1::FrameTop() const { return FrameOf(m_window).top; }
+
+// Looked up among the top-level windows of the meter's class by the caption, as the step asks;
+// only this program's meter window is touched (another meter running under the same name keeps
+// its own stacking). Its stacking changes only when it differs, since every paint asks.
+bool TForm1::SetTopmostByCaption(const std::string& caption, bool onTop) {
+    HWND found = nullptr;
+    while ((found = FindWindowExA(nullptr, found, kMeterWindowClass, caption.c_str())) &&
+           found != m_window) {
+    }
+    if (!found) {
+        return false;
+    }
+    const bool topmost = (GetWindowLongPtrA(m_window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (topmost != onTop) {
+        SetWindowPos(m_window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    return true;
+}
+
+char TForm1::DecimalSeparator() const {
+    char separator[4] = {};
+    const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator,
+                                      static_cast<int>(sizeof separator));
+    return length == 2 ? separator[0] : '.';
+}
+
+void TForm1::ReceiveCaptureBuffers() {
+    SetCaptureReceiver(reinterpret_cast<WaveInReceiver>(m_window));
+}
+
+}  // namespace kestrin
