@@ -38,8 +38,8 @@ std::map<int, int32_t> ColumnColours(int bar, int level, const MeterLook& look) 
     const BarFills fills = BarRectangles(level, kBarX[bar], kBaseline, AmberThreshold(look.amber),
                                          colour, colour & kDimMask);
     for (int i = 0; i < fills.count; ++i) {
-        const QRect& r = fills.fills[i].rect;
-        for (int y = r.top(); y <= r.bottom(); ++y) rows[y] = fills.fills[i].colour;
+        const PixelRect& r = fills.fills[i].rect;
+        for (int y = r.top; y <= r.bottom(); ++y) rows[y] = fills.fills[i].colour;
     }
     return rows;
 }

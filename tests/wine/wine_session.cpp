@@ -192,8 +192,11 @@ bool WineSession::SaveScreenshot(const std::string& window, const std::filesyste
 }
 
 void WineSession::Click(const std::string& window, int x, int y, int button) const {
-    Run({"xdotool", "mousemove", "--sync", "--window", window, std::to_string(x), std::to_string(y),
-         "click", std::to_string(button)});
+    // The X server hands the motion and the button to the window in the order they were made, so
+    // nothing needs to wait between them. (xdotool's --sync can wait for ever for a pointer that
+    // is already where it is sent.)
+    Run({"xdotool", "mousemove", "--window", window, std::to_string(x), std::to_string(y), "click",
+         std::to_string(button)});
 }
 
 void WineSession::Key(const std::string& keys) const { Run({"xdotool", "key", keys}); }
