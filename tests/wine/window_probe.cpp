@@ -4,6 +4,8 @@
 //
 //   window_probe.exe <caption>           describes the top-level window with exactly that caption
 //   window_probe.exe --close <caption>   asks that window to close, as its close box does
+// Either may name the window's class too, before the caption (--class <name>), where two
+// windows share a caption.
 //
 // Exit status 0 when the window was found, 1 when there is none with that caption, 2 on a wrong
 // call. Output, one line each, fields separated by tabs, texts with every byte below 0x20 or from
@@ -103,12 +105,23 @@ BOOL CALLBACK DescribeControl(HWND control, LPARAM topParam) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool close = argc == 3 && std::strcmp(argv[1], "--close") == 0;
-    if (argc != 2 && !close) {
-        std::fprintf(stderr, "usage: window_probe.exe [--close] <caption>\n");
+    bool close = false;
+    const char* className = nullptr;
+    int arg = 1;
+    for (; arg < argc - 1; ++arg) {
+        if (std::strcmp(argv[arg], "--close") == 0) {
+            close = true;
+        } else if (std::strcmp(argv[arg], "--class") == 0 && arg + 2 < argc) {
+            className = argv[++arg];
+        } else {
+            break;
+        }
+    }
+    if (arg != argc - 1) {
+        std::fprintf(stderr, "usage: window_probe.exe [--close] [--class <name>] <caption>\n");
         return 2;
     }
-    const HWND window = FindWindowA(nullptr, argv[argc - 1]);
+    const HWND window = FindWindowA(className, argv[arg]);
     if (!window) return 1;
     if (close) return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
 

@@ -3,8 +3,7 @@
 // locked and unlocked through the password box. The settings file must then hold exactly the
 // bytes that the Linux program's settings store writes for the same settings.
 
-#include <cstdlib>
-
+#include "tests/support/sample_player.h"
 #include "tests/wine/reference_store.h"
 #include "tests/wine/wine_fixture.h"
 
@@ -21,34 +20,6 @@ std::string PartialSettings(const std::string& input) {
 
 class WineSettingsDialog : public WineTest {
   protected:
-    // Opens the dialog with the right button on the meter's surface; gives its X window.
-    std::string OpenDialog() {
-        session->Click(window, 60, 150, 3);
-        const std::string dialog = meter->AwaitWindow(kDialogCaption);
-        EXPECT_FALSE(dialog.empty()) << "no dialog after a right click on the meter";
-        return dialog;
-    }
-
-    ProbedWindow Dialog() { return session->Probe(kDialogCaption); }
-
-    // Clicks the dialog's control of that class and text in the middle; false when it has none.
-    bool ClickControl(const std::string& dialog, const std::string& className,
-                      const std::string& text) {
-        const ProbedWindow probe = Dialog();
-        const ProbedControl* control = probe.Control(className, text);
-        EXPECT_NE(control, nullptr) << "no " << className << " \"" << text << "\" in\n"
-                                    << probe.Describe();
-        if (!control) return false;
-        session->Click(dialog, control->centreX(), control->centreY());
-        return true;
-    }
-
-    // OK: the dialog closes.
-    void PressOk(const std::string& dialog) {
-        ASSERT_TRUE(ClickControl(dialog, "Button", "OK"));
-        EXPECT_TRUE(meter->AwaitWindowGone(kDialogCaption)) << "the dialog stays open after OK";
-    }
-
     // The password box that the lock check box opens: its caption and prompt, then the password
     // typed and Enter, after which it closes.
     void AnswerPasswordBox(const std::string& caption, const std::string& prompt,
@@ -64,7 +35,7 @@ class WineSettingsDialog : public WineTest {
     }
 
     // Whether the lock check box is checked and whether the locked settings (the calibration
-    // field in Panel2) and the input list take input.
+    // field Edit1 in Panel2, holding the default "-12") and the input list take input.
     struct LockState {
         bool checked = false;
         bool calibrationUsable = false;
@@ -74,26 +45,17 @@ class WineSettingsDialog : public WineTest {
     LockState Lock() {
         const ProbedWindow probe = Dialog();
         const ProbedControl* lockSet = probe.Control("Button", "LockSettings");
-        const std::vector<ProbedControl> edits = probe.OfClass("Edit");
+        const ProbedControl* edit1 = probe.Control("Edit", "-12");
         const std::vector<ProbedControl> lists = probe.OfClass("ComboBox");
-        EXPECT_TRUE(lockSet && !edits.empty() && !lists.empty()) << probe.Describe();
-        if (!lockSet || edits.empty() || lists.empty()) return {};
-        // Edit1 is the calibration field, the first edit box of the dialog.
-        return {lockSet->checked == 1, edits.front().usable, lists.front().usable};
-    }
-
-    // Saves a picture of a window for the README when the run is asked to.
-    void SavePicture(const std::string& of, const std::string& name) {
-        if (const char* folder = std::getenv("KESTRIN_WINE_PICTURES")) {
-            EXPECT_TRUE(session->SaveScreenshot(of, std::filesystem::path(folder) / name));
-        }
+        EXPECT_TRUE(lockSet && edit1 && !lists.empty()) << probe.Describe();
+        if (!lockSet || !edit1 || lists.empty()) return {};
+        return {lockSet->checked == 1, edit1->usable, lists.front().usable};
     }
 };
 
 TEST_F(WineSettingsDialog, RightClickOpensItAndOkWritesTheFileAsOnLinux) {
     const std::string initial = PartialSettings(session->InputName());
     ASSERT_NO_FATAL_FAILURE(StartMeter(initial));
-    SavePicture(window, "windows-meter.png");
     const std::string dialog = OpenDialog();
     ASSERT_FALSE(dialog.empty());
 
@@ -109,7 +71,6 @@ TEST_F(WineSettingsDialog, RightClickOpensItAndOkWritesTheFileAsOnLinux) {
     const ProbedControl* amber = probe.Control("Button", "Yellow Segment");
     ASSERT_NE(amber, nullptr) << probe.Describe();
     EXPECT_EQ(amber->checked, 0);
-    SavePicture(dialog, "windows-dialog.png");
 
     ASSERT_TRUE(ClickControl(dialog, "Button", "Yellow Segment"));
     EXPECT_EQ(Dialog().Control("Button", "Yellow Segment")->checked, 1);
@@ -164,6 +125,51 @@ TEST_F(WineSettingsDialog, LockTakenWithAPasswordIsSavedScrambledAndOpensOnlyWit
     onLinux.settings().Locked = false;
     onLinux.SaveAfterOk(false, kMeterLeft, kMeterTop);
     EXPECT_EQ(meter->Settings(), onLinux.Bytes());
+}
+
+// The dialog's own loop keeps the meter running: a calibration typed into Edit1 acts from the next
+// buffer, with its headroom beside it, until the dialog is closed without OK.
+TEST_F(WineSettingsDialog, ACalibrationTypedActsAtOnceUntilClosedWithoutOk) {
+    MeterLook at18;
+    at18.cal = "-18";
+    const std::string initial = SettingsFor(at18);
+    ASSERT_NO_FATAL_FAILURE(StartMeter(initial));
+    const SteadySignal signal{8190, 2000, false};
+    SamplePlayer player(session->sound(), session->sink().name, signal.Interleaved(30));
+    const ShotCheck barsAt18 = [&](const QImage& shot) {
+        return BarMismatch(shot, BarA, SteadyLevels(signal, at18)[BarA],
+                           SteadyLevels(signal, at18)[BarA], at18);
+    };
+    ASSERT_EQ(ShotUntil(window, barsAt18), "");
+
+    const std::string dialog = OpenDialog();
+    ASSERT_FALSE(dialog.empty());
+    EXPECT_TRUE(PollUntil([&] { return Dialog().Control("Static", "10 dB") != nullptr; },
+                          std::chrono::seconds(5)))
+        << "the headroom of -18\n"
+        << Dialog().Describe();
+    ASSERT_TRUE(ClickControl(dialog, "Edit", "-18"));
+    session->Key("Home");
+    session->Key("shift+End");
+    session->Type("-20");
+    EXPECT_TRUE(PollUntil([&] { return Dialog().Control("Static", "12 dB") != nullptr; },
+                          std::chrono::seconds(5)))
+        << "the headroom of -20\n"
+        << Dialog().Describe();
+    MeterLook at20 = at18;
+    at20.cal = "-20";
+    const int32_t level20 = SteadyLevels(signal, at20)[BarA];
+    ASSERT_NE(level20, SteadyLevels(signal, at18)[BarA]);
+    EXPECT_EQ(ShotUntil(window,
+                        [&](const QImage& shot) {
+                            return BarMismatch(shot, BarA, level20, level20, at20);
+                        }),
+              "");
+
+    EXPECT_TRUE(session->RequestClose(kDialogCaption));
+    EXPECT_TRUE(meter->AwaitWindowGone(kDialogCaption));
+    EXPECT_EQ(ShotUntil(window, barsAt18), "") << "the stored calibration again";
+    EXPECT_EQ(meter->Settings(), initial);
 }
 
 }  // namespace

@@ -25,6 +25,29 @@ std::string WineTest::SettingsFor(const MeterLook& look) const {
     return look.SettingsFile(session->InputName(), kMeterCaption, kMeterLeft, kMeterTop);
 }
 
+std::string WineTest::OpenDialog() {
+    session->Click(window, 60, 150, 3);
+    const std::string dialog = meter->AwaitWindow(kDialogCaption);
+    EXPECT_FALSE(dialog.empty()) << "no dialog after a right click on the meter";
+    return dialog;
+}
+
+bool WineTest::ClickControl(const std::string& dialog, const std::string& className,
+                            const std::string& text) {
+    const ProbedWindow probe = Dialog();
+    const ProbedControl* control = probe.Control(className, text);
+    EXPECT_NE(control, nullptr) << "no " << className << " \"" << text << "\" in\n"
+                                << probe.Describe();
+    if (!control) return false;
+    session->Click(dialog, control->centreX(), control->centreY());
+    return true;
+}
+
+void WineTest::PressOk(const std::string& dialog) {
+    ASSERT_TRUE(ClickControl(dialog, "Button", "OK"));
+    EXPECT_TRUE(meter->AwaitWindowGone(kDialogCaption)) << "the dialog stays open after OK";
+}
+
 std::string WineTest::ShotUntil(const std::string& of, const ShotCheck& check, QImage* shot,
                                 std::chrono::milliseconds timeout) {
     std::string wrong = "no screenshot";

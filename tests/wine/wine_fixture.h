@@ -43,6 +43,17 @@ class WineTest : public testing::Test {
     // in the last one otherwise, with the screenshot kept for a look. `shot` gets the last one.
     std::string ShotUntil(const std::string& window, const ShotCheck& check, QImage* shot = nullptr,
                           std::chrono::milliseconds timeout = kReadingTimeout);
+    // Opens the settings dialog with the right button on the meter's surface; gives its X window
+    // (empty, with a failure, when none showed).
+    std::string OpenDialog();
+    ProbedWindow Dialog() const { return session->Probe(kDialogCaption); }
+    // Clicks the dialog's control of that class and text in its middle; false, with a failure,
+    // when the dialog has none.
+    bool ClickControl(const std::string& dialog, const std::string& className,
+                      const std::string& text);
+    // OK, after which the dialog must close.
+    void PressOk(const std::string& dialog);
+
     // Keeps a screenshot in the build's folder of failed readings; gives where.
     std::string Keep(const QImage& shot, const std::string& what) const;
 

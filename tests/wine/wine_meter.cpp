@@ -29,14 +29,15 @@ bool PollUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 }
 
 WineMeter::WineMeter(WineSession& session, const std::string& settings,
-                     const PrivateSoundServer* sound)
-    : m_session(session) {
-    const std::filesystem::path exe = m_folder.path() / "kestrin.exe";
-    std::filesystem::copy_file(KESTRIN_WINDOWS_EXE, exe);
-    m_settings = m_folder.path() / "kestrin.ini";
+                     const PrivateSoundServer* sound, const std::filesystem::path& folder)
+    : m_session(session), m_folder(folder.empty() ? m_temp.path() : folder) {
+    const std::filesystem::path exe = m_folder / "kestrin.exe";
+    std::filesystem::copy_file(KESTRIN_WINDOWS_EXE, exe,
+                               std::filesystem::copy_options::overwrite_existing);
+    m_settings = m_folder / "kestrin.ini";
     if (!settings.empty()) std::ofstream(m_settings, std::ios::binary) << settings;
     m_program.Start({"wine", exe.string()}, session.Environment(sound),
-                    (m_folder.path() / "wine.log").string());
+                    (m_folder / "wine.log").string());
 }
 
 WineMeter::~WineMeter() {
@@ -65,6 +66,6 @@ std::optional<int> WineMeter::AwaitExit(std::chrono::milliseconds timeout) {
 
 std::string WineMeter::Settings() const { return ReadFile(m_settings); }
 
-std::string WineMeter::log() const { return ReadFile(m_folder.path() / "wine.log"); }
+std::string WineMeter::log() const { return ReadFile(m_folder / "wine.log"); }
 
 }  // namespace kestrin::test

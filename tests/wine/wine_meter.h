@@ -21,8 +21,9 @@ class WineMeter {
     static constexpr std::chrono::milliseconds kExitTimeout{10000};
 
     // Starts the program; `settings` is the settings file's content (nothing written when empty).
+    // The program goes into `folder` when one is given (it must exist), else into a fresh one.
     WineMeter(WineSession& session, const std::string& settings,
-              const PrivateSoundServer* sound = nullptr);
+              const PrivateSoundServer* sound = nullptr, const std::filesystem::path& folder = {});
     ~WineMeter();
     WineMeter(const WineMeter&) = delete;
     WineMeter& operator=(const WineMeter&) = delete;
@@ -46,7 +47,8 @@ class WineMeter {
 
   private:
     WineSession& m_session;
-    TempDir m_folder;
+    TempDir m_temp;
+    std::filesystem::path m_folder;  // where the program and its settings file are
     std::filesystem::path m_settings;
     ChildProcess m_program;
 };

@@ -202,12 +202,15 @@ void WineSession::Click(const std::string& window, int x, int y, int button) con
 void WineSession::Key(const std::string& keys) const { Run({"xdotool", "key", keys}); }
 
 void WineSession::Type(const std::string& text) const {
-    Run({"xdotool", "type", "--delay", "40", text});
+    Run({"xdotool", "type", "--delay", "40", "--", text});
 }
 
-ProbedWindow WineSession::Probe(const std::string& caption) const {
+ProbedWindow WineSession::Probe(const std::string& caption, const std::string& windowClass) const {
+    std::vector<std::string> argv = {"wine", KESTRIN_WINDOW_PROBE_EXE};
+    if (!windowClass.empty()) argv.insert(argv.end(), {"--class", windowClass});
+    argv.push_back(caption);
     std::string output;
-    Run({"wine", KESTRIN_WINDOW_PROBE_EXE, caption}, &output);
+    Run(argv, &output);
     return ParseProbeOutput(output);
 }
 

@@ -67,8 +67,9 @@ class WineSession {
     void Key(const std::string& keys) const;
     void Type(const std::string& text) const;
 
-    // The Windows program's view of its top-level window of that caption.
-    ProbedWindow Probe(const std::string& caption) const;
+    // The Windows program's view of its top-level window of that caption (and window class, where
+    // one is given).
+    ProbedWindow Probe(const std::string& caption, const std::string& windowClass = {}) const;
     // Asks the window of that caption to close, as its close box does; false when there is none.
     bool RequestClose(const std::string& caption) const;
 

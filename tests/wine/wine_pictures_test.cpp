@@ -1,0 +1,88 @@
+// Pictures of the Windows program for the README, taken under Wine when asked for:
+//   KESTRIN_WINE_PICTURES=docs/images build-test/tests/wine/wine_meter_tests
+//   --gtest_filter=WinePictures.*
+// Wine then draws the windows' frames itself (as Windows would), so that the pictures show the
+// caption and the frame; without a window manager it leaves them to one that is not there. Left
+// out of the test runs.
+
+#include <cstdlib>
+
+#include "display/bar_geometry.h"
+#include "tests/support/sample_player.h"
+#include "tests/wine/wine_fixture.h"
+
+namespace kestrin::test {
+namespace {
+
+const std::string kX11Driver = "HKCU\\Software\\Wine\\X11 Driver";
+// The settings dialog's window class, which tells it from the meter of the same caption.
+const std::string kDialogClass = "KestrinSettings";
+
+class WinePictures : public WineTest {
+  protected:
+    void SetUp() override {
+        const char* folder = std::getenv("KESTRIN_WINE_PICTURES");
+        if (!folder) GTEST_SKIP() << "KESTRIN_WINE_PICTURES names no folder";
+        m_folder = folder;
+        WineTest::SetUp();
+        ASSERT_EQ(
+            session->Run({"wine", "reg", "add", kX11Driver, "/v", "Decorated", "/d", "N", "/f"}),
+            0);
+    }
+    void TearDown() override {
+        if (session && !m_folder.empty()) {
+            session->Run({"wine", "reg", "delete", kX11Driver, "/v", "Decorated", "/f"});
+        }
+    }
+
+    void Save(const std::string& of, const std::string& name) {
+        EXPECT_TRUE(session->SaveScreenshot(of, m_folder / name)) << name;
+    }
+
+    std::filesystem::path m_folder;
+};
+
+TEST_F(WinePictures, MeterAndSettingsDialog) {
+    const MeterLook look;
+    // Where a Windows user might keep it, so that the about panel names a plain path.
+    const std::filesystem::path folder = session->folder() / "prefix" / "drive_c" / "Kestrin";
+    std::filesystem::create_directories(folder);
+    // The meter under its default display name, which the settings dialog's caption shares.
+    const std::string name = "Kestrin";
+    meter = std::make_unique<WineMeter>(
+        *session, look.SettingsFile(session->InputName(), name, kMeterLeft, kMeterTop), nullptr,
+        folder);
+    window = meter->AwaitWindow(name);
+    ASSERT_FALSE(window.empty()) << meter->log();
+    // Mark 4 on A, a little less on B.
+    const SteadySignal signal{8190, 5800, false};
+    SamplePlayer player(session->sound(), session->sink().name, signal.Interleaved(30));
+    // The frame holds the client area 3 pixels in from the left and bottom.
+    const std::array<int32_t, 4> levels = SteadyLevels(signal, look);
+    const ShotCheck reads = [&](const QImage& framed) {
+        const int top = framed.height() - 3 - kClientHeight;
+        return BarMismatch(framed.copy(3, top, kWideClientWidth, kClientHeight), BarA, levels[BarA],
+                           levels[BarA], look);
+    };
+    ASSERT_EQ(ShotUntil(window, reads), "");
+    Save(window, "windows-meter.png");
+
+    session->Click(window, 60, 150, 3);
+    std::string dialog;
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            for (const std::string& w : session->FindWindows(name)) {
+                if (w != window) dialog = w;
+            }
+            return !dialog.empty();
+        },
+        std::chrono::seconds(10)));
+    // The headroom of the calibration, written by the meter at every buffer.
+    ASSERT_TRUE(PollUntil(
+        [&] { return session->Probe(name, kDialogClass).Control("Static", "4 dB") != nullptr; },
+        std::chrono::seconds(5)));
+    Save(dialog, "windows-dialog.png");
+}
+
+}  // namespace
+}  // namespace kestrin::test
