@@ -2,6 +2,8 @@
 // readings that steady sample values played into the recorded sink give, read from screenshots of
 // the window and compared with what the meter's own scale, ballistics and bar geometry say.
 
+#include <thread>
+
 #include "display/bar_geometry.h"
 #include "measure/ballistics.h"
 #include "tests/support/sample_player.h"
@@ -150,6 +152,41 @@ TEST_F(WineMeterWindow, OverThresholdIsAbove27520) {
     SamplePlayer player(session->sound(), session->sink().name, signal.Interleaved(kSignalSeconds));
     EXPECT_EQ(ShotUntil(window, OverShows(kOverLit)), "");
     EXPECT_TRUE(OverUsable());
+}
+
+// With Peak Hold on, held peaks and the over indicator stay until a left click on the meter's
+// surface; a click on a scale label is not one.
+TEST_F(WineMeterWindow, LeftClickOnTheSurfaceAloneResetsHeldPeaksAndOver) {
+    MeterLook look;
+    look.peakHold = true;
+    ASSERT_NO_FATAL_FAILURE(StartMeter(SettingsFor(look)));
+    const SteadySignal loud{30000, 0, false};
+    const int32_t high = SteadyLevels(loud, look)[BarA];
+    {
+        SamplePlayer player(session->sound(), session->sink().name,
+                            loud.Interleaved(kSignalSeconds));
+        ASSERT_EQ(ShotUntil(window, BarsAt(SteadyLevels(loud, look), look)), "");
+    }
+    const SteadySignal mark4{8190, 0, false};
+    const int32_t level = SteadyLevels(mark4, look)[BarA];
+    SamplePlayer player(session->sound(), session->sink().name, mark4.Interleaved(kSignalSeconds));
+    const ShotCheck held = [&](const QImage& shot) {
+        const std::string bar = BarMismatch(shot, BarA, level, high, look);
+        return bar.empty() ? OverShows(kOverLit)(shot) : bar;
+    };
+    ASSERT_EQ(ShotUntil(window, held), "") << "the held peak and the over stay";
+
+    session->Click(window, 10, 155);  // on the scale label of mark 4, 6, 149
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // 20 buffers
+    EXPECT_EQ(held(session->Screenshot(window)), "") << "a click on a label reset the meter";
+
+    session->Click(window, 60, 150);
+    EXPECT_EQ(ShotUntil(window,
+                        [&](const QImage& shot) {
+                            const std::string bar = BarMismatch(shot, BarA, level, level, look);
+                            return bar.empty() ? OverShows(kOverDark)(shot) : bar;
+                        }),
+              "");
 }
 
 TEST_F(WineMeterWindow, SPlus20ShowsTheSideTwentyDecibelsUpOnMaroon) {
