@@ -65,6 +65,7 @@ TForm1::TForm1() {
         throw std::runtime_error("The meter window could not be created.");
     }
     m_window = window;
+    CreateSurface();
     CreateControls();
     FormCreate();
 }
@@ -76,6 +77,7 @@ TForm1::~TForm1() {
         m_window = nullptr;
         DestroyWindow(window);
     }
+    DestroySurface();
     DestroyResources();
     if (Form1 == this) {
         Form1 = nullptr;
