@@ -1,5 +1,7 @@
 #include "display/bar_geometry.h"
 
+#include <cstddef>
+
 namespace kestrin {
 namespace {
 
@@ -9,7 +11,7 @@ void AddFill(BarFills& fills, int x, int baseline, int first, int last, int32_t 
         return;
     }
     const PixelRect rect{x, BarRow(baseline, last), kBarWidth, last - first + 1};
-    fills.fills[static_cast<size_t>(fills.count++)] = {rect, colour};
+    fills.fills[static_cast<std::size_t>(fills.count++)] = {rect, colour};
 }
 
 }  // namespace
@@ -48,7 +50,7 @@ PixelLine HeldPeakLine(int x, int baseline, int heldPeak) {
 
 TickColumn TickLines(int x, int baseline) {
     TickColumn lines;
-    size_t i = 0;
+    std::size_t i = 0;
     for (const uint8_t t : MajorTickHeights) {
         lines[i++] = {x, LineRow(baseline, t), x + 6};
     }

@@ -53,14 +53,6 @@ QLabel* MakeScaleLabel(QWidget* parent, int x, int y) {
     return label;
 }
 
-void SetLabelText(QLabel* label, const char* text) {
-    const QString caption = QString::fromLatin1(text);
-    if (label->text() != caption) {
-        label->setText(caption);
-        label->adjustSize();
-    }
-}
-
 }  // namespace
 
 void TForm1::BuildLayout() {
@@ -71,7 +63,6 @@ void TForm1::BuildLayout() {
     setWindowTitle(QStringLiteral("      PPM"));
     setFont(MeterFont(kFontPixels, false));
     setFixedSize(kDesignedClientWidth, kClientHeight);
-    SetWindowColour(kWindowColour);
 
     const QFont bold = MeterFont(kFontPixels, true);
     Label1 = MakeLabel(this, 0, 0, QString(), font());
@@ -113,25 +104,8 @@ void TForm1::BuildLayout() {
         control->setAttribute(Qt::WA_NoMousePropagation);
     }
 
-    connect(dBButton, &QPushButton::clicked, this, &TForm1::dBButtonClick);
-    connect(MSButton, &QPushButton::clicked, this, &TForm1::MSButtonClick);
-}
-
-void TForm1::SetChannelLabels() { SetLabelText(Label2, MeterSettings.ABLR ? "A  B" : "L  R"); }
-
-void TForm1::SetScaleLabels() {
-    struct Captions {
-        const char* marks[7];  // Label4 (mark 1) to Label10 (mark 7)
-        const char* unit;      // Label12
-    };
-    static constexpr Captions kDecibels = {{"-12", " -8", " -4", "  0", " +4", " +8", "+12"}, "dB"};
-    static constexpr Captions kMarks = {{"  1", "  2", "  3", "  4", "  5", "  6", "  7"}, ""};
-    const Captions& captions = MeterSettings.dbScale ? kDecibels : kMarks;
-    QLabel* const labels[7] = {Label4, Label5, Label6, Label7, Label8, Label9, Label10};
-    for (int i = 0; i < 7; ++i) {
-        SetLabelText(labels[i], captions.marks[i]);
-    }
-    SetLabelText(Label12, captions.unit);
+    connect(dBButton, &QPushButton::clicked, this, [this] { dBButtonClick(); });
+    connect(MSButton, &QPushButton::clicked, this, [this] { MSButtonClick(); });
 }
 
 }  // namespace kestrin

@@ -1,12 +1,16 @@
 #pragma once
 
-#include <QColor>
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "config/dialog/settings_dialog.h"
+
+class QAbstractButton;
 class QCheckBox;
 class QColorDialog;
 class QComboBox;
@@ -23,60 +27,15 @@ class ColourSwatch;
 class LinkLabel;
 class LockCheckBox;
 
-constexpr int kShortNameMaxChars = 12;  // longest display name the operator may type
-
-// The settings dialog: calibration, decay, display options, bar colours, input device, display
-// name, the about panel and the settings lock. Created once at start-up, hidden, and reused for
-// every opening; its controls keep what an opening does not set (the lock's enabled states, the
-// colour last chosen in ColorDialog1).
-//
-// The meter window opens it on a right press (TForm1::FormMouseDown), in this order:
-//   1. Form2->FillFromSettings(ListInputDevices());
-//        empties and refills ComboBox1 (DeviceIndex := 0 with fewer than 2 devices, then the
-//        position of the device in use when the list tells it), selects entry DeviceIndex, sets
-//        Label1, fills the controls from MeterSettings and applies the lock state (Locked: LockSet
-//        checked, Panel2 disabled).
-//   2. const int result = Form2->exec();
-//        FormClose runs inside on every close (OK, close box, Escape): a device other than the
-//        one in use (told by its identity, not its position) restarts the capture; ShortName,
-//        DeviceIndex and DeviceName are taken.
-//   3. With OK (result == QDialog::Accepted):
-//        Form2->ApplyToSettings();            cal, decay, the flags, the four colours
-//        caption := MeterSettings.ShortName;
-//        SetChannelLabels(); SetScaleLabels(); SaveSettings();
-//      A failing SaveSettings throws and skips the rest, step 4 included.
-//      Otherwise:
-//        Form2->RestoreFields();              Edit1 := cal, Edit2 := decay
-//   4. The always-on-top step with MeterSettings.ShortName and OnTop.
-// While the dialog is open, the buffer pipeline reads Edit1 and Edit2 and writes Label14 at every
-// buffer; the settings store reads LockSet when it saves.
-class TForm2 : public QDialog {
+// The settings dialog as a Qt dialog: calibration, decay, display options, bar colours, input
+// device, display name, the about panel and the settings lock, with the meter's own steps of
+// opening, closing and locking (SettingsDialog) working on them. Created once at start-up,
+// hidden, and reused for every opening.
+class TForm2 : public QDialog, public SettingsDialog {
     Q_OBJECT
   public:
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
-
-    // Opening steps 1 to 7: device list, selection, version line, controls, lock state.
-    void FillFromSettings(const std::vector<std::string>& deviceNames);
-    // After a close with OK: cal, decay, amber, OnTop, PeakHold, dbScale, ABLR, Msix and the
-    // colours of the four swatches into MeterSettings.
-    void ApplyToSettings();
-    // After any other close: Edit1 and Edit2 back to the stored texts.
-    void RestoreFields();
-
-    // Closes with the modal result OK (1).
-    void Button1Click();
-    // Colour choice for one swatch through ColorDialog1.
-    void AbarClick();
-    void BbarClick();
-    void MbarClick();
-    void SbarClick();
-    // Opens the documentation that Label17 shows.
-    void Label17DblClick();
-    // Every close: the input device and the display name.
-    void FormClose();
-    // The lock, on any mouse release over LockSet and on its toggling by the space bar.
-    void LockSetMouseUp();
 
     // Closes the dialog; runs FormClose first when it is showing.
     void done(int result) override;
@@ -84,6 +43,29 @@ class TForm2 : public QDialog {
     // Asks for the lock's password: caption and prompt in, the entry out (empty when cancelled).
     // Shows the entry box of password_box.h unless replaced.
     std::function<QString(const QString& caption, const QString& prompt)> PasswordPrompt;
+
+    // Platform functions of the settings dialog.
+    std::string FieldText(DialogField field) const override;
+    void SetFieldText(DialogField field, const std::string& text) override;
+    void SetFieldRefused(DialogField field, bool refused) override;
+    void LimitShortNameTo(const std::string& current) override;
+    std::string HeadroomCaption() const override;
+    void SetHeadroomCaption(const std::string& text) override;
+    void SetVersionCaption(const std::string& text) override;
+    bool Checked(DialogToggle toggle) const override;
+    void SetChecked(DialogToggle toggle, bool checked) override;
+    void SetPanel2Enabled(bool enabled) override;
+    void SetComboBox1Enabled(bool enabled) override;
+    int32_t SwatchColour(Swatch swatch) const override;
+    void SetSwatchColour(Swatch swatch, int32_t colour) override;
+    void FillDeviceList(const std::vector<std::string>& names, int selected) override;
+    int SelectedDevice() const override;
+    std::string DeviceName(int index) const override;
+    std::string AskPassword(const std::string& caption, const std::string& prompt) override;
+    std::optional<int32_t> ChooseColour(int32_t initial) override;
+    void OpenHelp() override;
+    bool ShowModal() override;
+    void CloseModal(bool ok) override;
 
     QFrame* Panel1;
     QLabel* Image1;
@@ -139,14 +121,18 @@ class TForm2 : public QDialog {
 
   private:
     void BuildLayout();
-    void ChooseColour(ColourSwatch* swatch);
-    // The device id of the entry selected in ComboBox1, or -1 when no entry is selected or the
-    // text field holds something else than the selected entry.
-    int SelectedDevice() const;
-    // Whether the device of that id in the list just filled is the one now recording.
-    bool InUse(int deviceId) const;
+    QLineEdit* Field(DialogField field) const;
+    QAbstractButton* Toggle(DialogToggle toggle) const;
+    ColourSwatch* SwatchControl(Swatch swatch) const;
 
-    QColor m_lastChosen = Qt::black;  // colour last confirmed in ColorDialog1
+    // A field's text as last set, in bytes and as shown: while the field still shows it, its
+    // text is those bytes, so that a setting that is not UTF-8 (a hand-edited file) survives an
+    // opening of the dialog in which nobody touched it.
+    struct FieldBytes {
+        std::string bytes;
+        QString shown;
+    };
+    std::array<FieldBytes, 3> m_fieldBytes;  // Edit1, Edit2, ShortNameBox
 };
 
 // The one settings dialog of the run, set when it is constructed.

@@ -183,7 +183,7 @@ void TForm2::BuildLayout() {
     Button1->setAutoDefault(false);
 
     ColorDialog1 = new QColorDialog(this);
-    ColorDialog1->setCurrentColor(m_lastChosen);
+    ColorDialog1->setCurrentColor(Qt::black);  // the chooser opens on black the first time
 }
 
 }  // namespace kestrin

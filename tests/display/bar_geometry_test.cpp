@@ -19,10 +19,10 @@ std::map<int, int32_t> RowColours(const BarFills& bar) {
     std::map<int, int32_t> rows;
     for (int i = 0; i < bar.count; ++i) {
         const BarFill& fill = bar.fills[static_cast<size_t>(i)];
-        EXPECT_EQ(fill.rect.left(), kBarAX);
-        EXPECT_EQ(fill.rect.width(), kBarWidth);
-        EXPECT_GT(fill.rect.height(), 0);
-        for (int y = fill.rect.top(); y <= fill.rect.bottom(); ++y) {
+        EXPECT_EQ(fill.rect.left, kBarAX);
+        EXPECT_EQ(fill.rect.width, kBarWidth);
+        EXPECT_GT(fill.rect.height, 0);
+        for (int y = fill.rect.top; y <= fill.rect.bottom(); ++y) {
             EXPECT_TRUE(rows.emplace(y, fill.colour).second) << "row " << y << " painted twice";
         }
     }
@@ -58,49 +58,49 @@ TEST(BarGeometry, EveryLevelPaintsEachRowOnceInItsZoneColour) {
 TEST(BarGeometry, LevelOneLightsOnlyTheBaselineRow) {
     const BarFills bar = BarRectangles(1, kBarAX, kBaseline, 146, kGreen, kDimGreen);
     ASSERT_EQ(bar.count, 4);
-    EXPECT_EQ(bar.fills[0], (BarFill{QRect(32, 303, 10, 1), kGreen}));
-    EXPECT_EQ(bar.fills[1], (BarFill{QRect(32, 158, 10, 145), kDimGreen}));
-    EXPECT_EQ(bar.fills[2], (BarFill{QRect(32, 85, 10, 73), 0x002929}));
-    EXPECT_EQ(bar.fills[3], (BarFill{QRect(32, 48, 10, 37), 0x000029}));
+    EXPECT_EQ(bar.fills[0], (BarFill{{32, 303, 10, 1}, kGreen}));
+    EXPECT_EQ(bar.fills[1], (BarFill{{32, 158, 10, 145}, kDimGreen}));
+    EXPECT_EQ(bar.fills[2], (BarFill{{32, 85, 10, 73}, 0x002929}));
+    EXPECT_EQ(bar.fills[3], (BarFill{{32, 48, 10, 37}, 0x000029}));
 }
 
 TEST(BarGeometry, ZoneBoundariesWithAmberOn) {
     // 146: the bar colour up to mark 4, no amber lit.
     BarFills bar = BarRectangles(146, kBarAX, kBaseline, 146, kGreen, kDimGreen);
     ASSERT_EQ(bar.count, 3);
-    EXPECT_EQ(bar.fills[0], (BarFill{QRect(32, 158, 10, 146), kGreen}));
-    EXPECT_EQ(bar.fills[1], (BarFill{QRect(32, 85, 10, 73), 0x002929}));
+    EXPECT_EQ(bar.fills[0], (BarFill{{32, 158, 10, 146}, kGreen}));
+    EXPECT_EQ(bar.fills[1], (BarFill{{32, 85, 10, 73}, 0x002929}));
     // 147: the first amber row lights.
     bar = BarRectangles(147, kBarAX, kBaseline, 146, kGreen, kDimGreen);
     ASSERT_EQ(bar.count, 4);
-    EXPECT_EQ(bar.fills[1], (BarFill{QRect(32, 157, 10, 1), 0x02D8FD}));
+    EXPECT_EQ(bar.fills[1], (BarFill{{32, 157, 10, 1}, 0x02D8FD}));
     // 219: amber lit up to mark 6, no red.
     bar = BarRectangles(219, kBarAX, kBaseline, 146, kGreen, kDimGreen);
     ASSERT_EQ(bar.count, 3);
-    EXPECT_EQ(bar.fills[1], (BarFill{QRect(32, 85, 10, 73), 0x02D8FD}));
-    EXPECT_EQ(bar.fills[2], (BarFill{QRect(32, 48, 10, 37), 0x000029}));
+    EXPECT_EQ(bar.fills[1], (BarFill{{32, 85, 10, 73}, 0x02D8FD}));
+    EXPECT_EQ(bar.fills[2], (BarFill{{32, 48, 10, 37}, 0x000029}));
 }
 
 TEST(BarGeometry, ZoneBoundariesWithAmberOff) {
     BarFills bar = BarRectangles(219, kBarAX, kBaseline, 219, kGreen, kDimGreen);
     ASSERT_EQ(bar.count, 2);
-    EXPECT_EQ(bar.fills[0], (BarFill{QRect(32, 85, 10, 219), kGreen}));
-    EXPECT_EQ(bar.fills[1], (BarFill{QRect(32, 48, 10, 37), 0x000029}));
+    EXPECT_EQ(bar.fills[0], (BarFill{{32, 85, 10, 219}, kGreen}));
+    EXPECT_EQ(bar.fills[1], (BarFill{{32, 48, 10, 37}, 0x000029}));
     bar = BarRectangles(220, kBarAX, kBaseline, 219, kGreen, kDimGreen);
     ASSERT_EQ(bar.count, 3);
-    EXPECT_EQ(bar.fills[1], (BarFill{QRect(32, 84, 10, 1), 0x0000FF}));
+    EXPECT_EQ(bar.fills[1], (BarFill{{32, 84, 10, 1}, 0x0000FF}));
     // 255: every row but the top one lit; height 256 stays unlit red.
     bar = BarRectangles(255, kBarAX, kBaseline, 219, kGreen, kDimGreen);
     ASSERT_EQ(bar.count, 3);
-    EXPECT_EQ(bar.fills[1], (BarFill{QRect(32, 49, 10, 36), 0x0000FF}));
-    EXPECT_EQ(bar.fills[2], (BarFill{QRect(32, 48, 10, 1), 0x000029}));
+    EXPECT_EQ(bar.fills[1], (BarFill{{32, 49, 10, 36}, 0x0000FF}));
+    EXPECT_EQ(bar.fills[2], (BarFill{{32, 48, 10, 1}, 0x000029}));
 }
 
 TEST(BarGeometry, HeldPeakLineLiesOnTheTickRowAboveTheLitPart) {
-    const QLine line = HeldPeakLine(kBarMX, kBaseline, 146);
-    EXPECT_EQ(line, QLine(72, 157, 81, 157));
-    EXPECT_EQ(line.y1(), LineRow(kBaseline, MajorTickHeights[4]));
-    EXPECT_EQ(line.y1(), BarRow(kBaseline, 147));
+    const PixelLine line = HeldPeakLine(kBarMX, kBaseline, 146);
+    EXPECT_EQ(line, (PixelLine{72, 157, 82}));  // x 72 to 81
+    EXPECT_EQ(line.y, LineRow(kBaseline, MajorTickHeights[4]));
+    EXPECT_EQ(line.y, BarRow(kBaseline, 147));
 }
 
 TEST(BarGeometry, TickColumnSpans) {
@@ -108,17 +108,17 @@ TEST(BarGeometry, TickColumnSpans) {
     const int majorRows[] = {302, 267, 230, 194, 157, 121, 84, 48};
     const int minorRows[] = {248, 212, 175, 139, 103, 66};
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(lines[static_cast<size_t>(i)], QLine(26, majorRows[i], 31, majorRows[i]));
+        EXPECT_EQ(lines[static_cast<size_t>(i)], (PixelLine{26, majorRows[i], 32}));
     }
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(lines[static_cast<size_t>(8 + i)], QLine(28, minorRows[i], 31, minorRows[i]));
+        EXPECT_EQ(lines[static_cast<size_t>(8 + i)], (PixelLine{28, minorRows[i], 32}));
     }
 }
 
 TEST(BarGeometry, PanelAndColumns) {
     EXPECT_EQ(BaselineFor(kClientHeight), 303);
-    EXPECT_EQ(PanelRect(303), QRect(4, 38, 114, 278));
-    EXPECT_EQ(BarColumn(kBarSX, 303), QRect(98, 48, 10, 256));
+    EXPECT_EQ(PanelRect(303), (PixelRect{4, 38, 114, 278}));  // x 4 to 117, y 38 to 315
+    EXPECT_EQ(BarColumn(kBarSX, 303), (PixelRect{98, 48, 10, 256}));
     // The wide client shows the S column, the narrow one ends before the M tick column.
     EXPECT_LE(BarColumn(kBarSX, 303).right(), kWideClientWidth - 1);
     EXPECT_EQ(kNarrowClientWidth, kTickColumnX[1]);

@@ -1,0 +1,152 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QRadioButton>
+#include <algorithm>
+
+#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/form2.h"
+#include "config/dialog/text_bytes.h"
+
+namespace kestrin {
+namespace {
+
+const QColor kRefused(255, 0, 0);  // 0x000000FF: a field whose text is not a number
+
+// clWindow: the desktop's standard background of an edit box.
+QColor WindowColour(const QWidget* field) {
+    return QApplication::palette(field).color(QPalette::Base);
+}
+
+size_t FieldIndex(DialogField field) { return static_cast<size_t>(field); }
+
+}  // namespace
+
+QLineEdit* TForm2::Field(DialogField field) const {
+    switch (field) {
+        case DialogField::Edit1:
+            return Edit1;
+        case DialogField::Edit2:
+            return Edit2;
+        case DialogField::ShortNameBox:
+            return ShortNameBox;
+    }
+    return nullptr;
+}
+
+QAbstractButton* TForm2::Toggle(DialogToggle toggle) const {
+    switch (toggle) {
+        case DialogToggle::CheckBox1:
+            return CheckBox1;
+        case DialogToggle::CheckBox2:
+            return CheckBox2;
+        case DialogToggle::CheckBox3:
+            return CheckBox3;
+        case DialogToggle::RadioButton1:
+            return RadioButton1;
+        case DialogToggle::RadioButton2:
+            return RadioButton2;
+        case DialogToggle::RadioButton3:
+            return RadioButton3;
+        case DialogToggle::RadioButton4:
+            return RadioButton4;
+        case DialogToggle::RadioButton5:
+            return RadioButton5;
+        case DialogToggle::RadioButton6:
+            return RadioButton6;
+        case DialogToggle::LockSet:
+            return LockSet;
+    }
+    return nullptr;
+}
+
+ColourSwatch* TForm2::SwatchControl(Swatch swatch) const {
+    switch (swatch) {
+        case Swatch::Abar:
+            return Abar;
+        case Swatch::Bbar:
+            return Bbar;
+        case Swatch::Mbar:
+            return Mbar;
+        case Swatch::Sbar:
+            return Sbar;
+    }
+    return nullptr;
+}
+
+std::string TForm2::FieldText(DialogField field) const {
+    const QString text = Field(field)->text();
+    const FieldBytes& set = m_fieldBytes[FieldIndex(field)];
+    if (text == set.shown) return set.bytes;
+    return text.toStdString();
+}
+
+void TForm2::SetFieldText(DialogField field, const std::string& text) {
+    QLineEdit* edit = Field(field);
+    FieldBytes& set = m_fieldBytes[FieldIndex(field)];
+    set.bytes = text;
+    set.shown = FromBytes(text);
+    edit->setText(set.shown);
+    edit->setCursorPosition(0);
+}
+
+// Touched only on a change, since the pipeline asks for it at every buffer.
+void TForm2::SetFieldRefused(DialogField field, bool refused) {
+    QLineEdit* edit = Field(field);
+    const QColor colour = refused ? kRefused : WindowColour(edit);
+    if (edit->palette().color(QPalette::Base) == colour) return;
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, colour);
+    edit->setPalette(palette);
+}
+
+void TForm2::LimitShortNameTo(const std::string& current) {
+    ShortNameBox->setMaxLength(
+        std::max(kShortNameMaxChars, static_cast<int>(FromBytes(current).size())));
+}
+
+std::string TForm2::HeadroomCaption() const { return Label14->text().toStdString(); }
+
+void TForm2::SetHeadroomCaption(const std::string& text) { Label14->setText(FromBytes(text)); }
+
+void TForm2::SetVersionCaption(const std::string& text) { Label1->setText(FromBytes(text)); }
+
+bool TForm2::Checked(DialogToggle toggle) const { return Toggle(toggle)->isChecked(); }
+
+void TForm2::SetChecked(DialogToggle toggle, bool checked) { Toggle(toggle)->setChecked(checked); }
+
+void TForm2::SetPanel2Enabled(bool enabled) { Panel2->setEnabled(enabled); }
+
+void TForm2::SetComboBox1Enabled(bool enabled) { ComboBox1->setEnabled(enabled); }
+
+int32_t TForm2::SwatchColour(Swatch swatch) const { return SwatchControl(swatch)->colour(); }
+
+void TForm2::SetSwatchColour(Swatch swatch, int32_t colour) {
+    SwatchControl(swatch)->setColour(colour);
+}
+
+void TForm2::FillDeviceList(const std::vector<std::string>& names, int selected) {
+    ComboBox1->clear();
+    for (const std::string& name : names) {
+        ComboBox1->addItem(FromBytes(name), QByteArray::fromStdString(name));
+    }
+    ComboBox1->setCurrentIndex(selected);
+    if (ComboBox1->currentIndex() < 0) ComboBox1->setEditText(QString());
+}
+
+int TForm2::SelectedDevice() const {
+    const int index = ComboBox1->currentIndex();
+    if (index < 0 || index >= ComboBox1->count()) return -1;
+    if (ComboBox1->currentText() != ComboBox1->itemText(index)) return -1;
+    return index;
+}
+
+std::string TForm2::DeviceName(int index) const {
+    return ComboBox1->itemData(index).toByteArray().toStdString();
+}
+
+}  // namespace kestrin
