@@ -57,12 +57,10 @@ TForm1::TForm1() {
     windowClass.lpszClassName = kMeterWindowClass;
     RegisterClassExA(&windowClass);
 
-    RECT frame{0, 0, kDesignedClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, kMeterWindowStyle, FALSE, kMeterWindowExStyle);
-    HWND window =
-        CreateWindowExA(kMeterWindowExStyle, kMeterWindowClass, "      PPM", kMeterWindowStyle,
-                        CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                        frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    const SIZE frame = FrameSize(kDesignedClientWidth, kClientHeight);
+    HWND window = CreateWindowExA(kMeterWindowExStyle, kMeterWindowClass, "      PPM",
+                                  kMeterWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.cx,
+                                  frame.cy, nullptr, nullptr, instance, this);
     if (!window) {
         throw std::runtime_error("The meter window could not be created.");
     }
@@ -158,6 +156,13 @@ intptr_t TForm1::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
                     ControlColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
                 handled = result != 0;
                 break;
+            case WM_GETMINMAXINFO: {
+                // The system's smallest window with a title bar is wider than the window without
+                // M and S: the meter's own widths are its limits.
+                const SIZE smallest = FrameSize(kNarrowClientWidth, kClientHeight);
+                reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {smallest.cx, smallest.cy};
+                break;
+            }
             case WM_CLOSE:
                 Close();
                 break;

@@ -64,6 +64,8 @@ void TForm1::CreateControls() {
     Label4 = label(6, 260, "", m_scaleFont);
     over = MakeControl(m_window, "EDIT", "over", ES_READONLY | ES_LEFT | ES_AUTOHSCROLL,
                        WS_EX_CLIENTEDGE, 32, 10, 28, 18, m_font);
+    // No margins, so that "over" fits within the indicator's 28 pixels.
+    SendMessageA(over, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(0, 0));
     SetOverColour(kOverDesignedColour);
     Label3 = label(74, 322, "M    S", m_boldFont);
     Label11 = label(66, 13, "S+20", m_smallBoldFont);

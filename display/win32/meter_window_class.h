@@ -12,4 +12,11 @@ constexpr const char* kMeterWindowClass = "TForm1";
 constexpr DWORD kMeterWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kMeterWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW;
 
+// The size of the meter window's frame around a client area of that size.
+inline SIZE FrameSize(int clientWidth, int clientHeight) {
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, kMeterWindowStyle, FALSE, kMeterWindowExStyle);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 }  // namespace kestrin
