@@ -6,6 +6,7 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <exception>
 #include <map>
 #include <tuple>
 
@@ -181,7 +182,7 @@ void RegisterDialogClasses() {
 
 HWND MakePanel(HWND parent, int x, int y, int width, int height, int systemColour) {
     return CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, "",
-                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height, parent,
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width, height, parent,
                            nullptr, Instance(), reinterpret_cast<void*>(LONG_PTR{systemColour}));
 }
 
@@ -200,6 +201,16 @@ int32_t SwatchColour(HWND swatch) {
 }
 
 void WatchMouseUp(HWND checkBox) { SetWindowSubclass(checkBox, MouseUpProc, 0, 0); }
+
+void RunHandler(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        HWND owner = GetActiveWindow();
+        MessageBoxA(owner, error.what(), "Kestrin",
+                    MB_OK | MB_ICONERROR | (owner ? MB_APPLMODAL : MB_TASKMODAL));
+    }
+}
 
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthA(window);

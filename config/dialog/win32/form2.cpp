@@ -25,7 +25,7 @@ constexpr COLORREF kRefusedColour = 255;  // pure red behind a field whose text 
 constexpr int kClientWidth = 356;         // pixels
 constexpr int kClientHeight = 633;        // pixels
 // A fixed dialog border with a caption and a close box; no minimize or maximize box.
-constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 LRESULT CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -84,7 +84,7 @@ TForm2::~TForm2() {
 intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case WM_COMMAND:
-            OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+            win32::RunHandler([&] { OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam)); });
             return 0;
         case DM_GETDEFID:
             return MAKELRESULT(IDOK, DC_HASDEFID);
@@ -98,7 +98,7 @@ intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
             break;
         case WM_CLOSE:
             // The close box, the system menu and Alt+F4 close without OK.
-            CloseModal(false);
+            win32::RunHandler([&] { CloseModal(false); });
             return 0;
         case WM_SYSCOMMAND:
             // A fixed dialog: neither made bigger nor smaller by the desktop.

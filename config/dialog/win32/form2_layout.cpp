@@ -146,7 +146,10 @@ void TForm2::BuildLayout() {
     Abar = win32::MakeSwatch(Panel2, 184, 321);
     Bbar = win32::MakeSwatch(Panel2, 200, 321);
     Mbar = win32::MakeSwatch(Panel2, 216, 321);
+    // Sbar stands within Panel2's rectangle but belongs to the dialog: above the panel, so that
+    // it takes its own clicks, and still does while the panel is disabled.
     Sbar = win32::MakeSwatch(dialog, 240, 441);
+    SetWindowPos(Sbar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     Label16 = MakeLabel(dialog, "Input Device", 40, 520);
     // The height given to a drop-down list is that of the list when it is open.
