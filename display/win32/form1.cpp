@@ -148,6 +148,10 @@ intptr_t TForm1::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
                 } else if (HIWORD(wParam) == BN_CLICKED &&
                            reinterpret_cast<HWND>(lParam) == MSButton) {
                     MSButtonClick();
+                } else if (HIWORD(wParam) == EN_SETFOCUS &&
+                           reinterpret_cast<HWND>(lParam) == over) {
+                    // The over indicator only shows a state: no text cursor in it.
+                    HideCaret(over);
                 } else {
                     handled = false;
                 }
