@@ -42,4 +42,6 @@ if [ -n "$foreign" ]; then
     echo "$exe needs DLLs that Windows does not have:" $foreign >&2
     exit 1
 fi
+# The about panel's help link opens the README beside the program; the licence goes with it.
+cp README.md LICENSE "$build/"
 echo "Built $exe ($(stat -c %s "$exe") bytes); it imports:" $imports

@@ -65,6 +65,7 @@ TForm1::TForm1() {
         throw std::runtime_error("The meter window could not be created.");
     }
     m_window = window;
+    CreateSurface();
     CreateControls();
     FormCreate();
 }
@@ -76,6 +77,7 @@ TForm1::~TForm1() {
         m_window = nullptr;
         DestroyWindow(window);
     }
+    DestroySurface();
     DestroyResources();
     if (Form1 == this) {
         Form1 = nullptr;
@@ -146,6 +148,10 @@ intptr_t TForm1::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
                 } else if (HIWORD(wParam) == BN_CLICKED &&
                            reinterpret_cast<HWND>(lParam) == MSButton) {
                     MSButtonClick();
+                } else if (HIWORD(wParam) == EN_SETFOCUS &&
+                           reinterpret_cast<HWND>(lParam) == over) {
+                    // The over indicator only shows a state: no text cursor in it.
+                    HideCaret(over);
                 } else {
                     handled = false;
                 }

@@ -12,6 +12,7 @@ struct HWND__;
 struct HDC__;
 struct HFONT__;
 struct HBRUSH__;
+struct HBITMAP__;
 
 namespace kestrin {
 
@@ -73,6 +74,8 @@ class TForm1 : public MeterWindow {
 
   private:
     void CreateControls();
+    void CreateSurface();
+    void DestroySurface();
     void DestroyResources();
     // Sizes a label to its text in its font, as the designer's labels size themselves.
     void FitLabel(HWND__* label, const std::string& text);
@@ -98,12 +101,14 @@ class TForm1 : public MeterWindow {
     int32_t m_windowColour = -1;         // 0x00BBGGRR of m_windowBrush
     int32_t m_overColour = -1;           // 0x00BBGGRR of m_overBrush
     bool m_overEnabled = true;
-    HDC__* m_paintDc = nullptr;       // the device context of the paint under way, if one is
-    HDC__* m_drawingDc = nullptr;     // what the pipeline draws on between Begin and EndDrawing
-    bool m_leftPressed = false;       // a left press on the surface awaits its release
-    bool m_activated = false;         // the window has been activated at least once
-    bool m_focusToOwnWindow = false;  // the last deactivation gave the focus to a window of ours
-    bool m_deliveryPosted = false;    // a message that delivers the held buffers is on its way
+    HDC__* m_paintDc = nullptr;    // the device context of the paint under way, if one is
+    HDC__* m_surfaceDc = nullptr;  // the image of the client area the meter draws into
+    HBITMAP__* m_surfaceBitmap = nullptr;
+    void* m_previousBitmap = nullptr;  // what m_surfaceDc held before m_surfaceBitmap
+    bool m_leftPressed = false;        // a left press on the surface awaits its release
+    bool m_activated = false;          // the window has been activated at least once
+    bool m_focusToOwnWindow = false;   // the last deactivation gave the focus to a window of ours
+    bool m_deliveryPosted = false;     // a message that delivers the held buffers is on its way
 };
 
 // The meter window of the run, set while it exists.

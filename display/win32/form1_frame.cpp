@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <utility>
+
 #include "capture/capture.h"
 #include "display/bar_geometry.h"
 #include "display/win32/form1.h"
@@ -43,6 +45,29 @@ std::string CaptionOf(HWND window) {
     text.resize(
         static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+bool Topmost(HWND window) { return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Topmost or ordinary, without moving, sizing or activating the window.
+void SetStacking(HWND window, bool onTop) {
+    SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+BOOL CALLBACK AddOwned(HWND window, LPARAM search) {
+    auto* found = reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(search);
+    if (GetWindow(window, GW_OWNER) == found->first) {
+        found->second.push_back(window);
+    }
+    return TRUE;
+}
+
+// The program's windows that the window owns.
+std::vector<HWND> OwnedWindows(HWND owner) {
+    std::pair<HWND, std::vector<HWND>> search{owner, {}};
+    EnumThreadWindows(GetCurrentThreadId(), AddOwned, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 }  // namespace
@@ -100,10 +125,23 @@ bool TForm1::SetTopmostByCaption(const std::string& caption, bool onTop) {
     if (!found) {
         return false;
     }
-    const bool topmost = (GetWindowLongPtrA(m_window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    if (topmost != onTop) {
-        SetWindowPos(m_window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (Topmost(m_window) == onTop) {
+        return true;
+    }
+    SetStacking(m_window, onTop);
+    if (Topmost(m_window) != onTop) {
+        // Wine puts the window just below the windows it owns (the settings dialog), finds it
+        // there already and leaves its stacking as it was: asked again with them let go of for
+        // the moment, it takes it. Windows itself takes it at the first asking.
+        const std::vector<HWND> owned = OwnedWindows(m_window);
+        for (HWND window : owned) {
+            SetWindowLongPtrA(window, GWLP_HWNDPARENT, 0);
+        }
+        SetStacking(m_window, onTop);
+        for (HWND window : owned) {
+            SetWindowLongPtrA(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(m_window));
+            SetStacking(window, onTop);
+        }
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <exception>
 #include <map>
 #include <tuple>
 
@@ -200,6 +201,16 @@ int32_t SwatchColour(HWND swatch) {
 }
 
 void WatchMouseUp(HWND checkBox) { SetWindowSubclass(checkBox, MouseUpProc, 0, 0); }
+
+void RunHandler(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        HWND owner = GetActiveWindow();
+        MessageBoxA(owner, error.what(), "Kestrin",
+                    MB_OK | MB_ICONERROR | (owner ? MB_APPLMODAL : MB_TASKMODAL));
+    }
+}
 
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthA(window);

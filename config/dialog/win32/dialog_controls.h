@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kestrin::win32 {
@@ -35,6 +36,11 @@ int32_t SwatchColour(HWND swatch);
 // Reports every mouse release over the check box, of any button, after its own toggling, and a
 // toggle by the space bar, as kMouseUp to its parent.
 void WatchMouseUp(HWND checkBox);
+
+// Runs an event handler of the dialog. An error it raised and did not handle is shown in an error
+// box captioned with the application's title, "Kestrin", and the program runs on: nothing may be
+// thrown through the system's dispatch of a message.
+void RunHandler(const std::function<void()>& handler);
 
 // Text of a window as bytes, through the ANSI functions.
 std::string WindowText(HWND window);

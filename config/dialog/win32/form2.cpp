@@ -84,7 +84,7 @@ TForm2::~TForm2() {
 intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case WM_COMMAND:
-            OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+            win32::RunHandler([&] { OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam)); });
             return 0;
         case DM_GETDEFID:
             return MAKELRESULT(IDOK, DC_HASDEFID);
@@ -98,7 +98,7 @@ intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
             break;
         case WM_CLOSE:
             // The close box, the system menu and Alt+F4 close without OK.
-            CloseModal(false);
+            win32::RunHandler([&] { CloseModal(false); });
             return 0;
         case WM_SYSCOMMAND:
             // A fixed dialog: neither made bigger nor smaller by the desktop.
