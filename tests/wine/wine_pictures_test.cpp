@@ -81,7 +81,7 @@ TEST_F(WinePictures, MeterAndSettingsDialog) {
     ASSERT_TRUE(PollUntil(
         [&] { return session->Probe(name, kDialogClass).Control("Static", "4 dB") != nullptr; },
         std::chrono::seconds(5)));
-    Save(dialog, "windows-dialog.png");
+    Save(dialog, "windows-settings.png");
 }
 
 }  // namespace
