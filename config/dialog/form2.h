@@ -123,7 +123,7 @@ class TForm2 : public QDialog, public SettingsDialog {
     void BuildLayout();
     QLineEdit* Field(DialogField field) const;
     QAbstractButton* Toggle(DialogToggle toggle) const;
-    ColourSwatch* SwatchControl(Swatch swatch) const;
+    ColourSwatch* SwatchWidget(Swatch swatch) const;
 
     // A field's text as last set, in bytes and as shown: while the field still shows it, its
     // text is those bytes, so that a setting that is not UTF-8 (a hand-edited file) survives an

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "config/dialog/dialog_control_map.h"
 #include "config/dialog/dialog_widgets.h"
 #include "config/dialog/form2.h"
 #include "config/dialog/text_bytes.h"
@@ -26,56 +27,14 @@ size_t FieldIndex(DialogField field) { return static_cast<size_t>(field); }
 
 }  // namespace
 
-QLineEdit* TForm2::Field(DialogField field) const {
-    switch (field) {
-        case DialogField::Edit1:
-            return Edit1;
-        case DialogField::Edit2:
-            return Edit2;
-        case DialogField::ShortNameBox:
-            return ShortNameBox;
-    }
-    return nullptr;
-}
+QLineEdit* TForm2::Field(DialogField field) const { return FieldControl<QLineEdit*>(*this, field); }
 
 QAbstractButton* TForm2::Toggle(DialogToggle toggle) const {
-    switch (toggle) {
-        case DialogToggle::CheckBox1:
-            return CheckBox1;
-        case DialogToggle::CheckBox2:
-            return CheckBox2;
-        case DialogToggle::CheckBox3:
-            return CheckBox3;
-        case DialogToggle::RadioButton1:
-            return RadioButton1;
-        case DialogToggle::RadioButton2:
-            return RadioButton2;
-        case DialogToggle::RadioButton3:
-            return RadioButton3;
-        case DialogToggle::RadioButton4:
-            return RadioButton4;
-        case DialogToggle::RadioButton5:
-            return RadioButton5;
-        case DialogToggle::RadioButton6:
-            return RadioButton6;
-        case DialogToggle::LockSet:
-            return LockSet;
-    }
-    return nullptr;
+    return ToggleControl<QAbstractButton*>(*this, toggle);
 }
 
-ColourSwatch* TForm2::SwatchControl(Swatch swatch) const {
-    switch (swatch) {
-        case Swatch::Abar:
-            return Abar;
-        case Swatch::Bbar:
-            return Bbar;
-        case Swatch::Mbar:
-            return Mbar;
-        case Swatch::Sbar:
-            return Sbar;
-    }
-    return nullptr;
+ColourSwatch* TForm2::SwatchWidget(Swatch swatch) const {
+    return SwatchControl<ColourSwatch*>(*this, swatch);
 }
 
 std::string TForm2::FieldText(DialogField field) const {
@@ -123,10 +82,10 @@ void TForm2::SetPanel2Enabled(bool enabled) { Panel2->setEnabled(enabled); }
 
 void TForm2::SetComboBox1Enabled(bool enabled) { ComboBox1->setEnabled(enabled); }
 
-int32_t TForm2::SwatchColour(Swatch swatch) const { return SwatchControl(swatch)->colour(); }
+int32_t TForm2::SwatchColour(Swatch swatch) const { return SwatchWidget(swatch)->colour(); }
 
 void TForm2::SetSwatchColour(Swatch swatch, int32_t colour) {
-    SwatchControl(swatch)->setColour(colour);
+    SwatchWidget(swatch)->setColour(colour);
 }
 
 void TForm2::FillDeviceList(const std::vector<std::string>& names, int selected) {

@@ -16,7 +16,7 @@ struct FontSpec {
     bool bold = false;
     bool underline = false;
 };
-// Fonts live for the run; one per spec.
+// Fonts live for the run, one for each description asked for.
 HFONT DialogFont(const FontSpec& spec);
 
 // Notification codes the dialog's own controls send in WM_COMMAND to their parent.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "config/dialog/dialog_control_map.h"
 #include "config/dialog/win32/dialog_controls.h"
 #include "config/dialog/win32/help_address.h"
 
@@ -153,57 +154,13 @@ HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {
     return GetSysColorBrush(face);
 }
 
-HWND__* TForm2::FieldHandle(DialogField field) const {
-    switch (field) {
-        case DialogField::Edit1:
-            return Edit1;
-        case DialogField::Edit2:
-            return Edit2;
-        case DialogField::ShortNameBox:
-            return ShortNameBox;
-    }
-    return nullptr;
-}
+HWND__* TForm2::FieldHandle(DialogField field) const { return FieldControl<HWND__*>(*this, field); }
 
 HWND__* TForm2::ToggleHandle(DialogToggle toggle) const {
-    switch (toggle) {
-        case DialogToggle::CheckBox1:
-            return CheckBox1;
-        case DialogToggle::CheckBox2:
-            return CheckBox2;
-        case DialogToggle::CheckBox3:
-            return CheckBox3;
-        case DialogToggle::RadioButton1:
-            return RadioButton1;
-        case DialogToggle::RadioButton2:
-            return RadioButton2;
-        case DialogToggle::RadioButton3:
-            return RadioButton3;
-        case DialogToggle::RadioButton4:
-            return RadioButton4;
-        case DialogToggle::RadioButton5:
-            return RadioButton5;
-        case DialogToggle::RadioButton6:
-            return RadioButton6;
-        case DialogToggle::LockSet:
-            return LockSet;
-    }
-    return nullptr;
+    return ToggleControl<HWND__*>(*this, toggle);
 }
 
-HWND__* TForm2::SwatchHandle(Swatch swatch) const {
-    switch (swatch) {
-        case Swatch::Abar:
-            return Abar;
-        case Swatch::Bbar:
-            return Bbar;
-        case Swatch::Mbar:
-            return Mbar;
-        case Swatch::Sbar:
-            return Sbar;
-    }
-    return nullptr;
-}
+HWND__* TForm2::SwatchHandle(Swatch swatch) const { return SwatchControl<HWND__*>(*this, swatch); }
 
 std::string TForm2::FieldText(DialogField field) const {
     return win32::WindowText(FieldHandle(field));
