@@ -158,6 +158,17 @@ HFONT DialogFont(const FontSpec& spec) {
     return handle;
 }
 
+void RegisterFaceClass(const char* name, WNDPROC procedure) {
+    WNDCLASSA face{};
+    if (GetClassInfoA(Instance(), name, &face)) return;
+    face.lpfnWndProc = procedure;
+    face.hInstance = Instance();
+    face.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    face.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    face.lpszClassName = name;
+    RegisterClassA(&face);
+}
+
 void RegisterDialogClasses() {
     static bool registered = false;
     if (registered) return;

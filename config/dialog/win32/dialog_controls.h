@@ -25,6 +25,9 @@ constexpr WORD kMouseUp = 0x4B02;        // a mouse button released over the loc
 
 // Registers the window classes below; called before the first is created.
 void RegisterDialogClasses();
+// Registers, once, a top-level window class of the dialog's kind: the arrow cursor and the
+// desktop's button face behind its controls.
+void RegisterFaceClass(const char* name, WNDPROC procedure);
 
 // A panel with a lowered inner bevel that groups controls; it hands the notifications of its
 // controls (commands, colours) on to its own parent, so that the dialog sees them all.

@@ -39,26 +39,13 @@ LRESULT CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return form->HandleMessage(message, wParam, lParam);
 }
 
-void RegisterDialogClass(WNDPROC procedure) {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA dialog{};
-    dialog.lpfnWndProc = procedure;
-    dialog.hInstance = GetModuleHandleA(nullptr);
-    dialog.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    dialog.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    dialog.lpszClassName = kDialogClass;
-    RegisterClassA(&dialog);
-    registered = true;
-}
-
 }  // namespace
 
 TForm2::TForm2(HWND__* owner) : m_owner(owner) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     win32::RegisterDialogClasses();
-    RegisterDialogClass(DialogProc);
+    win32::RegisterFaceClass(kDialogClass, DialogProc);
     m_refusedBrush = CreateSolidBrush(kRefusedColour);
     m_hwnd =
         CreateWindowExA(kDialogExStyle, kDialogClass, "Kestrin", kDialogStyle, 0, 0, kClientWidth,

@@ -50,19 +50,6 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     }
 }
 
-void RegisterBoxClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA box{};
-    box.lpfnWndProc = BoxProc;
-    box.hInstance = GetModuleHandleA(nullptr);
-    box.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    box.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    box.lpszClassName = kBoxClass;
-    RegisterClassA(&box);
-    registered = true;
-}
-
 HWND Child(HWND box, const char* windowClass, const char* text, DWORD style, int x, int y,
            int width, int height, int id, DWORD exStyle = 0) {
     HWND control = CreateWindowExA(
@@ -87,7 +74,7 @@ int PromptHeight(const std::string& prompt) {
 }  // namespace
 
 std::string AskPassword(HWND owner, const std::string& caption, const std::string& prompt) {
-    RegisterBoxClass();
+    RegisterFaceClass(kBoxClass, BoxProc);
     Entry entry;
     const int promptHeight = PromptHeight(prompt);
     const int fieldTop = kMargin + promptHeight + kMargin / 2;
