@@ -22,7 +22,7 @@ if [ "${1:-}" = "--tests" ]; then
         pipewire pipewire-pulse wireplumber dbus
         dbus-daemon at-spi2-core
         weston qt6-wayland
-        desktop-file-utils appstream dpkg-dev
+        desktop-file-utils appstream dpkg-dev lintian
         clang-14 libclang-rt-14-dev
         wine wine64 g++-mingw-w64-x86-64 mingw-w64
     )
