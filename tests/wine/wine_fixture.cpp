@@ -4,6 +4,17 @@
 
 namespace kestrin::test {
 
+ShotCheck BarsAt(const std::array<int32_t, 4>& levels, const MeterLook& look) {
+    return [levels, look](const QImage& shot) {
+        for (size_t bar = 0; bar < (look.showMS ? 4u : 2u); ++bar) {
+            const std::string wrong =
+                BarMismatch(shot, static_cast<int>(bar), levels[bar], levels[bar], look);
+            if (!wrong.empty()) return wrong;
+        }
+        return std::string();
+    };
+}
+
 void WineTest::SetUp() {
     try {
         session = &TheWineSession();
@@ -13,8 +24,8 @@ void WineTest::SetUp() {
 }
 
 void WineTest::StartMeter(const std::string& settings, const std::string& caption,
-                          const PrivateSoundServer* sound) {
-    meter = std::make_unique<WineMeter>(*session, settings, sound);
+                          const PrivateSoundServer* sound, const std::filesystem::path& folder) {
+    meter = std::make_unique<WineMeter>(*session, settings, sound, folder);
     window = meter->AwaitWindow(caption);
     ASSERT_FALSE(window.empty()) << "no window \"" << caption << "\" showed; the program "
                                  << (meter->Running() ? "runs" : "ended") << "\n"

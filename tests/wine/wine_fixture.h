@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <array>
 #include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,9 +24,15 @@ inline const std::string kDialogCaption = "Kestrin";
 // Where the tests place the meter: clear of the settings dialog, which stands centred.
 constexpr int kMeterLeft = 40;
 constexpr int kMeterTop = 30;
+// The frame Wine draws round the client: 3 pixels on each side, as the designed widths assume.
+constexpr int kFrameSide = 3;
 
 // What is wrong in a screenshot, or an empty text when nothing is.
 using ShotCheck = std::function<std::string(const QImage&)>;
+
+// The bars shown for the look (A and B, and M and S where shown) at their steady levels, each
+// with its held-peak line on the level.
+ShotCheck BarsAt(const std::array<int32_t, 4>& levels, const MeterLook& look);
 
 // A test of the Windows program on the run's Wine desktop.
 class WineTest : public testing::Test {
@@ -32,10 +41,12 @@ class WineTest : public testing::Test {
 
     void SetUp() override;
 
-    // Starts the meter with the settings file and waits for its window (named `caption`); fails
-    // the test when none shows.
+    // Starts the meter with the settings file (none written when empty) and waits for its window
+    // (named `caption`); fails the test when none shows. The program runs in `folder` where one
+    // is given.
     void StartMeter(const std::string& settings, const std::string& caption = kMeterCaption,
-                    const PrivateSoundServer* sound = nullptr);
+                    const PrivateSoundServer* sound = nullptr,
+                    const std::filesystem::path& folder = {});
     // A settings file recording from the session's sink, named kMeterCaption, at the tests' place.
     std::string SettingsFor(const MeterLook& look) const;
 

@@ -15,20 +15,6 @@ namespace {
 constexpr int kSignalSeconds = 30;
 constexpr int32_t kOverLit = 0x0000FF;
 constexpr int32_t kOverDark = 0x000029;
-// The frame Wine draws round the client: 3 pixels on each side, as the designed widths assume.
-constexpr int kFrameSide = 3;
-
-// The four bars at their steady levels, each with its held-peak line on the level.
-ShotCheck BarsAt(const std::array<int32_t, 4>& levels, const MeterLook& look) {
-    return [levels, look](const QImage& shot) {
-        for (size_t bar = 0; bar < (look.showMS ? 4u : 2u); ++bar) {
-            const std::string wrong =
-                BarMismatch(shot, static_cast<int>(bar), levels[bar], levels[bar], look);
-            if (!wrong.empty()) return wrong;
-        }
-        return std::string();
-    };
-}
 
 ShotCheck OverShows(int32_t colour) {
     return [colour](const QImage& shot) {

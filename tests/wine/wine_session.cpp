@@ -199,6 +199,10 @@ void WineSession::Click(const std::string& window, int x, int y, int button) con
          std::to_string(button)});
 }
 
+void WineSession::Move(const std::string& window, int x, int y) const {
+    Run({"xdotool", "windowmove", window, std::to_string(x), std::to_string(y)});
+}
+
 void WineSession::Key(const std::string& keys) const { Run({"xdotool", "key", keys}); }
 
 void WineSession::Type(const std::string& text) const {

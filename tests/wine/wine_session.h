@@ -62,6 +62,9 @@ class WineSession {
                         bool withFrame = false) const;
     // Mouse button 1 (left) or 3 (right) pressed and released at a point of the window.
     void Click(const std::string& window, int x, int y, int button = 1) const;
+    // Moves the window so that its top-left corner stands at that point of the screen, as a drag
+    // of its title bar by the window manager would.
+    void Move(const std::string& window, int x, int y) const;
     // Keys as xdotool names them ("Return", "ctrl+c"), and text typed key by key, to the window
     // that has the keyboard.
     void Key(const std::string& keys) const;
