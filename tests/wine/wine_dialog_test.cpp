@@ -51,6 +51,48 @@ class WineSettingsDialog : public WineTest {
         if (!lockSet || !edit1 || lists.empty()) return {};
         return {lockSet->checked == 1, edit1->usable, lists.front().usable};
     }
+
+    // The input list's text, as ComboBox1 shows it.
+    std::string ChosenInput() const {
+        const std::vector<ProbedControl> lists = Dialog().OfClass("ComboBox");
+        return lists.empty() ? std::string() : lists.front().text;
+    }
+    // Steps through the input list with the arrow keys, the list having the keyboard, until it
+    // shows `input`: down to the end, then up to the start. False when no entry is that input.
+    bool ChooseInput(const std::string& input) {
+        for (const char* key : {"Down", "Up"}) {
+            std::string shown = ChosenInput();
+            for (int step = 0; step < kMostInputs && shown != input; ++step) {
+                session->Key(key);
+                const std::string before = shown;
+                shown = ChosenInput();
+                if (shown == before) break;  // at that end of the list
+            }
+            if (shown == input) return true;
+        }
+        return false;
+    }
+    static constexpr int kMostInputs = 8;
+};
+
+// A null sink loaded into the session's sound server for one test, unloaded at its end.
+class ExtraSink {
+  public:
+    ExtraSink(PrivateSoundServer& server, NullSink sink)
+        : m_server(server), m_sink(std::move(sink)), m_module(server.LoadNullSink(m_sink)) {}
+    ~ExtraSink() {
+        if (m_module >= 0) m_server.UnloadModule(m_module);
+    }
+    ExtraSink(const ExtraSink&) = delete;
+    ExtraSink& operator=(const ExtraSink&) = delete;
+
+    bool loaded() const { return m_module >= 0; }
+    const NullSink& sink() const { return m_sink; }
+
+  private:
+    PrivateSoundServer& m_server;
+    NullSink m_sink;
+    int m_module;
 };
 
 TEST_F(WineSettingsDialog, RightClickOpensItAndOkWritesTheFileAsOnLinux) {
@@ -125,6 +167,39 @@ TEST_F(WineSettingsDialog, LockTakenWithAPasswordIsSavedScrambledAndOpensOnlyWit
     onLinux.settings().Locked = false;
     onLinux.SaveAfterOk(false, kMeterLeft, kMeterTop);
     EXPECT_EQ(meter->Settings(), onLinux.Bytes());
+}
+
+// Another input chosen in the list with the arrow keys, as an operator would, and confirmed with
+// OK: the meter records from it from then on, and the file names it as the Linux store would.
+TEST_F(WineSettingsDialog, AnotherInputChosenInTheListIsMeteredAndStoredByOk) {
+    const ExtraSink other(session->sound(), {"wine_other", "Wine Other"});
+    ASSERT_TRUE(other.loaded());
+    const std::string otherInput = PrivateSoundServer::MonitorDescription(other.sink());
+    const MeterLook look;
+    const std::string initial = SettingsFor(look);
+    ASSERT_NO_FATAL_FAILURE(StartMeter(initial));
+    const SteadySignal first{8190, 2000, false};
+    const SteadySignal second{20000, 12000, true};
+    SamplePlayer firstPlayer(session->sound(), session->sink().name, first.Interleaved(30));
+    SamplePlayer secondPlayer(session->sound(), other.sink().name, second.Interleaved(30));
+    ASSERT_EQ(ShotUntil(window, BarsAt(SteadyLevels(first, look), look)), "");
+
+    const std::string dialog = OpenDialog();
+    ASSERT_FALSE(dialog.empty());
+    ASSERT_TRUE(ClickControl(dialog, "ComboBox", session->InputName()));
+    ASSERT_TRUE(ChooseInput(otherInput)) << "no entry \"" << otherInput << "\" reached in\n"
+                                         << Dialog().Describe();
+    EXPECT_EQ(meter->Settings(), initial) << "nothing is written before OK";
+    ASSERT_NO_FATAL_FAILURE(PressOk(dialog));
+    EXPECT_EQ(ShotUntil(window, BarsAt(SteadyLevels(second, look), look)), "");
+
+    ReferenceStore onLinux(initial);
+    onLinux.settings().DeviceName = otherInput;
+    onLinux.SaveAfterOk(false, kMeterLeft, kMeterTop);
+    EXPECT_EQ(meter->Settings(), onLinux.Bytes());
+    EXPECT_NE(meter->Settings().find("\r\nDevice Name=" + otherInput + "\r\n"), std::string::npos);
+    EXPECT_TRUE(session->RequestClose(kMeterCaption));
+    EXPECT_EQ(meter->AwaitExit(), std::optional<int>(0));
 }
 
 // The dialog's own loop keeps the meter running: a calibration typed into Edit1 acts from the next
