@@ -2,7 +2,7 @@
 # Runs the settings dialog's Win32 shell test under Wine, headless (Wine's null graphics driver:
 # windows, controls and message loops work, nothing is drawn), in a Wine prefix of its own that is
 # removed at the end. Wine's server is stopped through that prefix.
-#   tests/wine_dialog/run.sh <wine_dialog_shell_test.exe>
+#   tests/wine/run_dialog.sh <wine_dialog_shell_test.exe>
 # Exit status: the program's (0 when every check passed); 2 when the setup failed.
 set -euo pipefail
 

@@ -1,6 +1,6 @@
 // The settings dialog's Win32 shell, run under Wine: the dialog is shown modally over a window
 // standing in for the meter's place as its owner, and driven by input posted to its controls as
-// the system delivers the operator's (tests/wine_dialog/run.sh). What the dialog then does to
+// the system delivers the operator's (tests/wine/run_dialog.sh). What the dialog then does to
 // the settings is the meter's own code (config/dialog/settings_dialog*.cpp), unchanged.
 //   wine_dialog_shell_test.exe    exit status 0 when every check passed
 
@@ -12,7 +12,7 @@
 #include "config/dialog/win32/form2.h"
 #include "config/notice.h"
 #include "config/settings.h"
-#include "tests/wine_dialog/script.h"
+#include "tests/wine/dialog_script.h"
 
 namespace kestrin::wine_test {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/wine_dialog/script.h"
+#include "tests/wine/dialog_script.h"
 
 #include <cstdio>
 #include <cstdlib>
