@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and run the meter; with --tests, also what
-# the tests, fuzzers, benchmarks and the package check need.
+# the tests, fuzzers, benchmarks and the package check need; with --windows, only what the Windows
+# program's cross build needs.
 # Runs apt-get as root, or through sudo for an ordinary user; does nothing when all is there.
 set -euo pipefail
 
@@ -13,20 +14,26 @@ packages=(
     xvfb xdotool x11-apps imagemagick openbox sox
 )
 
-# Only for the tests: a second sound server (PipeWire is started privately by the tests, never for
-# the session), the accessibility bus, the sanitizer and fuzzing compiler, Wine and the Windows
-# cross compiler, and the package tools.
-if [ "${1:-}" = "--tests" ]; then
-    packages+=(
-        libgtest-dev libgmock-dev libbenchmark-dev
-        pipewire pipewire-pulse wireplumber dbus
-        dbus-daemon at-spi2-core
-        weston qt6-wayland
-        desktop-file-utils appstream dpkg-dev lintian
-        clang-14 libclang-rt-14-dev
-        wine wine64 g++-mingw-w64-x86-64 mingw-w64
-    )
-fi
+case "${1:-}" in
+    --tests)
+        # Only for the tests: a second sound server (PipeWire is started privately by the tests,
+        # never for the session), the accessibility bus, the sanitizer and fuzzing compiler, Wine
+        # and the Windows cross compiler, and the package tools.
+        packages+=(
+            libgtest-dev libgmock-dev libbenchmark-dev
+            pipewire pipewire-pulse wireplumber dbus
+            dbus-daemon at-spi2-core
+            weston qt6-wayland
+            desktop-file-utils appstream dpkg-dev lintian
+            clang-14 libclang-rt-14-dev
+            wine wine64 g++-mingw-w64-x86-64 mingw-w64
+        )
+        ;;
+    --windows)
+        # Only what scripts/build-windows.sh needs: CMake and the Windows cross compiler.
+        packages=(cmake g++-mingw-w64-x86-64 mingw-w64)
+        ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
