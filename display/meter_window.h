@@ -142,10 +142,12 @@ class MeterWindow {
     // Draws the bars and held-peak lines of one buffer and shows what changed.
     void PaintBuffer();
 
-    int32_t m_windowColour = -1;             // 0x00BBGGRR; -1 before the first
-    int32_t m_overColour = -1;               // 0x00BBGGRR of the over indicator; -1 before the first
+    int32_t m_windowColour = -1;  // 0x00BBGGRR; -1 before the first
+    int32_t m_overColour = -1;    // 0x00BBGGRR of the over indicator; -1 before the first
     std::array<ColumnPicture, 4> m_columns;  // what the surface's bar columns show, A B M S
     std::vector<std::pair<HWAVEIN, WAVEHDR*>> m_heldBuffers;  // returned before the dialog existed
+    // The parts of the window the last buffer changed; kept, so that a buffer allocates nothing.
+    std::vector<PixelRect> m_changed;
 };
 
 // The meter window of the run, set while it exists.

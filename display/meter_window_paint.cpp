@@ -93,9 +93,8 @@ void MeterWindow::PaintBuffer() {
         after[id].lineRow = line.y;
     }
 
-    // What changed, column by column; the same vector serves every buffer, so that showing them
-    // costs no allocation. Parts outside the client area are the toolkit's to leave out.
-    static std::vector<PixelRect> changed;
+    // What changed, column by column. Parts outside the client area are the toolkit's to leave out.
+    std::vector<PixelRect>& changed = m_changed;
     changed.clear();
     for (const Column& column : columns) {
         RowSpan rows;
