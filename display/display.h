@@ -100,8 +100,9 @@ class TForm1 : public QWidget, public MeterWindow {
     // Where the controls cover the window.
     QRegion ControlsRegion() const;
 
-    QImage m_surface;   // RGB32, what the window shows besides controls
-    QPainter m_canvas;  // open on the surface between BeginDrawing and EndDrawing
+    // RGB32, what the window shows besides controls. The meter draws only opaque rectangles and
+    // lines a pixel high, written straight into its rows.
+    QImage m_surface;
     QRegion m_lastFlush;
     QRegion m_flushRegion;            // what the flush under way repaints
     bool m_flushing = false;          // a repaint of our own is under way

@@ -88,7 +88,8 @@ class MeterWindow {
     // Mark texts 1 to 7 or dB, and the unit label.
     void SetScaleLabels();
     // Repaints a bar's whole column at a level (1 to 255) in its colour and unlit colour.
-    void DrawBar(int32_t level, int x, int32_t colour, int32_t dimColour);
+    // Repaints the rows of a bar's column that lie in rows.
+    void DrawBar(int32_t level, int x, int32_t colour, int32_t dimColour, const RowSpan& rows);
     // One tick column in the tick colour.
     void DrawTicks(int x, int baseline);
 

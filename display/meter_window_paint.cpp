@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "config/dialog/settings_dialog.h"
 #include "config/settings.h"
 #include "display/bar_geometry.h"
@@ -44,12 +46,18 @@ void MeterWindow::DrawTicks(int x, int baseline) {
     }
 }
 
-void MeterWindow::DrawBar(int32_t level, int x, int32_t colour, int32_t dimColour) {
+void MeterWindow::DrawBar(int32_t level, int x, int32_t colour, int32_t dimColour,
+                          const RowSpan& rows) {
     const BarFills bar = BarRectangles(level, x, BaselineFor(ClientHeight()),
                                        AmberThreshold(MeterSettings.amber), colour, dimColour);
     for (int i = 0; i < bar.count; ++i) {
         const BarFill& fill = bar.fills[static_cast<size_t>(i)];
-        FillRect(fill.rect, fill.colour);
+        // Only the rows asked for: the others already show what the fill would put there.
+        const int top = std::max(fill.rect.top, rows.first);
+        const int bottom = std::min(fill.rect.top + fill.rect.height - 1, rows.last);
+        if (top <= bottom) {
+            FillRect({fill.rect.left, top, fill.rect.width, bottom - top + 1}, fill.colour);
+        }
     }
 }
 
@@ -65,7 +73,8 @@ void MeterWindow::PaintBuffer() {
     const int barBaseline = BaselineFor(ClientHeight());
     const int amberThreshold = AmberThreshold(s.amber);
 
-    BeginDrawing();
+    // First what each column is to show, then only the rows in which that differs from what it
+    // shows now are drawn and shown.
     std::array<ColumnPicture, 4> after = m_columns;
     std::array<bool, 4> barDrawn = {};
     for (const Column& column : columns) {
@@ -73,27 +82,27 @@ void MeterWindow::PaintBuffer() {
             continue;
         }
         const int32_t dim = column.colour & kDimMask;
-        DrawBar(Bars[column.id].Level, column.x, column.colour, dim);
         after[column.id] = {true, Bars[column.id].Level, amberThreshold, column.colour, dim, {}};
         barDrawn[column.id] = true;
     }
 
     // Held-peak lines on top of the bars, for every bar whether shown or not.
+    std::array<std::optional<PixelLine>, 4> lines;
     for (const BarId id : {A, B, S, M}) {
         const std::optional<int32_t> held = UpdatePeakHold(Bars[id], id == S, s.PeakHold);
         if (!held) {
             continue;
         }
-        const PixelLine line = HeldPeakLine(columns[id].x, Baseline, *held);
-        DrawLine(line.x0, line.y, line.x1, kHeldPeakColour);
+        lines[id] = HeldPeakLine(columns[id].x, Baseline, *held);
         if (!barDrawn[id]) {
             // Lines pile up in a column whose bar is not drawn.
             after[id].known = false;
         }
-        after[id].lineRow = line.y;
+        after[id].lineRow = lines[id]->y;
     }
 
     // What changed, column by column. Parts outside the client area are the toolkit's to leave out.
+    BeginDrawing();
     std::vector<PixelRect>& changed = m_changed;
     changed.clear();
     for (const Column& column : columns) {
@@ -104,9 +113,18 @@ void MeterWindow::PaintBuffer() {
         } else if (after[column.id].lineRow != before.lineRow) {
             rows = RowSpan{}.united(*after[column.id].lineRow);
         }
-        if (!rows.empty()) {
-            changed.push_back({column.x, rows.first, kBarWidth, rows.last - rows.first + 1});
+        if (rows.empty()) {
+            continue;
         }
+        if (barDrawn[column.id]) {
+            DrawBar(after[column.id].level, column.x, column.colour, after[column.id].dimColour,
+                    rows);
+        }
+        const std::optional<PixelLine>& line = lines[column.id];
+        if (line && line->y >= rows.first && line->y <= rows.last) {
+            DrawLine(line->x0, line->y, line->x1, kHeldPeakColour);
+        }
+        changed.push_back({column.x, rows.first, kBarWidth, rows.last - rows.first + 1});
     }
     m_columns = after;
     EndDrawing(changed);

@@ -1,5 +1,6 @@
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "config/dialog/colour.h"
 #include "display/display.h"
@@ -38,25 +39,29 @@ QRegion TForm1::ControlsRegion() const {
     return controls;
 }
 
-void TForm1::BeginDrawing() {
-    m_canvas.begin(&m_surface);
-    m_canvas.setRenderHint(QPainter::Antialiasing, false);
-}
+void TForm1::BeginDrawing() {}
 
 void TForm1::FillRect(const PixelRect& rect, int32_t colour) {
-    m_canvas.fillRect(QRect(rect.left, rect.top, rect.width, rect.height), ToQColor(colour));
+    const QRect area = QRect(rect.left, rect.top, rect.width, rect.height) & m_surface.rect();
+    if (area.isEmpty()) {
+        return;
+    }
+    const QRgb pixel = ToQColor(colour).rgb();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(m_surface.scanLine(y));
+        std::fill(row + area.left(), row + area.left() + area.width(), pixel);
+    }
 }
 
 void TForm1::DrawLine(int x0, int y, int x1, int32_t colour) {
     if (x1 > x0) {
-        m_canvas.fillRect(QRect(x0, y, x1 - x0, 1), ToQColor(colour));
+        FillRect({x0, y, x1 - x0, 1}, colour);
     }
 }
 
 // Inside the window's own paint the paint event shows the surface itself; otherwise the changed
 // parts that the client area shows are repainted at once.
 void TForm1::EndDrawing(const std::vector<PixelRect>& changed) {
-    m_canvas.end();
     if (m_painting) {
         return;
     }

@@ -1,7 +1,13 @@
 // What the meter draws into its surface, pixel by pixel.
 #include <QCoreApplication>
+#include <QImage>
+#include <QPainter>
+#include <array>
+#include <random>
 
+#include "config/dialog/colour.h"
 #include "display/bar_geometry.h"
+#include "measure/ballistics.h"
 #include "tests/display/meter_fixture.h"
 
 namespace kestrin::test {
@@ -152,6 +158,89 @@ TEST_F(MeterSurface, HeldPeakLineStaysAtThePeakWhileTheBarFalls) {
     EXPECT_EQ(Pixel(32, 303 - 200), Rgb(kYellowLine));
     EXPECT_EQ(Pixel(41, 303 - 200), Rgb(kYellowLine));
     EXPECT_EQ(Pixel(32, 303 - 199), Rgb(kDimGreen));  // height 200, no longer lit
+}
+
+// A buffer redraws only the rows of a column that change. Through levels moving at random,
+// colours, the amber zone, peak hold, S+20, held-peak resets, paints and the M/S button, every
+// shown column must still be exactly what a repaint of the whole column gives.
+TEST_F(MeterSurface, ColumnsAlwaysShowAWholeRepaintOfTheirBars) {
+    Start();
+    form().FormPaint();
+    std::mt19937 random(20261209);
+    const int xs[4] = {kBarAX, kBarBX, kBarMX, kBarSX};
+    for (int buffer = 0; buffer < 800; ++buffer) {
+        switch (random() % 48) {
+            case 0:
+                form().FormPaint();
+                break;
+            case 1:
+                MeterSettings.amber = !MeterSettings.amber;
+                break;
+            case 2:
+                MeterSettings.Acolor = static_cast<int32_t>(random() & 0xFFFFFF);
+                break;
+            case 3:
+                MeterSettings.Scolor = static_cast<int32_t>(random() & 0xFFFFFF);
+                break;
+            case 4:
+                MeterSettings.PeakHold = !MeterSettings.PeakHold;
+                break;
+            case 5:
+                form().MSButtonClick();
+                break;
+            case 6:
+                SPlus20 = !SPlus20;
+                break;
+            case 7:
+                ResetHolds(form().Bars);
+                break;
+            default:
+                break;
+        }
+        const std::array<TBarState, 4> before = form().Bars;
+        // Loud, quiet and silent stretches, so that bars rise, fall and stand.
+        const int16_t loudness =
+            static_cast<int16_t>(std::array{0, 300, 3000, 32767}[random() % 4]);
+        const auto sample = [&] {
+            return static_cast<int16_t>(static_cast<int>(random() % (2 * loudness + 1)) - loudness);
+        };
+        Feed(sample(), sample());
+
+        const int32_t colours[4] = {MeterSettings.Acolor, MeterSettings.Bcolor,
+                                    MeterSettings.Mcolor, MeterSettings.Scolor};
+        for (int id = 0; id < 4; ++id) {
+            // The held-peak line this buffer drew, worked out from the bar's state before it.
+            TBarState bar = before[static_cast<size_t>(id)];
+            bar.Level = form().Bars[static_cast<size_t>(id)].Level;
+            const std::optional<int32_t> held =
+                UpdatePeakHold(bar, id == TForm1::S, MeterSettings.PeakHold);
+            ASSERT_EQ(bar.HeldPeak, form().Bars[static_cast<size_t>(id)].HeldPeak);
+            if (id >= TForm1::M && !MeterSettings.showMS) {
+                continue;
+            }
+            QImage whole(kDesignedClientWidth, kClientHeight, QImage::Format_RGB32);
+            QPainter painter(&whole);
+            const BarFills fills =
+                BarRectangles(bar.Level, xs[id], 303, AmberThreshold(MeterSettings.amber),
+                              colours[id], colours[id] & kDimMask);
+            for (int i = 0; i < fills.count; ++i) {
+                const PixelRect& r = fills.fills[static_cast<size_t>(i)].rect;
+                painter.fillRect(r.left, r.top, r.width, r.height,
+                                 ToQColor(fills.fills[static_cast<size_t>(i)].colour));
+            }
+            if (held) {
+                const PixelLine line = HeldPeakLine(xs[id], 303, *held);
+                painter.fillRect(line.x0, line.y, line.x1 - line.x0, 1, ToQColor(kHeldPeakColour));
+            }
+            painter.end();
+            for (int y = 303 - 255; y <= 303; ++y) {
+                for (int x = xs[id]; x < xs[id] + kBarWidth; ++x) {
+                    ASSERT_EQ(Pixel(x, y), whole.pixel(x, y))
+                        << "buffer " << buffer << " bar " << id << " x " << x << " y " << y;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
