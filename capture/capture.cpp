@@ -66,18 +66,26 @@ std::atomic<int64_t> liveBuffers{0};  // allocated by QueueBuffer, not yet freed
 std::string captureIdentity;          // of CaptureHandle's device, as it was opened
 
 // The watch for a device that has stopped returning buffers. Each buffer of the device now open
-// only notes the time; a coarse timer looks at it a few times a second.
+// only notes the time; a coarse timer looks at it when the limit would be reached, so while
+// buffers come it ticks once per limit, not several times a second.
 using WatchClock = std::chrono::steady_clock;
-constexpr std::chrono::milliseconds kLongestWatchPeriod{250};
+constexpr std::chrono::milliseconds kLongestRecheck{250};
 const char* const kStalledText =
     "The input device has stopped delivering sound. The program will end.";
 std::chrono::milliseconds stallTimeout = kStallTimeout;
 WatchClock::time_point lastBuffer;  // the last buffer of CaptureHandle, or its opening
-WatchClock::time_point lastTick;    // the watch's last look
+WatchClock::time_point nextLook;    // when the watch's timer is due
 CoarseTimer* watchTimer = nullptr;  // made on first use, on the user-interface thread; kept
 
-std::chrono::milliseconds WatchPeriod() {
-    return std::clamp(stallTimeout / 4, std::chrono::milliseconds(5), kLongestWatchPeriod);
+// How soon a look that came late looks again.
+std::chrono::milliseconds Recheck() {
+    return std::clamp(stallTimeout / 4, std::chrono::milliseconds(5), kLongestRecheck);
+}
+
+void LookAgainIn(std::chrono::milliseconds delay) {
+    delay = std::max(delay, std::chrono::milliseconds(1));
+    nextLook = WatchClock::now() + delay;
+    watchTimer->Start(static_cast<int>(delay.count()));
 }
 
 void StopWatch() {
@@ -86,11 +94,17 @@ void StopWatch() {
 
 void OnWatchTick() {
     const WatchClock::time_point now = WatchClock::now();
-    // A tick that comes late found the thread held up elsewhere: buffers that arrived meanwhile
-    // may still wait in the queue behind it, so the next tick judges.
-    const bool late = now - lastTick > 2 * WatchPeriod();
-    lastTick = now;
-    if (late || now - lastBuffer < stallTimeout) return;
+    // A look that comes late found the thread held up elsewhere: buffers that arrived meanwhile
+    // may still wait in the queue behind it, so a look soon after judges.
+    if (now - nextLook > Recheck()) {
+        LookAgainIn(Recheck());
+        return;
+    }
+    const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastBuffer);
+    if (silent < stallTimeout) {
+        LookAgainIn(stallTimeout - silent);
+        return;
+    }
     StopWatch();
     notifier().ShowMessage(kStalledText, kKestrinCaption);
     notifier().EndProgram();
@@ -98,9 +112,9 @@ void OnWatchTick() {
 
 void StartWatch() {
     if (stallTimeout <= std::chrono::milliseconds::zero()) return;
-    lastBuffer = lastTick = WatchClock::now();
+    lastBuffer = WatchClock::now();
     if (!watchTimer) watchTimer = new CoarseTimer(OnWatchTick);
-    watchTimer->Start(static_cast<int>(WatchPeriod().count()));
+    LookAgainIn(stallTimeout);
 }
 
 void Fail(const char* text, const char* caption) {
