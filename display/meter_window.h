@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -135,7 +136,7 @@ class MeterWindow {
     virtual void EndDrawing(const std::vector<PixelRect>& changed) = 0;
 
   private:
-    double ReadCalibration();
+    void ReadCalibration();
     void ReadDecay();
     void ApplyMSWidth();
     void SetWindowColour(int32_t colour);
@@ -149,6 +150,17 @@ class MeterWindow {
     std::vector<std::pair<HWAVEIN, WAVEHDR*>> m_heldBuffers;  // returned before the dialog existed
     // The parts of the window the last buffer changed; kept, so that a buffer allocates nothing.
     std::vector<PixelRect> m_changed;
+    // The calibration field's text as last read and what it gave, so that a buffer parses and
+    // formats again only when the text or the decimal separator has changed.
+    struct CalibrationReading {
+        bool read = false;
+        std::string text;
+        char separator = '.';
+        std::optional<double> calibration;
+        std::string headroom;     // the headroom caption for the calibration
+        double scaleDivisor = 0;  // for the calibration, or for 0.0 while the text is no number
+    };
+    CalibrationReading m_calibration;
 };
 
 // The meter window of the run, set while it exists.

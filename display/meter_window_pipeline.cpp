@@ -16,8 +16,8 @@ void MeterWindow::MMWimData(HWAVEIN device, WAVEHDR* header) {
             return;
         }
     }
-    const double calibration = ReadCalibration();
-    const double scaleDivisor = ComputeScaleDivisor(calibration);
+    ReadCalibration();
+    const double scaleDivisor = m_calibration.scaleDivisor;
     const TPeaks peaks =
         AnalyseBuffer(reinterpret_cast<const uint8_t*>(header->lpData), MeterSettings.Msix);
     FreeBuffer(header);
@@ -49,23 +49,31 @@ void MeterWindow::MMWimData(HWAVEIN device, WAVEHDR* header) {
     QueueBuffer(QueueMessages::Requeue);
 }
 
-// The calibration standing in the dialog's field, in dB; 0.0 while the text is not a number, in
-// which case the headroom caption keeps the last one that was.
-double MeterWindow::ReadCalibration() {
+// Reads the calibration standing in the dialog's field (dB) into m_calibration. While the text
+// is not a number the scale works at 0.0 and the headroom caption keeps the last one that was.
+void MeterWindow::ReadCalibration() {
     SettingsDialog& dialog = *TheSettingsDialog();
     const char separator = DecimalSeparator();
-    const std::optional<double> calibration =
-        ParseCalibration(dialog.FieldText(DialogField::Edit1), separator);
-    if (!calibration) {
+    CalibrationReading& last = m_calibration;
+    std::string text = dialog.FieldText(DialogField::Edit1);
+    if (!last.read || text != last.text || separator != last.separator) {
+        last.read = true;
+        last.text = std::move(text);
+        last.separator = separator;
+        last.calibration = ParseCalibration(last.text, separator);
+        if (last.calibration) {
+            last.headroom = HeadroomText(*last.calibration, separator);
+        }
+        last.scaleDivisor = ComputeScaleDivisor(last.calibration.value_or(0.0));
+    }
+    if (!last.calibration) {
         dialog.SetFieldRefused(DialogField::Edit1, true);
-        return 0.0;
+        return;
     }
     dialog.SetFieldRefused(DialogField::Edit1, false);
-    const std::string headroom = HeadroomText(*calibration, separator);
-    if (dialog.HeadroomCaption() != headroom) {
-        dialog.SetHeadroomCaption(headroom);
+    if (dialog.HeadroomCaption() != last.headroom) {
+        dialog.SetHeadroomCaption(last.headroom);
     }
-    return *calibration;
 }
 
 void MeterWindow::ReadDecay() {
