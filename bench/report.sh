@@ -2,10 +2,14 @@
 # Measures the meter on this machine in one run and prints a table (markdown) at the end:
 #   - the Google Benchmark programs: the per-buffer cost of the pipeline as a share of the
 #     24.94 ms buffer period (offscreen, and flushed to a virtual X display);
-#   - the running meter on a virtual display (Xvfb with openbox) against a private PulseAudio
-#     server while a signal plays: processor use (utime + stime from /proc over a window of
-#     seconds), resident memory (VmRSS) and its peak (VmHWM), and the X server's processor use
-#     meanwhile; then Debian's pavumeter the same way on the same source, side by side;
+#   - the running meter and Debian's pavumeter side by side on one virtual display (Xvfb with
+#     openbox), metering the same source of a private PulseAudio server while a signal plays,
+#     over the same window of seconds: processor time of each program and of each of its threads
+#     (the scheduler's nanosecond count in /proc/PID/task/TID/schedstat), their ratio, resident
+#     memory (VmRSS) and its peak (VmHWM), the X server's processor time meanwhile, and the
+#     user-interface thread's time per buffer against the pipeline benchmark on that display;
+#   - where Wine is installed, the Windows program (built with scripts/build-windows.sh) under
+#     Wine in a prefix of its own, beside the Linux program on the same source, the same way;
 #   - the delay from a step in the played sound to the bar's change on the display, repeated;
 #   - the same delay against a private PipeWire (pipewire, wireplumber and pipewire-pulse with a
 #     session bus of their own, the graph at 44100 Hz), and on both servers the chunks they deliver
@@ -17,7 +21,8 @@
 #              KESTRIN_REPORT_STEPS (steps to time, default 20),
 #              KESTRIN_REPORT_CHUNK_SECONDS (seconds per chunk measurement, default 15).
 # Installs what it lacks (pavumeter too, which only this report needs). Everything it starts it
-# stops by PID; it touches no sound server or display but its own.
+# stops by PID (the Wine prefix's programs through its own server); it touches no sound server,
+# display or Wine prefix but its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -56,6 +61,11 @@ cleanup() {
         kill "${pids[i]}" 2>/dev/null || true
         wait "${pids[i]}" 2>/dev/null || true
     done
+    # Every program of the report's Wine prefix, and its server; no other prefix is touched.
+    if [ -d "$work/wine-prefix" ]; then
+        WINEPREFIX="$work/wine-prefix" wineserver -k 2>/dev/null || true
+        WINEPREFIX="$work/wine-prefix" wineserver -w 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -113,7 +123,6 @@ play_signal() {
     pids+=($player)
 }
 
-ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 status_kib() { awk -v key="$2:" '$1 == key {print $2}' "/proc/$1/status"; }
 await_window() { # pid: the process's first visible window id, or nothing after 10 s
     for _ in $(seq 100); do
@@ -126,48 +135,107 @@ await_window() { # pid: the process's first visible window id, or nothing after 
         sleep 0.1
     done
 }
-# Processor use of a process and of the X server over the window, as % of one core, then the
-# process's resident and peak resident memory in MiB: "cpu xcpu rss hwm".
-measure() {
-    local pid=$1 hz t0 t1 p0 p1 x0 x1
-    hz=$(getconf CLK_TCK)
-    p0=$(ticks "$pid")
-    x0=$(ticks "$xvfb")
-    t0=$(date +%s.%N)
+# The processor time so far of every thread of the processes given: "label pid tid name ns"
+# lines, from the scheduler's own count (nanoseconds, /proc/PID/task/TID/schedstat).
+thread_times() {
+    local label pid task
+    while [ $# -gt 0 ]; do
+        label=$1 pid=$2
+        shift 2
+        for task in /proc/"$pid"/task/*; do
+            [ -r "$task/schedstat" ] || continue
+            echo "$label $pid ${task##*/} $(tr ' ' '_' <"$task/comm") $(cut -d' ' -f1 "$task/schedstat")"
+        done
+    done
+}
+# Measures processes side by side over the same window of $seconds seconds:
+#   side_by_side <out file> <label> <pid> [<label> <pid> ...]
+# writes per thread "label tid name percent_of_a_core microseconds_per_buffer" lines, and per
+# process "label total - percent microseconds" plus "label rss MiB hwm MiB" lines.
+side_by_side() {
+    local out=$1 t0 t1
+    shift
+    thread_times "$@" >"$out.before"
+    t0=$(date +%s%N)
     sleep "$seconds"
-    p1=$(ticks "$pid")
-    x1=$(ticks "$xvfb")
-    t1=$(date +%s.%N)
-    awk -v p="$((p1 - p0))" -v x="$((x1 - x0))" -v hz="$hz" -v t0="$t0" -v t1="$t1" \
-        -v rss="$(status_kib "$pid" VmRSS)" -v hwm="$(status_kib "$pid" VmHWM)" \
-        'BEGIN { t = t1 - t0; printf "%.2f %.2f %.1f %.1f\n", 100 * p / hz / t, 100 * x / hz / t,
-                 rss / 1024, hwm / 1024 }'
+    thread_times "$@" >"$out.after"
+    t1=$(date +%s%N)
+    awk -v wall="$((t1 - t0))" -v period="$period_us" '
+        NR == FNR { before[$3] = $5; next }
+        {
+            ns = $5 - ($3 in before ? before[$3] : 0)
+            pct = 100 * ns / wall; per = ns / 1000 / (wall / 1000 / period)
+            printf "%s %s %s %.3f %.1f\n", $1, $3, $4, pct, per
+            total[$1] += ns; order[$1] = ++n
+        }
+        END { for (l in total) printf "%s total - %.3f %.1f\n", l, 100 * total[l] / wall,
+                                       total[l] / 1000 / (wall / 1000 / period) }
+    ' "$out.before" "$out.after" >"$out"
+    while [ $# -gt 0 ]; do
+        echo "$1 memory $(awk -v r="$(status_kib "$2" VmRSS)" -v h="$(status_kib "$2" VmHWM)" \
+            'BEGIN { printf "%.1f %.1f", r / 1024, h / 1024 }')" >>"$out"
+        shift 2
+    done
+}
+figure() { awk -v l="$2" -v k="$3" -v f="$4" '$1 == l && $2 == k {print $f}' "$1"; }
+# The rows of one program's threads: "| label: thread name | percent | µs |".
+thread_rows() {
+    awk -v l="$2" -v who="$3" '$1 == l && $2 != "total" && $2 != "memory" && $4 > 0 {
+        printf "| %s, thread `%s` | %.3f %% | %.1f µs |\n", who, $3, $4, $5 }' "$1"
 }
 
-say "processor and memory of the meter (${seconds} s)"
-play_signal
-sleep 1
-mkdir -p "$work/meter"
-cp "$build/app/kestrin" "$work/meter/kestrin"
-"$work/meter/kestrin" >"$work/meter.log" 2>&1 &
-meter=$!
-pids+=($meter)
-[ -n "$(await_window "$meter")" ] || { echo "the meter window did not appear" >&2; exit 1; }
-sleep 3
-read -r k_cpu k_xcpu k_rss k_hwm < <(measure "$meter")
-stop "$meter"
-stop "$player"
+start_meter() { # folder: a copy of the meter in a folder of its own, started there
+    mkdir -p "$1"
+    cp "$build/app/kestrin" "$1/kestrin"
+    (cd "$1" && exec ./kestrin) >"$1.log" 2>&1 &
+    meter=$!
+    pids+=($meter)
+    [ -n "$(await_window "$meter")" ] || { echo "the meter window did not appear" >&2; exit 1; }
+}
 
-say "processor and memory of pavumeter (${seconds} s)"
+say "processor and memory of the meter and pavumeter side by side (${seconds} s)"
 play_signal
 sleep 1
+start_meter "$work/meter"
+meter_ui_tid=$meter # the user-interface thread is the process's first
 NO_AT_BRIDGE=1 pavumeter --record "$sink.monitor" >"$work/pavumeter.log" 2>&1 &
 pavu=$!
 pids+=($pavu)
 [ -n "$(await_window "$pavu")" ] || { echo "the pavumeter window did not appear" >&2; exit 1; }
 sleep 3
-read -r p_cpu p_xcpu p_rss p_hwm < <(measure "$pavu")
+side_by_side "$work/cpu-pavu.txt" kestrin "$meter" pavumeter "$pavu" xvfb "$xvfb"
 stop "$pavu"
+
+# The Windows program under Wine, where Wine is there: built, started in a prefix of its own on
+# the same display and server, and measured beside the Linux program, which keeps running.
+wine_measured=0
+wine_version=
+if command -v wine >/dev/null; then
+    wine_version=$(wine --version)
+    say "the Windows program under Wine beside the Linux program (${seconds} s)"
+    scripts/build-windows.sh "$build-windows" >&2
+    mkdir -p "$work/wine-meter"
+    cp "$build-windows/kestrin.exe" "$work/wine-meter/"
+    export WINEPREFIX="$work/wine-prefix" WINEARCH=win64 WINEDEBUG=-all \
+        WINEDLLOVERRIDES="mscoree,mshtml="
+    wineboot -i >"$work/wineboot.log" 2>&1
+    wineserver -w
+    (cd "$work/wine-meter" && exec wine ./kestrin.exe) >"$work/wine-meter.log" 2>&1 &
+    wine_meter=$!
+    pids+=($wine_meter)
+    for _ in $(seq 100); do xdotool search --onlyvisible --class kestrin.exe >/dev/null 2>&1 && break; sleep 0.1; done
+    sleep 5
+    # This prefix's own server: it works in a folder named after the prefix's device and inode.
+    server_dir="/tmp/.wine-$(id -u)/server-$(stat -c %D "$WINEPREFIX")-$(printf %x "$(stat -c %i "$WINEPREFIX")")"
+    wine_server=
+    for p in $(pgrep wineserver || true); do
+        [ "$(readlink "/proc/$p/cwd")" = "$server_dir" ] && wine_server=$p
+    done
+    side_by_side "$work/cpu-wine.txt" kestrin "$meter" wine "$wine_meter" \
+        ${wine_server:+wineserver "$wine_server"}
+    wine_measured=1
+fi
+stop "$meter"
 stop "$player"
 
 # The delay from a step to the bar, against the server PULSE_SERVER names; the probe's figures in
@@ -278,6 +346,28 @@ rows("pipeline-offscreen", " (offscreen)")
 rows("pipeline-x", " (on Xvfb)")
 EOF
 
+cpu="$work/cpu-pavu.txt"
+ui_tid=$meter_ui_tid
+pipeline_x() {
+    python3 -c 'import json, sys
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b["name"] == "BM_PipelineMovingBars" and b.get("run_type", "iteration") == "iteration":
+        print("%.2f" % (b["cpu_time"] * {"ns": 1e-3, "us": 1.0, "ms": 1e3}[b["time_unit"]]))' \
+        "$work/pipeline-x.json"
+}
+wine_table() {
+    [ "$wine_measured" = 1 ] || return 0
+    local w="$work/cpu-wine.txt"
+    echo
+    echo "| Side by side: the Windows program under Wine ${wine_version} and the Linux program (${seconds} s) | % of one core | Per buffer period |"
+    echo "|---|---|---|"
+    echo "| Linux program (Qt), all threads | $(figure "$w" kestrin total 4) % | $(figure "$w" kestrin total 5) µs |"
+    echo "| Windows program under Wine, all threads of its process | $(figure "$w" wine total 4) % | $(figure "$w" wine total 5) µs |"
+    if [ -n "$(figure "$w" wineserver total 4)" ]; then
+        echo "| Wine's server for its prefix | $(figure "$w" wineserver total 4) % | $(figure "$w" wineserver total 5) µs |"
+    fi
+    thread_rows "$w" wine "Windows program"
+}
 period_ms=$(awk -v us="$period_us" 'BEGIN { printf "%.2f", us / 1000 }')
 target_ms=$(awk -v us="$period_us" 'BEGIN { printf "%.2f", us / 1000 + 10 }')
 cat <<EOF
@@ -288,12 +378,24 @@ Measured $(date -u +%Y-%m-%d) on $(nproc) cores ($(grep -m1 'model name' /proc/c
 |---|---|---|
 $(cat "$work/bench.md")
 
-| Running on Xvfb + openbox, private PulseAudio, a tone playing (${seconds} s) | Kestrin | pavumeter |
+| Side by side on Xvfb + openbox, private PulseAudio, a tone playing (${seconds} s) | Kestrin | pavumeter |
 |---|---|---|
-| Processor use (utime + stime), % of one core | $k_cpu % | $p_cpu % |
-| X server's processor use meanwhile, % of one core | $k_xcpu % | $p_xcpu % |
-| Resident memory (VmRSS) | $k_rss MiB | $p_rss MiB |
-| Peak resident memory (VmHWM) | $k_hwm MiB | $p_hwm MiB |
+| Processor time, % of one core | $(figure "$cpu" kestrin total 4) % | $(figure "$cpu" pavumeter total 4) % |
+| Processor time per buffer period (24.94 ms) | $(figure "$cpu" kestrin total 5) µs | $(figure "$cpu" pavumeter total 5) µs |
+| Ratio, Kestrin / pavumeter | $(awk -v k="$(figure "$cpu" kestrin total 4)" -v p="$(figure "$cpu" pavumeter total 4)" 'BEGIN { printf "%.2f", k / p }') | |
+| Resident memory (VmRSS) | $(figure "$cpu" kestrin memory 3) MiB | $(figure "$cpu" pavumeter memory 3) MiB |
+| Peak resident memory (VmHWM) | $(figure "$cpu" kestrin memory 4) MiB | $(figure "$cpu" pavumeter memory 4) MiB |
+
+The X server (shared by both) took $(figure "$cpu" xvfb total 4) % of one core meanwhile.
+
+| Thread (same run) | % of one core | Per buffer period |
+|---|---|---|
+$(thread_rows "$cpu" kestrin Kestrin)
+$(thread_rows "$cpu" pavumeter pavumeter)
+
+Kestrin's user-interface thread per buffer against the pipeline benchmark on the same display
+(BM_PipelineMovingBars on Xvfb, $(pipeline_x) µs): $(awk -v u="$(figure "$cpu" kestrin "$ui_tid" 5)" -v b="$(pipeline_x)" 'BEGIN { printf "%.1f", u / b }') times.
+$(wine_table)
 
 | Step in the sound to the bar's change ($steps steps) | Median | Max |
 |---|---|---|
@@ -315,5 +417,5 @@ $(chunk_row PipeWire pipewire idle idle 4400)
 $(chunk_row PipeWire pipewire "playing (200 ms player)" play "$meter_fragment")
 $(chunk_row PipeWire pipewire "playing (200 ms player)" play 4400)
 
-Targets: less processor use than pavumeter; the meter's part of the delay under one buffer period + 10 ms ($target_ms ms).
+Targets: Kestrin at most half of pavumeter's processor time; the meter's part of the delay under one buffer period + 10 ms ($target_ms ms).
 EOF
