@@ -20,11 +20,15 @@ QIcon ProgramIcon() {
 }  // namespace
 
 void KestrinApplication::ChoosePlatform() {
+    // The meter shows a few strips ten pixels wide 40 times a second. With shared-memory images
+    // Qt's X backend waits for a round trip to the X server before each paint; plain image
+    // requests carry such strips at once and need no answer. A choice made by the user stands.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY")) {
         return;
     }
-    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-                         qgetenv("XDG_SESSION_TYPE") == "wayland";
+    const bool wayland =
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
     if (wayland) qputenv("QT_QPA_PLATFORM", "xcb");
 }
 

@@ -18,6 +18,8 @@ class KestrinApplication : public QApplication {
     // Runs before the application object exists. On a Wayland session that also offers X11
     // (XWayland) the meter runs as an X11 client unless the operator has chosen a platform
     // (QT_QPA_PLATFORM): only there can a window keep its stored position and ask to stay on top.
+    // On X11 the window's strips go out as plain image requests (QT_XCB_NO_MITSHM) unless the
+    // operator has chosen otherwise.
     static void ChoosePlatform();
 
     KestrinApplication(int& argc, char** argv);
