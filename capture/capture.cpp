@@ -7,7 +7,7 @@
 #include <exception>
 #include <map>
 #include <memory>
-#include <unordered_set>
+#include <vector>
 
 #include "capture/coarse_timer.h"
 #include "config/notice.h"
@@ -45,7 +45,9 @@ constexpr QueueTexts kRequeueTexts{"In Prepare error 2", "Add buffer error 2", k
 
 // A device this layer opened and has not closed yet.
 struct OpenDevice {
-    std::unordered_set<WAVEHDR*> outstanding;  // added to the device, not yet released
+    // Added to the device, not yet released: a few at a time, so a list whose room, once grown,
+    // is kept, and a buffer's round trip allocates nothing here.
+    std::vector<WAVEHDR*> outstanding;
     bool left = false;  // reset and abandoned: closed once outstanding is empty
 };
 
@@ -180,7 +182,7 @@ bool QueueBufferOrEnd(QueueMessages messages) {
         Fail(texts.add, texts.caption);
         return false;
     }
-    openDevices[CaptureHandle].outstanding.insert(header);
+    openDevices[CaptureHandle].outstanding.push_back(header);
     return true;
 }
 
@@ -258,7 +260,9 @@ void ReleaseBuffer(WAVEHDR* header, HWAVEIN device) {
     }
     auto it = openDevices.find(device);
     if (it == openDevices.end()) return;
-    it->second.outstanding.erase(header);
+    std::vector<WAVEHDR*>& outstanding = it->second.outstanding;
+    outstanding.erase(std::remove(outstanding.begin(), outstanding.end(), header),
+                      outstanding.end());
     CloseIfDone(it);
 }
 
