@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QImage>
-#include <QPainter>
+#include <QLocale>
 #include <QRegion>
 #include <QWidget>
+#include <optional>
 
 #include "display/meter_window.h"
 
@@ -104,6 +105,8 @@ class TForm1 : public QWidget, public MeterWindow {
     // lines a pixel high, written straight into its rows.
     QImage m_surface;
     QRegion m_lastFlush;
+    mutable std::optional<QLocale> m_separatorLocale;  // the locale m_separator was taken from
+    mutable char m_separator = '.';
     QRegion m_flushRegion;            // what the flush under way repaints
     bool m_flushing = false;          // a repaint of our own is under way
     bool m_painting = false;          // the window's own paint (FormPaint) is under way

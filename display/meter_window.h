@@ -157,7 +157,10 @@ class MeterWindow {
         std::string text;
         char separator = '.';
         std::optional<double> calibration;
-        std::string headroom;     // the headroom caption for the calibration
+        std::string headroom;  // the headroom caption for the calibration
+        // The dialog whose caption shows headroom: only the pipeline sets it, so once set it
+        // need not be read back at every buffer.
+        const void* captionShownOn = nullptr;
         double scaleDivisor = 0;  // for the calibration, or for 0.0 while the text is no number
     };
     CalibrationReading m_calibration;

@@ -63,6 +63,7 @@ void MeterWindow::ReadCalibration() {
         last.calibration = ParseCalibration(last.text, separator);
         if (last.calibration) {
             last.headroom = HeadroomText(*last.calibration, separator);
+            last.captionShownOn = nullptr;
         }
         last.scaleDivisor = ComputeScaleDivisor(last.calibration.value_or(0.0));
     }
@@ -71,8 +72,11 @@ void MeterWindow::ReadCalibration() {
         return;
     }
     dialog.SetFieldRefused(DialogField::Edit1, false);
-    if (dialog.HeadroomCaption() != last.headroom) {
-        dialog.SetHeadroomCaption(last.headroom);
+    if (last.captionShownOn != &dialog) {
+        if (dialog.HeadroomCaption() != last.headroom) {
+            dialog.SetHeadroomCaption(last.headroom);
+        }
+        last.captionShownOn = &dialog;
     }
 }
 

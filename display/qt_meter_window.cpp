@@ -154,13 +154,18 @@ bool TForm1::SetTopmostByCaption(const std::string& caption, bool onTop) {
 }
 
 // The locale's decimal separator as the calibration parser takes it. One outside ASCII can't be
-// a single byte of the field's text; the point is used then.
+// a single byte of the field's text; the point is used then. Asking the system for it is slow,
+// and the pipeline asks at every buffer: it is asked again only when the locale has changed.
 char TForm1::DecimalSeparator() const {
-    const QString point = QLocale().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80) {
-        return static_cast<char>(point.at(0).unicode());
+    const QLocale locale;
+    if (!m_separatorLocale || *m_separatorLocale != locale) {
+        const QString point = locale.decimalPoint();
+        m_separator = point.size() == 1 && point.at(0).unicode() < 0x80
+                          ? static_cast<char>(point.at(0).unicode())
+                          : '.';
+        m_separatorLocale = locale;
     }
-    return '.';
+    return m_separator;
 }
 
 void TForm1::ReceiveCaptureBuffers() {
