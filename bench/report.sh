@@ -7,7 +7,9 @@
 #     over the same window of seconds: processor time of each program and of each of its threads
 #     (the scheduler's nanosecond count in /proc/PID/task/TID/schedstat), their ratio, resident
 #     memory (VmRSS) and its peak (VmHWM), the X server's processor time meanwhile, and the
-#     user-interface thread's time per buffer against the pipeline benchmark on that display;
+#     user-interface thread's time per buffer against the pipeline benchmark on that display and
+#     against two bare Qt windows woken at the meter's rhythm (kestrin_qt_floor_probe), one of
+#     which repaints a strip of a bar's size each time;
 #   - where Wine is installed, the Windows program (built with scripts/build-windows.sh) under
 #     Wine in a prefix of its own, beside the Linux program on the same source, the same way;
 #   - the delay from a step in the played sound to the bar's change on the display, repeated;
@@ -52,7 +54,7 @@ say "building (Release) in $build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIN_BUILD_TESTS=OFF \
     -DKESTRIN_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target kestrin kestrin_bench_measure kestrin_bench_pipeline \
-    kestrin_step_probe kestrin_chunk_probe >&2
+    kestrin_step_probe kestrin_chunk_probe kestrin_qt_floor_probe >&2
 
 work=$(mktemp -d /tmp/kestrin-report.XXXXXX)
 pids=()
@@ -202,8 +204,20 @@ NO_AT_BRIDGE=1 pavumeter --record "$sink.monitor" >"$work/pavumeter.log" 2>&1 &
 pavu=$!
 pids+=($pavu)
 [ -n "$(await_window "$pavu")" ] || { echo "the pavumeter window did not appear" >&2; exit 1; }
+# The floor: bare Qt windows woken at the meter's rhythm, one repainting a strip each time.
+"$build/bench/kestrin_qt_floor_probe" >"$work/floor.log" 2>&1 &
+floor=$!
+pids+=($floor)
+"$build/bench/kestrin_qt_floor_probe" --no-repaint >"$work/floor-wake.log" 2>&1 &
+floor_wake=$!
+pids+=($floor_wake)
+await_window "$floor" >/dev/null
+await_window "$floor_wake" >/dev/null
 sleep 3
-side_by_side "$work/cpu-pavu.txt" kestrin "$meter" pavumeter "$pavu" xvfb "$xvfb"
+side_by_side "$work/cpu-pavu.txt" kestrin "$meter" pavumeter "$pavu" xvfb "$xvfb" \
+    floor "$floor" floor_wake "$floor_wake"
+stop "$floor_wake"
+stop "$floor"
 stop "$pavu"
 
 # The Windows program under Wine, where Wine is there: built, started in a prefix of its own on
@@ -393,8 +407,13 @@ The X server (shared by both) took $(figure "$cpu" xvfb total 4) % of one core m
 $(thread_rows "$cpu" kestrin Kestrin)
 $(thread_rows "$cpu" pavumeter pavumeter)
 
-Kestrin's user-interface thread per buffer against the pipeline benchmark on the same display
-(BM_PipelineMovingBars on Xvfb, $(pipeline_x) µs): $(awk -v u="$(figure "$cpu" kestrin "$ui_tid" 5)" -v b="$(pipeline_x)" 'BEGIN { printf "%.1f", u / b }') times.
+| User-interface thread per buffer, same run | Per buffer period |
+|---|---|
+| Kestrin | $(figure "$cpu" kestrin "$ui_tid" 5) µs |
+| Pipeline benchmark on the same display (BM_PipelineMovingBars on Xvfb) | $(pipeline_x) µs |
+| Kestrin against the benchmark | $(awk -v u="$(figure "$cpu" kestrin "$ui_tid" 5)" -v b="$(pipeline_x)" 'BEGIN { printf "%.1f", u / b }') times |
+| A bare Qt window woken at the same rhythm, repainting a 10 x 20 strip | $(figure "$cpu" floor "$floor" 5) µs |
+| A bare Qt window only woken at the same rhythm | $(figure "$cpu" floor_wake "$floor_wake" 5) µs |
 $(wine_table)
 
 | Step in the sound to the bar's change ($steps steps) | Median | Max |
