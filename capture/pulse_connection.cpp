@@ -6,14 +6,14 @@ namespace kestrin {
 namespace {
 
 struct Deadline {
-    pa_threaded_mainloop* mainloop;
+    PulseLoop* loop;
     bool expired = false;
 };
 
 void OnDeadline(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* userdata) {
     auto* deadline = static_cast<Deadline*>(userdata);
     deadline->expired = true;
-    pa_threaded_mainloop_signal(deadline->mainloop, 0);
+    deadline->loop->Signal();
 }
 
 void OnStateChange(pa_context*, void* userdata) {
@@ -46,42 +46,35 @@ void OnSourceFound(pa_context*, const pa_source_info* info, int eol, void* userd
 
 }  // namespace
 
-MainLoopLock::MainLoopLock(pa_threaded_mainloop* mainloop) : m_mainloop(mainloop) {
-    pa_threaded_mainloop_lock(m_mainloop);
-}
+MainLoopLock::MainLoopLock(PulseLoop* mainloop) : m_mainloop(mainloop) { m_mainloop->Lock(); }
 
-MainLoopLock::~MainLoopLock() { pa_threaded_mainloop_unlock(m_mainloop); }
+MainLoopLock::~MainLoopLock() { m_mainloop->Unlock(); }
 
 PulseConnection::PulseConnection(int timeoutMs)
-    : m_timeoutMs(timeoutMs), m_mainloop(pa_threaded_mainloop_new()) {
-    if (m_mainloop && pa_threaded_mainloop_start(m_mainloop) < 0) {
-        pa_threaded_mainloop_free(m_mainloop);
-        m_mainloop = nullptr;
-    }
+    : m_timeoutMs(timeoutMs), m_loop(std::make_unique<PulseLoop>()) {
+    if (!m_loop->running()) m_loop.reset();
 }
 
 PulseConnection::~PulseConnection() {
-    if (!m_mainloop) return;
-    {
-        MainLoopLock lock(m_mainloop);
-        DropContext();
-    }
-    pa_threaded_mainloop_stop(m_mainloop);
-    pa_threaded_mainloop_free(m_mainloop);
+    if (!m_loop) return;
+    MainLoopLock lock(m_loop.get());
+    DropContext();
 }
 
-void PulseConnection::Signal() { pa_threaded_mainloop_signal(m_mainloop, 0); }
+void PulseConnection::Signal() { m_loop->Signal(); }
 
 bool PulseConnection::WaitFor(const std::function<bool()>& done) {
     if (done()) return true;
-    Deadline deadline{m_mainloop};
+    m_loop->BeginServerWait();
+    Deadline deadline{m_loop.get()};
     timeval when;
     pa_gettimeofday(&when);
     pa_timeval_add(&when, static_cast<pa_usec_t>(m_timeoutMs) * PA_USEC_PER_MSEC);
-    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_mainloop);
+    pa_mainloop_api* api = m_loop->api();
     pa_time_event* event = api->time_new(api, &when, OnDeadline, &deadline);
-    while (!done() && !deadline.expired) pa_threaded_mainloop_wait(m_mainloop);
+    while (!done() && !deadline.expired) m_loop->Wait();
     api->time_free(event);
+    m_loop->EndServerWait();
     return done();
 }
 
@@ -94,14 +87,13 @@ void PulseConnection::DropContext() {
 }
 
 pa_context* PulseConnection::Context() {
-    if (!m_mainloop) return nullptr;
+    if (!m_loop) return nullptr;
     if (m_context) {
         if (pa_context_get_state(m_context) == PA_CONTEXT_READY) return m_context;
         // The server went away; streams on the old context have failed with it.
         DropContext();
     }
-    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_mainloop);
-    m_context = pa_context_new(api, "Kestrin");
+    m_context = pa_context_new(m_loop->api(), "Kestrin");
     if (!m_context) return nullptr;
     pa_context_set_state_callback(m_context, OnStateChange, this);
     // Never start a server for the meter: no server is a device that can't be used.

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "capture/pulse_loop.h"
+
 struct pa_context;
 struct pa_operation;
-struct pa_threaded_mainloop;
 
 namespace kestrin {
 
@@ -18,10 +20,10 @@ struct PulseSource {
     std::string description;
 };
 
-// A threaded client main loop and a context connected to the server, reconnected when the server
-// went away. Every member except the constructor and destructor must be called with the main loop
-// locked (MainLoopLock), from any thread but the main loop's own. No wait lasts longer than the
-// timeout given at construction.
+// The client library's main loop on its own thread (PulseLoop) and a context connected to the
+// server, reconnected when the server went away. Every member except the constructor and destructor
+// must be called with the main loop locked (MainLoopLock), from any thread but the main loop's own.
+// No wait lasts longer than the timeout given at construction.
 class PulseConnection {
   public:
     explicit PulseConnection(int timeoutMs);
@@ -29,11 +31,13 @@ class PulseConnection {
     PulseConnection(const PulseConnection&) = delete;
     PulseConnection& operator=(const PulseConnection&) = delete;
 
-    pa_threaded_mainloop* mainloop() const { return m_mainloop; }
+    // The loop, or nullptr when it could not be started.
+    PulseLoop* mainloop() const { return m_loop.get(); }
     // The connected context, or nullptr when no server answers within the timeout.
     pa_context* Context();
 
-    // Waits until done() holds, waking on every main loop signal; false on timeout.
+    // Waits until done() holds, waking on every main loop signal; false on timeout. The loop
+    // looks at the server meanwhile, even in a quiet time.
     bool WaitFor(const std::function<bool()>& done);
     // Wakes every WaitFor; for callbacks on the main loop's thread.
     void Signal();
@@ -51,20 +55,20 @@ class PulseConnection {
     void DropContext();
 
     int m_timeoutMs;
-    pa_threaded_mainloop* m_mainloop = nullptr;
+    std::unique_ptr<PulseLoop> m_loop;
     pa_context* m_context = nullptr;
 };
 
 // Holds the main loop's lock for a scope.
 class MainLoopLock {
   public:
-    explicit MainLoopLock(pa_threaded_mainloop* mainloop);
+    explicit MainLoopLock(PulseLoop* mainloop);
     ~MainLoopLock();
     MainLoopLock(const MainLoopLock&) = delete;
     MainLoopLock& operator=(const MainLoopLock&) = delete;
 
   private:
-    pa_threaded_mainloop* m_mainloop;
+    PulseLoop* m_mainloop;
 };
 
 }  // namespace kestrin

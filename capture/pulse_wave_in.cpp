@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -27,16 +28,22 @@ namespace {
 // every few ms.
 constexpr uint32_t kFramesPerFragment = 550;
 
+// How much earlier than the next buffer could be complete the loop looks at the server again:
+// room for the sleep's own lateness and for a server whose chunks come a little early.
+constexpr std::chrono::milliseconds kQuietMargin{3};
+
 // A recording stream and the buffers queued to it. Touched with the main loop locked only.
 struct PulseDevice : WaveInDevice {
     PulseConnection* connection = nullptr;
     pa_stream* stream = nullptr;
     QObject* receiver = nullptr;  // nullptr once it is gone: nothing is recorded or handed back
     QMetaObject::Connection receiverWatch;
-    std::deque<WAVEHDR*> queue;  // queued buffers, the one being filled first
-    uint32_t filled = 0;         // bytes already written into the first queued buffer
-    bool started = false;        // between Start and Reset: data goes into the buffers
-    bool failed = false;         // the stream or the server failed: nothing can be queued again
+    std::deque<WAVEHDR*> queue;   // queued buffers, the one being filled first
+    uint32_t filled = 0;          // bytes already written into the first queued buffer
+    uint32_t bytesPerSecond = 0;  // of the stream's format
+    bool completed = false;       // a buffer was handed to the receiver since the last look
+    bool started = false;         // between Start and Reset: data goes into the buffers
+    bool failed = false;          // the stream or the server failed: nothing can be queued again
 
     // Hands the first queued buffer to the receiver with what it holds.
     void Complete() {
@@ -45,7 +52,24 @@ struct PulseDevice : WaveInDevice {
         header->dwBytesRecorded = filled;
         header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
         filled = 0;
+        completed = true;
         QCoreApplication::postEvent(receiver, new WimDataEvent(this, header));
+    }
+
+    // Once a buffer has been completed by a chunk that came as the loop waited for it, the next
+    // one cannot be complete before the sound still missing from it has been recorded: until
+    // shortly before then, the loop need not wake for the chunks that bring the rest.
+    void QuietUntilNextBuffer() {
+        PulseLoop* loop = connection->mainloop();
+        const bool anchored = completed && loop->ReadingFresh();
+        completed = false;
+        if (!anchored || !started || failed || !receiver || queue.empty() || bytesPerSecond == 0) {
+            return;
+        }
+        const uint32_t missing = queue.front()->dwBufferLength - filled;
+        const auto recording = std::chrono::microseconds(static_cast<int64_t>(missing) * 1000000 /
+                                                         static_cast<int64_t>(bytesPerSecond));
+        loop->QuietUntil(PulseLoop::Clock::now() + recording - kQuietMargin);
     }
 
     void HandBackAll() {
@@ -92,6 +116,7 @@ void OnStreamRead(pa_stream* stream, size_t, void* userdata) {
         if (device->started) device->Record(static_cast<const uint8_t*>(data), length);
         pa_stream_drop(stream);
     }
+    device->QuietUntilNextBuffer();
 }
 
 bool FormatSupported(const WAVEFORMATEX& format) {
@@ -218,6 +243,7 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
     auto device = std::make_unique<PulseDevice>();
     device->connection = &m->connection;
     device->stream = stream;
+    device->bytesPerSecond = format.nAvgBytesPerSec;
     device->receiver = static_cast<QObject*>(receiver);
     // A window that goes away while its device still records must get nothing more.
     PulseDevice* watched = device.get();
