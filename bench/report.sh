@@ -240,10 +240,10 @@ if command -v wine >/dev/null; then
     for _ in $(seq 100); do xdotool search --onlyvisible --class kestrin.exe >/dev/null 2>&1 && break; sleep 0.1; done
     sleep 5
     # This prefix's own server: it works in a folder named after the prefix's device and inode.
-    server_dir="/tmp/.wine-$(id -u)/server-$(stat -c %D "$WINEPREFIX")-$(printf %x "$(stat -c %i "$WINEPREFIX")")"
+    server_dir="server-$(stat -c %D "$WINEPREFIX")-$(printf %x "$(stat -c %i "$WINEPREFIX")")"
     wine_server=
     for p in $(pgrep wineserver || true); do
-        [ "$(readlink "/proc/$p/cwd")" = "$server_dir" ] && wine_server=$p
+        [ "$(basename "$(readlink "/proc/$p/cwd")")" = "$server_dir" ] && wine_server=$p
     done
     side_by_side "$work/cpu-wine.txt" kestrin "$meter" wine "$wine_meter" \
         ${wine_server:+wineserver "$wine_server"}
