@@ -86,10 +86,14 @@ int PulseLoop::Poll(pollfd* fds, unsigned long count, int timeoutMs) {
 
 int PulseLoop::SleepQuietly(int timeoutMs) {
     const Clock::time_point start = Clock::now();
-    auto sleepMs = std::chrono::ceil<std::chrono::milliseconds>(m_quietUntil - start).count();
-    if (timeoutMs >= 0) sleepMs = std::min<decltype(sleepMs)>(sleepMs, timeoutMs);
+    Clock::duration sleep = m_quietUntil - start;
+    if (timeoutMs >= 0)
+        sleep = std::min<Clock::duration>(sleep, std::chrono::milliseconds(timeoutMs));
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(sleep).count();
+    const timespec duration{static_cast<time_t>(ns / 1000000000),
+                            static_cast<long>(ns % 1000000000)};
     pollfd interrupt{m_interruptFd, POLLIN, 0};
-    if (poll(&interrupt, 1, static_cast<int>(sleepMs)) > 0) {
+    if (ppoll(&interrupt, 1, &duration, nullptr) > 0) {
         uint64_t count = 0;
         [[maybe_unused]] const ssize_t read = ::read(m_interruptFd, &count, sizeof count);
     }

@@ -29,8 +29,9 @@ namespace {
 constexpr uint32_t kFramesPerFragment = 550;
 
 // How much earlier than the next buffer could be complete the loop looks at the server again:
-// room for the sleep's own lateness and for a server whose chunks come a little early.
-constexpr std::chrono::milliseconds kQuietMargin{3};
+// room for the sleep's own lateness and for a chunk that comes a little earlier after the last
+// one than the sound it completes takes to record.
+constexpr std::chrono::microseconds kQuietMargin{1000};
 
 // A recording stream and the buffers queued to it. Touched with the main loop locked only.
 struct PulseDevice : WaveInDevice {
