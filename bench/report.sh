@@ -248,6 +248,10 @@ if command -v wine >/dev/null; then
     side_by_side "$work/cpu-wine.txt" kestrin "$meter" wine "$wine_meter" \
         ${wine_server:+wineserver "$wine_server"}
     wine_measured=1
+    # Its recording stream would change how the server delivers to the measurements below.
+    stop "$wine_meter"
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
 fi
 stop "$meter"
 stop "$player"
