@@ -4,6 +4,14 @@
 
 namespace kestrin {
 
+// The application's title: the caption of the settings dialog and of the box that reports an
+// error a handler did not handle.
+constexpr const char* kApplicationTitle = "Kestrin";
+// The caption of the boxes that report a failure of the capture or of the settings file.
+constexpr const char* kErrorCaption = " Kestrin Error";
+// The caption of the boxes that report a buffer that could not be queued again.
+constexpr const char* kRequeueCaption = " Peak Programme Meter Error";
+
 // How the meter tells the operator of a failure and how it stops. The real one shows a modal box
 // with a single OK button and no icon, and ends the process at once with status 0; tests install
 // a recording one. Callers do nothing more after EndProgram() returns (it only returns in tests).

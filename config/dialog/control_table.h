@@ -1,0 +1,40 @@
+#pragma once
+
+namespace kestrin {
+
+// What a row of a window's control table creates; each toolkit maps a kind onto its own control.
+enum class ControlKind {
+    Label,        // sizes itself to its caption unless the row gives a size
+    Edit,         // a one-line text field
+    ReadOnlyEdit,
+    PushButton,
+    CheckBox,
+    RadioButton,
+    GroupBox,
+    Panel,
+    ComboBox,
+};
+
+// The faces of the designed windows, at fixed pixel heights whatever the screen's resolution.
+enum class ControlFont {
+    Window,      // the window's own face, 11 pixels
+    WindowBold,  // the same, bold
+    SmallBold,   // 8 pixels, bold
+    Scale,       // the scale marks' face, 11 pixels
+};
+
+// One control of a designed window, in the designer's terms. Places are in pixels of the client
+// area of the control's parent; a width and height of 0 size a label to its caption.
+struct ControlRow {
+    const char* name;     // the designer's name: "Label4", "Edit1", "dBButton"
+    ControlKind kind;
+    const char* parent;   // the group box or panel it stands in; "" for the window itself
+    const char* caption;  // as shown; "" where the meter sets it later
+    int left;
+    int top;
+    int width;
+    int height;
+    ControlFont font;
+};
+
+}  // namespace kestrin
