@@ -30,17 +30,12 @@ constexpr uint32_t kBufferBytes = 4400;  // 1100 frames of 16-bit stereo, 24.94 
 constexpr size_t kBlockBytes = kBufferBytes + 1;
 constexpr int kQueuedAtOpen = 3;
 
-const char* const kKestrinCaption = " Kestrin Error";
-const char* const kRequeueCaption = " Peak Programme Meter Error";
-// Caption of the box in which unexpected errors are reported: the application's title.
-const char* const kApplicationCaption = "Kestrin";
-
 struct QueueTexts {
     const char* prepare;
     const char* add;
     const char* caption;
 };
-constexpr QueueTexts kStartUpTexts{"InPrepare error", "Add buffer error", kKestrinCaption};
+constexpr QueueTexts kStartUpTexts{"InPrepare error", "Add buffer error", kErrorCaption};
 constexpr QueueTexts kRequeueTexts{"In Prepare error 2", "Add buffer error 2", kRequeueCaption};
 
 // A device this layer opened and has not closed yet.
@@ -108,7 +103,7 @@ void OnWatchTick() {
         return;
     }
     StopWatch();
-    notifier().ShowMessage(kStalledText, kKestrinCaption);
+    notifier().ShowMessage(kStalledText, kErrorCaption);
     notifier().EndProgram();
 }
 
@@ -132,7 +127,7 @@ void ResetDeviceAndEnd() {
     try {
         ResetDevice();
     } catch (const std::exception& e) {
-        notifier().ShowMessage(e.what(), kApplicationCaption);
+        notifier().ShowMessage(e.what(), kApplicationTitle);
     }
     notifier().EndProgram();
 }
@@ -221,7 +216,7 @@ void OpenCapture() {
             notifier().ShowMessage(
                 "Wave Format Error. Your soundcard may not be suitable for this program or there "
                 "may be a hardware problem.",
-                kKestrinCaption);
+                kErrorCaption);
         }
         ResetDeviceAndEnd();
         return;
@@ -233,7 +228,7 @@ void OpenCapture() {
     if (waveIn().Open(&device, DeviceIndex, format, captureReceiver) != MMSYSERR_NOERROR) {
         notifier().ShowMessage(
             "Soundcard not available, or input channel may be in use by another program.",
-            kKestrinCaption);
+            kErrorCaption);
         ResetDeviceAndEnd();
         return;
     }
@@ -244,7 +239,7 @@ void OpenCapture() {
         if (!QueueBufferOrEnd(QueueMessages::StartUp)) return;
     }
     if (waveIn().Start(CaptureHandle) != MMSYSERR_NOERROR) {
-        Fail("Start error", kKestrinCaption);
+        Fail("Start error", kErrorCaption);
         return;
     }
     StartWatch();
@@ -255,7 +250,7 @@ void QueueBuffer(QueueMessages messages) { QueueBufferOrEnd(messages); }
 void ReleaseBuffer(WAVEHDR* header, HWAVEIN device) {
     if (device == CaptureHandle) lastBuffer = WatchClock::now();
     if (waveIn().UnprepareHeader(device, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
-        Fail("In-UnPrepare error", kKestrinCaption);
+        Fail("In-UnPrepare error", kErrorCaption);
         return;
     }
     auto it = openDevices.find(device);

@@ -2,12 +2,9 @@
 
 #include <windows.h>
 
+#include "config/notice.h"
+
 namespace kestrin {
-namespace {
-
-constexpr const char* kApplicationTitle = "Kestrin";
-
-}  // namespace
 
 void ShowHandlerError(const char* text) {
     HWND owner = GetActiveWindow();
