@@ -5,6 +5,7 @@
 
 #include "display/bar_geometry.h"
 #include "measure/ballistics.h"
+#include "measure/level_text.h"
 #include "measure/scale.h"
 
 namespace kestrin::test {
