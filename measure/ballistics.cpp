@@ -12,12 +12,8 @@ void ApplyBallistics(TBarState& bar, int32_t newHeight, int32_t decay) {
     if (bar.Level > newHeight) {
         level = int64_t{bar.Level} - decay;
     }
-    if (level < kMinLevel) {
-        level = kMinLevel;
-    }
-    if (level > kMaxLevel) {
-        level = kMaxLevel;
-    }
+    if (level < kMinLevel) level = kMinLevel;
+    if (level > kMaxLevel) level = kMaxLevel;
     bar.Level = static_cast<int32_t>(level);
 }
 
@@ -35,34 +31,24 @@ void CountDownHold(TBarState& bar, bool peakHold) {
     if (bar.HoldCount <= 0) {
         return;  // nothing is held; the count never goes below 0
     }
-    if (!peakHold || bar.HoldCount == 1) {
-        --bar.HoldCount;
-    }
-    if (bar.HoldCount == 0) {
-        bar.HeldPeak = 0;
-    }
+    if (!peakHold || bar.HoldCount == 1) --bar.HoldCount;
+    if (bar.HoldCount == 0) bar.HeldPeak = 0;
 }
 
 std::optional<int32_t> UpdatePeakHold(TBarState& bar, bool renewOnEqual, bool peakHold) {
     TakeHeldPeak(bar, renewOnEqual);
-    if (bar.HoldCount <= 0) {
-        return std::nullopt;
-    }
+    if (bar.HoldCount <= 0) return std::nullopt;
     const int32_t lineHeight = bar.HeldPeak;
     CountDownHold(bar, peakHold);
     return lineHeight;
 }
 
 void ResetHolds(std::span<TBarState> bars) {
-    for (TBarState& bar : bars) {
-        bar.HoldCount = 1;
-    }
+    for (TBarState& bar : bars) bar.HoldCount = 1;
 }
 
 void ClearHeldPeaks(std::span<TBarState> bars) {
-    for (TBarState& bar : bars) {
-        bar.HeldPeak = 0;
-    }
+    for (TBarState& bar : bars) bar.HeldPeak = 0;
 }
 
 OverChange UpdateOver(int32_t& overCount, int32_t peakA, int32_t peakB, bool peakHold) {
@@ -73,9 +59,7 @@ OverChange UpdateOver(int32_t& overCount, int32_t peakA, int32_t peakB, bool pea
     if (peakHold) {
         return OverChange::Unchanged;  // a lit indicator stays lit until a click
     }
-    if (overCount > 0) {
-        --overCount;
-    }
+    if (overCount > 0) --overCount;
     return overCount < 1 ? OverChange::Dark : OverChange::Unchanged;
 }
 

@@ -33,22 +33,14 @@ int64_t LeadingExponent(std::string_view intDigits, std::string_view fracDigits,
         return static_cast<int64_t>(intDigits.size() - firstInt) - 1 + exponent;
     }
     const size_t firstFrac = fracDigits.find_first_not_of('0');
-    if (firstFrac != std::string_view::npos) {
-        return -static_cast<int64_t>(firstFrac) - 1 + exponent;
-    }
+    if (firstFrac != std::string_view::npos) return -static_cast<int64_t>(firstFrac) - 1 + exponent;
     return 0;
 }
 
 std::string FormatGeneral(double value, char decimalSeparator) {
-    if (value == 0.0) {
-        return "0";  // also for -0.0: the caption never shows "-0"
-    }
-    if (std::isnan(value)) {
-        return "NAN";
-    }
-    if (std::isinf(value)) {
-        return value < 0 ? "-INF" : "INF";
-    }
+    if (value == 0.0) return "0";  // also for -0.0: the caption never shows "-0"
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
 
     // Rounded to 15 significant digits without any locale: "-d.dddddddddddddde+XX".
     char buffer[64];
@@ -59,24 +51,16 @@ std::string FormatGeneral(double value, char decimalSeparator) {
     const size_t ePos = text.find('e');
     std::string digits;
     for (char c : text.substr(0, ePos)) {
-        if (IsDigit(c)) {
-            digits += c;
-        }
+        if (IsDigit(c)) digits += c;
     }
-    while (digits.size() > 1 && digits.back() == '0') {
-        digits.pop_back();
-    }
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
     std::string_view exponentText = text.substr(ePos + 1);
-    if (!exponentText.empty() && exponentText.front() == '+') {
-        exponentText.remove_prefix(1);
-    }
+    if (!exponentText.empty() && exponentText.front() == '+') exponentText.remove_prefix(1);
     int exponent = 0;
     std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
 
     std::string out;
-    if (negative) {
-        out += '-';
-    }
+    if (negative) out += '-';
     if (exponent > kPlainExponentMax || exponent < kPlainExponentMin) {
         out += digits.front();
         if (digits.size() > 1) {
@@ -118,15 +102,11 @@ std::optional<NumberText> ScanNumber(std::string_view text, char decimalSeparato
     size_t i = 0;
     const size_t n = text.size();
     const auto skipSpaces = [&] {
-        while (i < n && text[i] == ' ') {
-            ++i;
-        }
+        while (i < n && text[i] == ' ') ++i;
     };
     const auto takeDigits = [&] {
         const size_t start = i;
-        while (i < n && IsDigit(text[i])) {
-            ++i;
-        }
+        while (i < n && IsDigit(text[i])) ++i;
         return text.substr(start, i - start);
     };
 
@@ -143,9 +123,7 @@ std::optional<NumberText> ScanNumber(std::string_view text, char decimalSeparato
         ++i;
         number.fracDigits = takeDigits();
     }
-    if (number.intDigits.empty() && number.fracDigits.empty() && !hasSeparator) {
-        return std::nullopt;
-    }
+    if (number.intDigits.empty() && number.fracDigits.empty() && !hasSeparator) return std::nullopt;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         if (i < n && (text[i] == '+' || text[i] == '-')) {
@@ -153,14 +131,10 @@ std::optional<NumberText> ScanNumber(std::string_view text, char decimalSeparato
             ++i;
         }
         number.exponentDigits = takeDigits();
-        if (number.exponentDigits.empty()) {
-            return std::nullopt;
-        }
+        if (number.exponentDigits.empty()) return std::nullopt;
     }
     skipSpaces();
-    if (i != n) {
-        return std::nullopt;
-    }
+    if (i != n) return std::nullopt;
     return number;
 }
 
@@ -177,47 +151,33 @@ std::optional<double> Magnitude(const NumberText& number) {
     normalised += number.fracDigits.empty() ? std::string_view("0") : number.fracDigits;
     if (!number.exponentDigits.empty()) {
         normalised += 'e';
-        if (number.exponentNegative) {
-            normalised += '-';
-        }
+        if (number.exponentNegative) normalised += '-';
         normalised += number.exponentDigits;
     }
 
     double magnitude = 0.0;
     const char* const end = normalised.data() + normalised.size();
     const auto result = std::from_chars(normalised.data(), end, magnitude);
-    if (result.ptr != end) {
-        return std::nullopt;
-    }
+    if (result.ptr != end) return std::nullopt;
     if (result.ec == std::errc::result_out_of_range) {
         int64_t exponent = 0;
         for (char c : number.exponentDigits) {
             exponent = std::min(exponent * 10 + (c - '0'), kExponentCap);
         }
-        if (number.exponentNegative) {
-            exponent = -exponent;
-        }
+        if (number.exponentNegative) exponent = -exponent;
         if (LeadingExponent(number.intDigits, number.fracDigits, exponent) > 0) {
             return std::nullopt;  // beyond the largest double
         }
         return 0.0;  // closer to zero than the smallest double: it reads as 0
     }
-    if (result.ec != std::errc()) {
-        return std::nullopt;
-    }
+    if (result.ec != std::errc()) return std::nullopt;
     return magnitude;
 }
 
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -225,20 +185,14 @@ int HexDigit(char c) {
 
 std::optional<double> ParseCalibration(std::string_view text, char decimalSeparator) {
     const std::optional<NumberText> number = ScanNumber(text, decimalSeparator);
-    if (!number) {
-        return std::nullopt;
-    }
+    if (!number) return std::nullopt;
     const std::optional<double> magnitude = Magnitude(*number);
-    if (!magnitude) {
-        return std::nullopt;
-    }
+    if (!magnitude) return std::nullopt;
     const double calibration = number->negative ? -*magnitude : *magnitude;
 
     // Above about 6133 dB the divisor would exceed the largest double. Such a calibration is
     // refused like any other bad text, so the scale only ever divides by a finite divisor.
-    if (!std::isfinite(ComputeScaleDivisor(calibration))) {
-        return std::nullopt;
-    }
+    if (!std::isfinite(ComputeScaleDivisor(calibration))) return std::nullopt;
     return calibration;
 }
 
@@ -249,9 +203,7 @@ std::string HeadroomText(double calibration, char decimalSeparator) {
 std::optional<int32_t> ParseDecay(std::string_view text) {
     size_t i = 0;
     const size_t n = text.size();
-    while (i < n && text[i] == ' ') {
-        ++i;
-    }
+    while (i < n && text[i] == ' ') ++i;
     bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -265,9 +217,7 @@ std::optional<int32_t> ParseDecay(std::string_view text) {
         base = 16;
         i += 2;
     }
-    if (i == n) {
-        return std::nullopt;  // empty, a lone sign or a prefix without digits
-    }
+    if (i == n) return std::nullopt;  // empty, a lone sign or a prefix without digits
 
     // The magnitude may reach 2^31 for a negative value; anything larger is refused at once, so
     // a long run of digits never overflows the sum.
@@ -275,18 +225,12 @@ std::optional<int32_t> ParseDecay(std::string_view text) {
     int64_t magnitude = 0;
     for (; i < n; ++i) {
         const int digit = HexDigit(text[i]);
-        if (digit < 0 || digit >= base) {
-            return std::nullopt;
-        }
+        if (digit < 0 || digit >= base) return std::nullopt;
         magnitude = magnitude * base + digit;
-        if (magnitude > kLimit) {
-            return std::nullopt;
-        }
+        if (magnitude > kLimit) return std::nullopt;
     }
     const int64_t value = negative ? -magnitude : magnitude;
-    if (value > INT32_MAX) {
-        return std::nullopt;
-    }
+    if (value > INT32_MAX) return std::nullopt;
     return static_cast<int32_t>(value);
 }
 

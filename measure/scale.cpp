@@ -17,9 +17,7 @@ double ComputeScaleDivisor(double calibration) {
     const double divisor = kReferenceDivisor * std::pow(10.0, (calibration + 12.0) / 20.0);
     // Below -32 dB the divisor would drop under one sample unit per step; it stays at 1.0 there.
     // The negated test also maps a NaN to the floor.
-    if (!(divisor >= kMinScaleDivisor)) {
-        return kMinScaleDivisor;
-    }
+    if (!(divisor >= kMinScaleDivisor)) return kMinScaleDivisor;
     return divisor;
 }
 
@@ -29,19 +27,13 @@ int32_t PeakToHeight(const TLevelTable& table, int32_t peak, double scaleDivisor
     if (timesTen) {
         index *= 10.0;  // after the rounding: S+20 moves in steps of ten
     }
-    if (!(index > 0.0)) {
-        return table[0];
-    }
-    if (index >= kMaxLevelIndex) {
-        return table[kMaxLevelIndex];
-    }
+    if (!(index > 0.0)) return table[0];
+    if (index >= kMaxLevelIndex) return table[kMaxLevelIndex];
     return table[static_cast<size_t>(index)];
 }
 
 void FillLevelTable(TLevelTable& table, int first, int last, int firstHeight, int lastHeight) {
-    if (last < first || first < 0 || last > kMaxLevelIndex) {
-        return;
-    }
+    if (last < first || first < 0 || last > kMaxLevelIndex) return;
     if (last == first) {
         table[static_cast<size_t>(first)] = firstHeight;  // one entry; no step to divide out
         return;
