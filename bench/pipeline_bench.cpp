@@ -100,7 +100,8 @@ class Meter {
         QCoreApplication::processEvents();
     }
     ~Meter() {
-        StopCapture();
+        // No device in use: the buffers still queued come back and are not replaced.
+        CaptureHandle = nullptr;
         while (!m_wave.empty()) Buffer();
         m_form2.reset();
         m_form1.reset();

@@ -1,7 +1,6 @@
 #include "capture/capture.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <exception>
@@ -9,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "capture/capture_devices.h"
 #include "capture/coarse_timer.h"
 #include "config/notice.h"
 #include "config/settings.h"
@@ -38,14 +38,6 @@ struct QueueTexts {
 constexpr QueueTexts kStartUpTexts{"InPrepare error", "Add buffer error", kErrorCaption};
 constexpr QueueTexts kRequeueTexts{"In Prepare error 2", "Add buffer error 2", kRequeueCaption};
 
-// A device this layer opened and has not closed yet.
-struct OpenDevice {
-    // Added to the device, not yet released: a few at a time, so a list whose room, once grown,
-    // is kept, and a buffer's round trip allocates nothing here.
-    std::vector<WAVEHDR*> outstanding;
-    bool left = false;  // reset and abandoned: closed once outstanding is empty
-};
-
 #ifdef _WIN32
 using PlatformWaveIn = WindowsWaveIn;
 #else
@@ -58,9 +50,7 @@ WaveInReceiver captureReceiver = nullptr;
 // Never destroyed: the meter does not stop its capture at the end, and the buffers still queued
 // then stay reachable until the process is gone instead of turning into leaks at exit.
 std::map<HWAVEIN, OpenDevice>& openDevices = *new std::map<HWAVEIN, OpenDevice>;
-bool stopping = false;                // StopCapture ran: returned buffers are not replaced
-std::atomic<int64_t> liveBuffers{0};  // allocated by QueueBuffer, not yet freed
-std::string captureIdentity;          // of CaptureHandle's device, as it was opened
+std::string captureIdentity;  // of CaptureHandle's device, as it was opened
 
 // The watch for a device that has stopped returning buffers. Each buffer of the device now open
 // only notes the time; a coarse timer looks at it when the limit would be reached, so while
@@ -85,10 +75,6 @@ void LookAgainIn(std::chrono::milliseconds delay) {
     watchTimer->Start(static_cast<int>(delay.count()));
 }
 
-void StopWatch() {
-    if (watchTimer) watchTimer->Stop();
-}
-
 void OnWatchTick() {
     const WatchClock::time_point now = WatchClock::now();
     // A look that comes late found the thread held up elsewhere: buffers that arrived meanwhile
@@ -108,7 +94,6 @@ void OnWatchTick() {
 }
 
 void StartWatch() {
-    if (stallTimeout <= std::chrono::milliseconds::zero()) return;
     lastBuffer = WatchClock::now();
     if (!watchTimer) watchTimer = new CoarseTimer(OnWatchTick);
     LookAgainIn(stallTimeout);
@@ -146,25 +131,18 @@ WAVEFORMATEX CaptureFormat() {
 
 void CloseIfDone(std::map<HWAVEIN, OpenDevice>::iterator it) {
     if (!it->second.left || !it->second.outstanding.empty()) return;
-    // A refusal leaves the device listed, so CaptureStopped() keeps telling the truth.
+    // A refusal leaves the device listed as open.
     if (waveIn().Close(it->first) == MMSYSERR_NOERROR) openDevices.erase(it);
-}
-
-void Abandon(HWAVEIN device) {
-    auto it = openDevices.find(device);
-    if (it == openDevices.end()) return;
-    it->second.left = true;
-    CloseIfDone(it);
 }
 
 // False when the program has been told to end.
 bool QueueBufferOrEnd(QueueMessages messages) {
-    if (stopping) return true;
+    // No device is open to take it: the capture has been stopped.
+    if (!CaptureHandle) return true;
     const QueueTexts& texts = messages == QueueMessages::StartUp ? kStartUpTexts : kRequeueTexts;
     auto* header = new WAVEHDR{};
     // Cleared, so that a buffer handed back partly filled reads as silence past what was recorded.
     header->lpData = new char[kBlockBytes]();
-    liveBuffers.fetch_add(1, std::memory_order_relaxed);
     header->dwBufferLength = kBufferBytes;
     if (waveIn().PrepareHeader(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
         FreeBuffer(header);
@@ -208,7 +186,6 @@ std::vector<std::string> ListInputDevices() {
 }
 
 void OpenCapture() {
-    stopping = false;
     const WAVEFORMATEX format = CaptureFormat();
     const MMRESULT query = waveIn().QueryFormat(DeviceIndex, format);
     if (query != MMSYSERR_NOERROR) {
@@ -234,7 +211,8 @@ void OpenCapture() {
     }
     CaptureHandle = device;
     captureIdentity = std::move(identity);
-    openDevices[device];
+    // A handle the sound system gives again after a close starts with nothing outstanding.
+    openDevices[device] = OpenDevice{};
     for (int i = 0; i < kQueuedAtOpen; ++i) {
         if (!QueueBufferOrEnd(QueueMessages::StartUp)) return;
     }
@@ -265,10 +243,7 @@ void FreeBuffer(WAVEHDR* header) {
     if (!header) return;
     delete[] header->lpData;
     delete header;
-    liveBuffers.fetch_sub(1, std::memory_order_relaxed);
 }
-
-int64_t LiveBufferCount() { return liveBuffers.load(std::memory_order_relaxed); }
 
 void RestartCapture() {
     StopWatch();
@@ -284,23 +259,19 @@ std::string CaptureIdentity() { return CaptureHandle ? captureIdentity : std::st
 
 void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeout = timeout; }
 
-std::chrono::milliseconds StallTimeout() { return stallTimeout; }
-
 bool StallWatchRunning() { return watchTimer && watchTimer->active(); }
 
-void StopCapture() {
-    StopWatch();
-    stopping = true;
-    CaptureHandle = nullptr;
-    std::vector<HWAVEIN> devices;
-    for (auto& [device, state] : openDevices) {
-        // Also a device already left: a restart that failed may have queued buffers to it again.
-        waveIn().Reset(device);
-        devices.push_back(device);
-    }
-    for (HWAVEIN device : devices) Abandon(device);
+void StopWatch() {
+    if (watchTimer) watchTimer->Stop();
 }
 
-bool CaptureStopped() { return openDevices.empty(); }
+std::map<HWAVEIN, OpenDevice>& OpenDevices() { return openDevices; }
+
+void Abandon(HWAVEIN device) {
+    auto it = openDevices.find(device);
+    if (it == openDevices.end()) return;
+    it->second.left = true;
+    CloseIfDone(it);
+}
 
 }  // namespace kestrin

@@ -34,9 +34,6 @@ void QueueBuffer(QueueMessages messages);
 void ReleaseBuffer(WAVEHDR* header, HWAVEIN device);
 // Frees a returned buffer's block and header.
 void FreeBuffer(WAVEHDR* header);
-// Buffers allocated by QueueBuffer and not yet freed by FreeBuffer: three per running device,
-// however many buffers it has been through.
-int64_t LiveBufferCount();
 // Resets the device in use (its buffers come back later) and opens DeviceIndex. CaptureHandle
 // stays on the device left until the new one has opened, so that the buffers handed back go on
 // being replaced there should the opening fail. The device left is closed once the last of its
@@ -53,20 +50,11 @@ std::string CaptureIdentity();
 // ends, rather than leave its bars standing at the last levels. The first buffer after an opening
 // may take up to 2 s to come.
 constexpr std::chrono::milliseconds kStallTimeout{3000};
-// For tests that hand out buffers only when they ask: the limit from the next opening on (zero:
-// no watch at all). The meter itself keeps kStallTimeout.
+// For tests that hand out buffers only when they ask: the limit, read at every look of the
+// watch. The meter itself keeps kStallTimeout.
 void SetStallTimeout(std::chrono::milliseconds timeout);
-std::chrono::milliseconds StallTimeout();
 // Whether the watch for a stalled device is running: from a successful opening until a restart
-// begins, the capture is stopped, or a failure of the device has been reported.
+// begins or a failure of the device has been reported.
 bool StallWatchRunning();
-
-// An orderly stop, for the end of a run and for tests (the meter itself never stops): fresh
-// buffers are no longer queued, every open device is reset, and each device is closed once its
-// last buffer has come back and been released, so the event loop must keep running until
-// CaptureStopped(). OpenCapture starts afresh.
-void StopCapture();
-// No device open: nothing queued, nothing outstanding.
-bool CaptureStopped();
 
 }  // namespace kestrin

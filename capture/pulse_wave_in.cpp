@@ -2,20 +2,18 @@
 
 #include <pulse/pulseaudio.h>
 
-#include <QCoreApplication>
 #include <QObject>
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "capture/header_queue.h"
 #include "capture/pulse_connection.h"
 #include "capture/wave_in_device.h"
-#include "capture/wim_data_event.h"
 
 namespace kestrin {
 namespace {
@@ -35,27 +33,19 @@ constexpr std::chrono::microseconds kQuietMargin{1000};
 
 // A recording stream and the buffers queued to it. Touched with the main loop locked only.
 struct PulseDevice : WaveInDevice {
+    explicit PulseDevice(QObject* receiver) : queue(this, receiver) {}
+
     PulseConnection* connection = nullptr;
     pa_stream* stream = nullptr;
-    QObject* receiver = nullptr;  // nullptr once it is gone: nothing is recorded or handed back
     QMetaObject::Connection receiverWatch;
-    std::deque<WAVEHDR*> queue;   // queued buffers, the one being filled first
-    uint32_t filled = 0;          // bytes already written into the first queued buffer
+    HeaderQueue queue;
     uint32_t bytesPerSecond = 0;  // of the stream's format
     bool completed = false;       // a buffer was handed to the receiver since the last look
     bool started = false;         // between Start and Reset: data goes into the buffers
     bool failed = false;          // the stream or the server failed: nothing can be queued again
 
-    // Hands the first queued buffer to the receiver with what it holds.
-    void Complete() {
-        WAVEHDR* header = queue.front();
-        queue.pop_front();
-        header->dwBytesRecorded = filled;
-        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-        filled = 0;
-        completed = true;
-        QCoreApplication::postEvent(receiver, new WimDataEvent(this, header));
-    }
+    // What the device refuses every new buffer with.
+    MMRESULT refusal() const { return failed ? MMSYSERR_NODRIVER : MMSYSERR_NOERROR; }
 
     // Once a buffer has been completed by a chunk that came as the loop waited for it, the next
     // one cannot be complete before the sound still missing from it has been recorded: until
@@ -64,35 +54,23 @@ struct PulseDevice : WaveInDevice {
         PulseLoop* loop = connection->mainloop();
         const bool anchored = completed && loop->ReadingFresh();
         completed = false;
-        if (!anchored || !started || failed || !receiver || queue.empty() || bytesPerSecond == 0) {
+        if (!anchored || !started || failed || !queue.delivering() || queue.empty() ||
+            bytesPerSecond == 0) {
             return;
         }
-        const uint32_t missing = queue.front()->dwBufferLength - filled;
-        const auto recording = std::chrono::microseconds(static_cast<int64_t>(missing) * 1000000 /
-                                                         static_cast<int64_t>(bytesPerSecond));
+        const auto recording =
+            std::chrono::microseconds(static_cast<int64_t>(queue.FrontRoom()) * 1000000 /
+                                      static_cast<int64_t>(bytesPerSecond));
         loop->QuietUntil(PulseLoop::Clock::now() + recording - kQuietMargin);
     }
 
     void HandBackAll() {
-        while (receiver && !queue.empty()) Complete();
+        if (queue.HandBackAll() > 0) completed = true;
     }
 
-    // A chunk of recorded bytes; nullptr data is a hole in the stream, recorded as silence. What
-    // no queued buffer can take is lost, as with any device that runs out of buffers.
-    void Record(const uint8_t* data, size_t length) {
-        size_t offset = 0;
-        while (receiver && offset < length && !queue.empty()) {
-            WAVEHDR* header = queue.front();
-            const size_t take = std::min<size_t>(header->dwBufferLength - filled, length - offset);
-            if (data) {
-                std::memcpy(header->lpData + filled, data + offset, take);
-            } else {
-                std::memset(header->lpData + filled, 0, take);
-            }
-            filled += static_cast<uint32_t>(take);
-            offset += take;
-            if (filled == header->dwBufferLength) Complete();
-        }
+    // A chunk of recorded bytes; nullptr data is a hole in the stream, recorded as silence.
+    void Record(const void* data, size_t length) {
+        if (queue.Fill(static_cast<const char*>(data), length) > 0) completed = true;
     }
 };
 
@@ -114,7 +92,7 @@ void OnStreamRead(pa_stream* stream, size_t, void* userdata) {
         const void* data = nullptr;
         size_t length = 0;
         if (pa_stream_peek(stream, &data, &length) < 0 || length == 0) return;
-        if (device->started) device->Record(static_cast<const uint8_t*>(data), length);
+        if (device->started) device->Record(data, length);
         pa_stream_drop(stream);
     }
     device->QuietUntilNextBuffer();
@@ -241,17 +219,17 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
     pa_stream* stream = pa_stream_new(context, "Kestrin meter", &spec, &channels);
     if (!stream) return MMSYSERR_NOMEM;
 
-    auto device = std::make_unique<PulseDevice>();
+    auto* window = static_cast<QObject*>(receiver);
+    auto device = std::make_unique<PulseDevice>(window);
     device->connection = &m->connection;
     device->stream = stream;
     device->bytesPerSecond = format.nAvgBytesPerSec;
-    device->receiver = static_cast<QObject*>(receiver);
     // A window that goes away while its device still records must get nothing more.
     PulseDevice* watched = device.get();
-    device->receiverWatch = QObject::connect(device->receiver, &QObject::destroyed,
+    device->receiverWatch = QObject::connect(window, &QObject::destroyed,
                                              [watched, mainloop = m->connection.mainloop()] {
                                                  MainLoopLock lock(mainloop);
-                                                 watched->receiver = nullptr;
+                                                 watched->queue.ForgetReceiver();
                                              });
     pa_stream_set_state_callback(stream, OnStreamState, device.get());
     pa_stream_set_read_callback(stream, OnStreamRead, device.get());
@@ -289,10 +267,7 @@ MMRESULT PulseWaveIn::PrepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t si
     MainLoopLock lock(m->connection.mainloop());
     PulseDevice* device = m->Find(handle);
     if (!device) return MMSYSERR_INVALHANDLE;
-    if (!header || !header->lpData || size != kWaveHdrSize) return MMSYSERR_INVALPARAM;
-    if (device->failed) return MMSYSERR_NODRIVER;
-    header->dwFlags |= WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return HeaderQueue::Prepare(header, size, device->refusal());
 }
 
 MMRESULT PulseWaveIn::AddBuffer(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
@@ -300,14 +275,7 @@ MMRESULT PulseWaveIn::AddBuffer(HWAVEIN handle, WAVEHDR* header, uint32_t size) 
     MainLoopLock lock(m->connection.mainloop());
     PulseDevice* device = m->Find(handle);
     if (!device) return MMSYSERR_INVALHANDLE;
-    if (!header || size != kWaveHdrSize || header->dwBufferLength == 0) return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
-    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-    if (device->failed) return MMSYSERR_NODRIVER;
-    header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-    header->dwBytesRecorded = 0;
-    device->queue.push_back(header);
-    return MMSYSERR_NOERROR;
+    return device->queue.Add(header, size, device->refusal());
 }
 
 MMRESULT PulseWaveIn::Start(HWAVEIN handle) {
@@ -324,11 +292,9 @@ MMRESULT PulseWaveIn::Start(HWAVEIN handle) {
 MMRESULT PulseWaveIn::UnprepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
     if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
     MainLoopLock lock(m->connection.mainloop());
-    if (!m->Find(handle)) return MMSYSERR_INVALHANDLE;
-    if (!header || size != kWaveHdrSize) return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-    header->dwFlags &= ~WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    PulseDevice* device = m->Find(handle);
+    if (!device) return MMSYSERR_INVALHANDLE;
+    return device->queue.Unprepare(header, size);
 }
 
 MMRESULT PulseWaveIn::Reset(HWAVEIN handle) {
@@ -347,7 +313,7 @@ MMRESULT PulseWaveIn::Close(HWAVEIN handle) {
     MainLoopLock lock(m->connection.mainloop());
     PulseDevice* device = m->Find(handle);
     if (!device) return MMSYSERR_INVALHANDLE;
-    if (!device->queue.empty()) return WAVERR_STILLPLAYING;
+    if (!device->queue.MayClose()) return WAVERR_STILLPLAYING;
     DisconnectStream(device);
     m->devices.erase(handle);
     return MMSYSERR_NOERROR;

@@ -1,15 +1,13 @@
 #include "capture/simulated_wave_in.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
-#include <set>
 
+#include "capture/header_queue.h"
 #include "capture/wave_in_device.h"
-#include "capture/wim_data_event.h"
 
 namespace kestrin {
 namespace {
@@ -29,15 +27,14 @@ void WriteFrame(char* at, SimulatedWaveIn::Frame frame) {
 }  // namespace
 
 struct SimulatedWaveIn::Device : WaveInDevice {
-    int32_t id = 0;
-    QObject* receiver = nullptr;  // nullptr once it is gone: nothing is recorded or handed back
+    Device(int32_t id, QObject* receiver) : id(id), queue(this, receiver) {}
+
+    int32_t id;
     QMetaObject::Connection receiverWatch;
     bool open = true;
     bool started = false;
-    std::deque<WAVEHDR*> queue;      // the buffer being filled first
-    uint32_t filled = 0;             // bytes written into the first queued buffer
-    std::set<WAVEHDR*> outstanding;  // added and not yet unprepared
-    uint64_t position = 0;           // frames recorded since the opening, lost ones included
+    HeaderQueue queue;
+    uint64_t position = 0;  // frames recorded since the opening, lost ones included
 };
 
 SimulatedWaveIn::SimulatedWaveIn(std::vector<std::string> deviceNames)
@@ -166,12 +163,11 @@ MMRESULT SimulatedWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORM
         format.nChannels != 2) {
         return LogFormat(Call::Open, deviceId, format, nullptr, WAVERR_BADFORMAT);
     }
-    auto device = std::make_unique<Device>();
-    device->id = id;
-    device->receiver = static_cast<QObject*>(receiver);
+    auto* window = static_cast<QObject*>(receiver);
+    auto device = std::make_unique<Device>(id, window);
     Device* watched = device.get();
-    device->receiverWatch = QObject::connect(device->receiver, &QObject::destroyed,
-                                             [watched] { watched->receiver = nullptr; });
+    device->receiverWatch = QObject::connect(window, &QObject::destroyed,
+                                             [watched] { watched->queue.ForgetReceiver(); });
     *handle = device.get();
     m_opened.push_back(device.get());
     m_devices.emplace(device.get(), std::move(device));
@@ -186,11 +182,7 @@ MMRESULT SimulatedWaveIn::PrepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_
     }
     if (!FindOpen(handle))
         return Log(Call::PrepareHeader, handle, -2, header, MMSYSERR_INVALHANDLE);
-    if (!header || !header->lpData || size != kWaveHdrSize) {
-        return Log(Call::PrepareHeader, handle, -2, header, MMSYSERR_INVALPARAM);
-    }
-    header->dwFlags |= WHDR_PREPARED;
-    return Log(Call::PrepareHeader, handle, -2, header, MMSYSERR_NOERROR);
+    return Log(Call::PrepareHeader, handle, -2, header, HeaderQueue::Prepare(header, size));
 }
 
 MMRESULT SimulatedWaveIn::AddBuffer(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
@@ -199,20 +191,7 @@ MMRESULT SimulatedWaveIn::AddBuffer(HWAVEIN handle, WAVEHDR* header, uint32_t si
     if (Scripted(Call::AddBuffer, &result)) return Log(Call::AddBuffer, handle, -2, header, result);
     Device* device = FindOpen(handle);
     if (!device) return Log(Call::AddBuffer, handle, -2, header, MMSYSERR_INVALHANDLE);
-    if (!header || size != kWaveHdrSize || header->dwBufferLength == 0) {
-        return Log(Call::AddBuffer, handle, -2, header, MMSYSERR_INVALPARAM);
-    }
-    if (!(header->dwFlags & WHDR_PREPARED)) {
-        return Log(Call::AddBuffer, handle, -2, header, WAVERR_UNPREPARED);
-    }
-    if (header->dwFlags & WHDR_INQUEUE) {
-        return Log(Call::AddBuffer, handle, -2, header, WAVERR_STILLPLAYING);
-    }
-    header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-    header->dwBytesRecorded = 0;
-    device->queue.push_back(header);
-    device->outstanding.insert(header);
-    return Log(Call::AddBuffer, handle, -2, header, MMSYSERR_NOERROR);
+    return Log(Call::AddBuffer, handle, -2, header, device->queue.Add(header, size));
 }
 
 MMRESULT SimulatedWaveIn::Start(HWAVEIN handle) {
@@ -232,19 +211,7 @@ MMRESULT SimulatedWaveIn::UnprepareHeader(HWAVEIN handle, WAVEHDR* header, uint3
     }
     Device* device = FindOpen(handle);
     if (!device) return Log(Call::UnprepareHeader, handle, -2, header, MMSYSERR_INVALHANDLE);
-    if (!header || size != kWaveHdrSize) {
-        return Log(Call::UnprepareHeader, handle, -2, header, MMSYSERR_INVALPARAM);
-    }
-    if (header->dwFlags & WHDR_INQUEUE) {
-        return Log(Call::UnprepareHeader, handle, -2, header, WAVERR_STILLPLAYING);
-    }
-    // A buffer goes back to the device it came from; one that was only prepared (its add
-    // refused) was never outstanding.
-    if (device->outstanding.erase(header) == 0 && (header->dwFlags & WHDR_DONE)) {
-        return Log(Call::UnprepareHeader, handle, -2, header, MMSYSERR_INVALPARAM);
-    }
-    header->dwFlags &= ~(WHDR_PREPARED | WHDR_DONE);
-    return Log(Call::UnprepareHeader, handle, -2, header, MMSYSERR_NOERROR);
+    return Log(Call::UnprepareHeader, handle, -2, header, device->queue.Unprepare(header, size));
 }
 
 MMRESULT SimulatedWaveIn::Reset(HWAVEIN handle) {
@@ -253,7 +220,7 @@ MMRESULT SimulatedWaveIn::Reset(HWAVEIN handle) {
     Device* device = FindOpen(handle);
     if (!device) return Log(Call::Reset, handle, -2, nullptr, MMSYSERR_INVALHANDLE);
     device->started = false;
-    while (device->receiver && !device->queue.empty()) Complete(*device);
+    device->queue.HandBackAll();
     return Log(Call::Reset, handle, -2, nullptr, MMSYSERR_NOERROR);
 }
 
@@ -262,36 +229,25 @@ MMRESULT SimulatedWaveIn::Close(HWAVEIN handle) {
     if (Scripted(Call::Close, &result)) return Log(Call::Close, handle, -2, nullptr, result);
     Device* device = FindOpen(handle);
     if (!device) return Log(Call::Close, handle, -2, nullptr, MMSYSERR_INVALHANDLE);
-    if (!device->queue.empty()) return Log(Call::Close, handle, -2, nullptr, WAVERR_STILLPLAYING);
+    if (!device->queue.MayClose()) {
+        return Log(Call::Close, handle, -2, nullptr, WAVERR_STILLPLAYING);
+    }
     QObject::disconnect(device->receiverWatch);
     device->open = false;
     device->started = false;
     return Log(Call::Close, handle, -2, nullptr, MMSYSERR_NOERROR);
 }
 
-void SimulatedWaveIn::Complete(Device& device) {
-    WAVEHDR* header = device.queue.front();
-    device.queue.pop_front();
-    header->dwBytesRecorded = device.filled;
-    header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-    device.filled = 0;
-    QCoreApplication::postEvent(device.receiver, new WimDataEvent(&device, header));
-}
-
 int SimulatedWaveIn::Record(Device& device, uint64_t frames) {
-    if (!device.open || !device.started || !device.receiver) return 0;
+    if (!device.open || !device.started || !device.queue.delivering()) return 0;
     auto own = m_deviceSignals.find(device.id);
     const Signal& signal = own != m_deviceSignals.end() ? own->second : m_signal;
     int completed = 0;
     for (uint64_t i = 0; i < frames; ++i, ++device.position) {
         if (device.queue.empty()) continue;
-        WAVEHDR* header = device.queue.front();
-        WriteFrame(header->lpData + device.filled, signal ? signal(device.position) : Frame{0, 0});
-        device.filled += 4;
-        if (device.filled + 4 > header->dwBufferLength) {
-            Complete(device);
-            ++completed;
-        }
+        char frame[4];
+        WriteFrame(frame, signal ? signal(device.position) : Frame{0, 0});
+        completed += device.queue.Fill(frame, sizeof frame);
     }
     return completed;
 }
@@ -363,13 +319,13 @@ int SimulatedWaveIn::QueuedCount(HWAVEIN handle) const {
 
 int SimulatedWaveIn::OutstandingCount(HWAVEIN handle) const {
     const Device* device = Find(handle);
-    return device ? static_cast<int>(device->outstanding.size()) : 0;
+    return device ? static_cast<int>(device->queue.outstanding()) : 0;
 }
 
 int SimulatedWaveIn::TotalOutstanding() const {
     int total = 0;
     for (const auto& [handle, device] : m_devices) {
-        total += static_cast<int>(device->outstanding.size());
+        total += static_cast<int>(device->queue.outstanding());
     }
     return total;
 }

@@ -125,7 +125,6 @@ class SimulatedWaveIn : public WaveIn {
     MMRESULT LogFormat(Call call, int32_t deviceId, const WAVEFORMATEX& format, HWAVEIN device,
                        MMRESULT result);
     int Record(Device& device, uint64_t frames);
-    void Complete(Device& device);
     void OnTimer();
 
     std::vector<std::string> m_names;

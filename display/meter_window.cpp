@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "display/bar_geometry.h"
 #include "display/device_selection.h"
+#include "measure/level_text.h"
 
 namespace kestrin {
 

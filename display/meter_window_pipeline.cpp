@@ -5,6 +5,7 @@
 #include "display/end_watch.h"
 #include "display/meter_window.h"
 #include "measure/analysis.h"
+#include "measure/level_text.h"
 
 namespace kestrin {
 

@@ -5,67 +5,6 @@
 
 namespace kestrin {
 
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
-
-std::optional<int32_t> ParseDecay(std::string_view text) {
-    size_t i = 0;
-    const size_t n = text.size();
-    while (i < n && text[i] == ' ') {
-        ++i;
-    }
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int base = 10;
-    if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i == n) {
-        return std::nullopt;  // empty, a lone sign or a prefix without digits
-    }
-
-    // The magnitude may reach 2^31 for a negative value; anything larger is refused at once, so
-    // a long run of digits never overflows the sum.
-    constexpr int64_t kLimit = int64_t{INT32_MAX} + 1;
-    int64_t magnitude = 0;
-    for (; i < n; ++i) {
-        const int digit = HexDigit(text[i]);
-        if (digit < 0 || digit >= base) {
-            return std::nullopt;
-        }
-        magnitude = magnitude * base + digit;
-        if (magnitude > kLimit) {
-            return std::nullopt;
-        }
-    }
-    const int64_t value = negative ? -magnitude : magnitude;
-    if (value > INT32_MAX) {
-        return std::nullopt;
-    }
-    return static_cast<int32_t>(value);
-}
-
 void ApplyBallistics(TBarState& bar, int32_t newHeight, int32_t decay) {
     // A falling bar drops by decay and is not raised back to the new height in the same buffer.
     // The 64-bit difference keeps a decay near the 32-bit limits from overflowing.
@@ -73,12 +12,8 @@ void ApplyBallistics(TBarState& bar, int32_t newHeight, int32_t decay) {
     if (bar.Level > newHeight) {
         level = int64_t{bar.Level} - decay;
     }
-    if (level < kMinLevel) {
-        level = kMinLevel;
-    }
-    if (level > kMaxLevel) {
-        level = kMaxLevel;
-    }
+    if (level < kMinLevel) level = kMinLevel;
+    if (level > kMaxLevel) level = kMaxLevel;
     bar.Level = static_cast<int32_t>(level);
 }
 
@@ -96,34 +31,24 @@ void CountDownHold(TBarState& bar, bool peakHold) {
     if (bar.HoldCount <= 0) {
         return;  // nothing is held; the count never goes below 0
     }
-    if (!peakHold || bar.HoldCount == 1) {
-        --bar.HoldCount;
-    }
-    if (bar.HoldCount == 0) {
-        bar.HeldPeak = 0;
-    }
+    if (!peakHold || bar.HoldCount == 1) --bar.HoldCount;
+    if (bar.HoldCount == 0) bar.HeldPeak = 0;
 }
 
 std::optional<int32_t> UpdatePeakHold(TBarState& bar, bool renewOnEqual, bool peakHold) {
     TakeHeldPeak(bar, renewOnEqual);
-    if (bar.HoldCount <= 0) {
-        return std::nullopt;
-    }
+    if (bar.HoldCount <= 0) return std::nullopt;
     const int32_t lineHeight = bar.HeldPeak;
     CountDownHold(bar, peakHold);
     return lineHeight;
 }
 
 void ResetHolds(std::span<TBarState> bars) {
-    for (TBarState& bar : bars) {
-        bar.HoldCount = 1;
-    }
+    for (TBarState& bar : bars) bar.HoldCount = 1;
 }
 
 void ClearHeldPeaks(std::span<TBarState> bars) {
-    for (TBarState& bar : bars) {
-        bar.HeldPeak = 0;
-    }
+    for (TBarState& bar : bars) bar.HeldPeak = 0;
 }
 
 OverChange UpdateOver(int32_t& overCount, int32_t peakA, int32_t peakB, bool peakHold) {
@@ -134,9 +59,7 @@ OverChange UpdateOver(int32_t& overCount, int32_t peakA, int32_t peakB, bool pea
     if (peakHold) {
         return OverChange::Unchanged;  // a lit indicator stays lit until a click
     }
-    if (overCount > 0) {
-        --overCount;
-    }
+    if (overCount > 0) --overCount;
     return overCount < 1 ? OverChange::Dark : OverChange::Unchanged;
 }
 

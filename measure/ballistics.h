@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string_view>
 
 namespace kestrin {
 
@@ -20,13 +19,6 @@ struct TBarState {
     int32_t HeldPeak = 0;   // held peak height; 0 means none
     int32_t HoldCount = 0;  // buffers for which the held peak still stands
 };
-
-// Parses a decay text as a 32-bit signed integer: leading blanks, optional sign, decimal digits
-// or hexadecimal after "$", "x", "X", "0x" or "0X"; nothing may follow the digits. Only spaces
-// count as blanks (a tab is refused, as in the calibration text). The signed value must lie in
-// -2147483648..2147483647 for hexadecimal too: "$7FFFFFFF" and "-$80000000" are accepted,
-// "$FFFFFFFF" is refused rather than read as -1.
-std::optional<int32_t> ParseDecay(std::string_view text);
 
 // Rises at once to the new height, otherwise falls by decay; then held within 1..255. Any decay
 // is taken, 0 and negative ones included; the fall is worked out wide enough not to overflow.

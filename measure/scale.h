@@ -2,9 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
 
 namespace kestrin {
 
@@ -14,17 +11,6 @@ constexpr int kMaxLevelIndex = kLevelTableSize - 1;  // 3277: a full-scale peak 
 // Maps a scaled peak (sample units divided by the scale divisor) to a bar height in pixels,
 // 0 to 255. All zeros until built.
 using TLevelTable = std::array<int32_t, kLevelTableSize>;
-
-// Parses the calibration text (dB relative to full scale that reads mark 4): blanks, optional
-// sign, digits with at most one decimal separator, optional exponent, blanks. Anything else, an
-// empty text or a value beyond the range of a double gives nothing. Blanks are spaces only. A
-// calibration above about 6133 dB, whose scale divisor would exceed the range of a double, is
-// refused too, so the divisor is always finite. A value closer to zero than the smallest double
-// reads as 0. Independent of the process locale.
-std::optional<double> ParseCalibration(std::string_view text, char decimalSeparator = '.');
-
-// The headroom caption for a calibration: -8 - calibration in general format, then " dB".
-std::string HeadroomText(double calibration, char decimalSeparator = '.');
 
 // Sample units per table step: 10 * 10^((calibration + 12) / 20), never below 1.0.
 double ComputeScaleDivisor(double calibration);

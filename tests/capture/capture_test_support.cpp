@@ -85,7 +85,7 @@ SimulatedCaptureTest::SimulatedCaptureTest() {
     Use(sim);
     // The tests hand out buffers only when they ask, so a device may go quiet for longer than a
     // real one ever may; the tests of that watch set it themselves.
-    SetStallTimeout(std::chrono::milliseconds::zero());
+    SetStallTimeout(kQuietTestTimeout);
 }
 
 void SimulatedCaptureTest::TearDown() {

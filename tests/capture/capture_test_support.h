@@ -10,6 +10,7 @@
 
 #include "capture/simulated_wave_in.h"
 #include "capture/wave_in.h"
+#include "tests/support/capture_stop.h"
 #include "tests/support/recording_notifier.h"
 #include "tests/support/temp_dir.h"
 

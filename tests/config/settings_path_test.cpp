@@ -21,13 +21,5 @@ TEST(SettingsFilePathTest, LiesBesideTheRunningProgram) {
     EXPECT_EQ(SettingsFilePath(), (program.parent_path() / "config_tests.ini").string());
 }
 
-TEST(SettingsFilePathTest, CanBePointedElsewhereAndBack) {
-    const std::string beside = SettingsFilePath();
-    SetSettingsFilePath("/tmp/other.ini");
-    EXPECT_EQ(SettingsFilePath(), "/tmp/other.ini");
-    SetSettingsFilePath("");
-    EXPECT_EQ(SettingsFilePath(), beside);
-}
-
 }  // namespace
 }  // namespace kestrin

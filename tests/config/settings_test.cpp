@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
+#include <string>
+#include <string_view>
 
 #include "tests/config/settings_store_fixture.h"
 
@@ -240,8 +243,49 @@ struct LineCase {
     const char* meaning;
 };
 
+// Shown beside the case's name: its line, with bytes outside printable ASCII as \xNN.
+void PrintTo(const LineCase& c, std::ostream* out) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    for (const char ch : std::string_view(c.line)) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte >= 0x20 && byte < 0x7F) {
+            *out << ch;
+        } else {
+            *out << "\\x" << kHex[byte >> 4] << kHex[byte & 0xF];
+        }
+    }
+}
+
 class SettingsLineTest : public SettingsStoreTest,
                          public ::testing::WithParamInterface<LineCase> {};
+
+// The case's line spelled in the characters a test name may hold ("cal = '-20' " gives
+// "calBlank_BlankSqMinus20SqBlank"), so that each case keeps its name from build to build.
+std::string LineCaseName(const ::testing::TestParamInfo<LineCase>& info) {
+    std::string name;
+    for (const char c : std::string_view(info.param.line)) {
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+            name += c;
+        } else if (c == '=') {
+            name += '_';
+        } else if (c == ' ') {
+            name += "Blank";
+        } else if (c == '"') {
+            name += "Dq";
+        } else if (c == '\'') {
+            name += "Sq";
+        } else if (c == '-') {
+            name += "Minus";
+        } else if (c == '$') {
+            name += "Dollar";
+        } else {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(c);
+            name += {'x', kHex[byte >> 4], kHex[byte & 0xF]};
+        }
+    }
+    return name;
+}
 
 TEST_P(SettingsLineTest, ReadsAsExpected) {
     Given(std::string("[Form]\r\n") + GetParam().line + "\r\n");
@@ -277,7 +321,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"cal=\"\"", [](auto& s) { return s.cal.empty(); }, "empty"},
         LineCase{"cal=''x''", [](auto& s) { return s.cal == "'x'"; }, "one pair only"},
         LineCase{"AColor=\"255\"", [](auto& s) { return s.Acolor == 255; }, "number too"},
-        LineCase{"Locked='1'", [](auto& s) { return s.Locked; }, "boolean too"}));
+        LineCase{"Locked='1'", [](auto& s) { return s.Locked; }, "boolean too"}),
+    LineCaseName);
 
 TEST(ScramblePasswordTest, ComplementsEveryByteAndUndoesItself) {
     EXPECT_EQ(ScramblePassword("abc"), "\x9E\x9D\x9C");

@@ -11,6 +11,7 @@
 #include "capture/wim_data_event.h"
 #include "config/dialog/dialog_widgets.h"
 #include "tests/dialog/dialog_fixture.h"
+#include "tests/support/capture_stop.h"
 
 namespace kestrin::test {
 namespace {
@@ -57,9 +58,9 @@ TEST_F(DialogClosingTest, EscapeLeavesTheDialogOpenWithItsEdits) {
     Open();
     form->activateWindow();
     ChangeEveryControl(*form);
-    for (QWidget* target : {static_cast<QWidget*>(form->Edit1),
-                            static_cast<QWidget*>(form->ShortNameBox),
-                            static_cast<QWidget*>(form.get())}) {
+    for (QWidget* target :
+         {static_cast<QWidget*>(form->Edit1), static_cast<QWidget*>(form->ShortNameBox),
+          static_cast<QWidget*>(form.get())}) {
         target->setFocus();
         PressEscape();
         QTest::keyClick(target, Qt::Key_Escape);

@@ -7,6 +7,7 @@
 #include "capture/capture.h"
 #include "capture/wim_data_event.h"
 #include "config/settings.h"
+#include "tests/support/capture_stop.h"
 #include "tests/support/event_wait.h"
 
 namespace kestrin::test {
@@ -24,7 +25,7 @@ void MeterFixture::TearDown() {
 void MeterFixture::Start(const std::string& settings, std::vector<std::string> devices) {
     wave.SetDevices(std::move(devices));
     // Buffers come only when a test feeds them, however long it takes.
-    SetStallTimeout(std::chrono::milliseconds::zero());
+    SetStallTimeout(kQuietTestTimeout);
     StartOn(wave, settings);
 }
 

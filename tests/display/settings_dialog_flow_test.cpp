@@ -15,6 +15,7 @@
 #include "config/dialog/dialog_widgets.h"
 #include "config/settings.h"
 #include "tests/display/meter_fixture.h"
+#include "tests/support/capture_stop.h"
 #include "tests/support/event_wait.h"
 #include "tests/support/modal_close.h"
 

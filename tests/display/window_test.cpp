@@ -75,7 +75,7 @@ TEST_F(MeterStartUp, BuffersHandedBackInsideAStartUpFailureWaitForTheDialog) {
     Show();  // the dialog exists now: the held buffers go through the pipeline
     Settle();
     EXPECT_NE(dialog().Label14->text(), before);  // the headroom, written by the pipeline
-    EXPECT_EQ(LiveBufferCount(), 3);  // each replaced by a fresh one
+    EXPECT_EQ(wave.OutstandingCount(wave.lastOpened()), 3);  // each replaced by a fresh one
     EXPECT_EQ(notes.messages.size(), 1u);
 }
 

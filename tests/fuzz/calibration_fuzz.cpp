@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "measure/level_text.h"
 #include "measure/scale.h"
 #include "tests/fuzz/fuzz_check.h"
 

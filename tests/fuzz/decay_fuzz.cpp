@@ -8,6 +8,7 @@
 #include <string>
 
 #include "measure/ballistics.h"
+#include "measure/level_text.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "measure/level_text.h"
 #include "measure/scale.h"
 
 namespace kestrin {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "measure/ballistics.h"
+#include "measure/level_text.h"
 
 namespace kestrin {
 namespace {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "measure/ballistics.h"
+#include "measure/level_text.h"
 #include "measure/scale.h"
 
 namespace kestrin {

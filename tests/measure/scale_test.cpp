@@ -10,7 +10,13 @@ namespace {
 
 class LevelTableTest : public testing::Test {
   protected:
-    LevelTableTest() { BuildLevelTable(m_table); }
+    // Built over what an earlier build left, as every paint rebuilds it, and over entries no build
+    // writes, so that an entry left out or added to shows.
+    LevelTableTest() {
+        m_table.fill(-7);
+        BuildLevelTable(m_table);
+        BuildLevelTable(m_table);
+    }
 
     int32_t height(int32_t peak, double calibration, bool timesTen = false) const {
         return PeakToHeight(m_table, peak, ComputeScaleDivisor(calibration), timesTen);
@@ -43,12 +49,6 @@ TEST_F(LevelTableTest, NeverFallsAndStaysWithinThePixelRange) {
         ASSERT_GE(m_table[i], m_table[i - 1]) << "index " << i;
         ASSERT_LE(m_table[i], 255);
     }
-}
-
-TEST_F(LevelTableTest, RebuildingGivesTheSameTable) {
-    const TLevelTable first = m_table;
-    BuildLevelTable(m_table);
-    EXPECT_EQ(m_table, first);
 }
 
 TEST(FillLevelTable, ExactTieGoesToEven) {

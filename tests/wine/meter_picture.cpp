@@ -1,11 +1,10 @@
 #include "tests/wine/meter_picture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
 #include "display/bar_geometry.h"
-#include "measure/ballistics.h"
-#include "measure/scale.h"
 
 namespace kestrin::test {
 namespace {
@@ -100,34 +99,6 @@ std::string MeterLook::SettingsFile(const std::string& deviceName, const std::st
            "\r\nSColor=" + std::to_string(colours[3]) +
            "\r\npassword=\r\nLocked=0\r\nleft=" + std::to_string(left) +
            "\r\ntop=" + std::to_string(top) + "\r\nshowMS=" + flag(showMS) + "\r\n";
-}
-
-TPeaks SteadyPeaks(const SteadySignal& signal, bool msix) {
-    const std::vector<int16_t> samples = signal.Interleaved(1);
-    std::vector<uint8_t> block(kBufferBytes);
-    for (int i = 0; i < kFramesPerBuffer * 2; ++i) {
-        const auto sample = static_cast<uint16_t>(samples[static_cast<size_t>(i)]);
-        block[static_cast<size_t>(2 * i)] = static_cast<uint8_t>(sample & 0xFF);
-        block[static_cast<size_t>(2 * i + 1)] = static_cast<uint8_t>(sample >> 8);
-    }
-    return AnalyseBuffer(block.data(), msix);
-}
-
-std::array<int32_t, 4> SteadyLevels(const SteadySignal& signal, const MeterLook& look,
-                                    bool sPlus20) {
-    TLevelTable table{};
-    BuildLevelTable(table);
-    const double divisor = ComputeScaleDivisor(ParseCalibration(look.cal).value_or(0.0));
-    const TPeaks peaks = SteadyPeaks(signal, look.msix);
-    std::array<int32_t, 4> levels{};
-    const std::array<int32_t, 4> values = {peaks.A, peaks.B, peaks.M, peaks.S};
-    for (size_t i = 0; i < 4; ++i) {
-        TBarState bar;
-        const bool timesTen = sPlus20 && i == BarS;
-        ApplyBallistics(bar, PeakToHeight(table, values[i], divisor, timesTen), kFallbackDecay);
-        levels[i] = bar.Level;
-    }
-    return levels;
 }
 
 std::string BarMismatch(const QImage& shot, int bar, int level, int held, const MeterLook& look) {

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "measure/analysis.h"
-
 namespace kestrin::test {
 
 // The bars in the meter's order, as indexes of the arrays here.
@@ -40,13 +38,6 @@ struct MeterLook {
     std::string SettingsFile(const std::string& deviceName, const std::string& shortName, int left,
                              int top) const;
 };
-
-// The peaks of one buffer of the signal, and the bar levels it settles at (A, B, M, S), with S
-// shown 20 dB up when sPlus20 is set: the meter's own analysis, calibrated scale and ballistics
-// range, as the Linux meter's tests use them.
-TPeaks SteadyPeaks(const SteadySignal& signal, bool msix);
-std::array<int32_t, 4> SteadyLevels(const SteadySignal& signal, const MeterLook& look,
-                                    bool sPlus20 = false);
 
 // Compares a bar's column (bar 0 to 3: A, B, M, S) in a screenshot of the meter's client area with
 // the bar at `level` in its zones and the held-peak line at `held`. Empty when every pixel is

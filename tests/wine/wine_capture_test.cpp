@@ -21,6 +21,7 @@
 #include "capture/windows_wave_in.h"
 #include "config/notice.h"
 #include "config/settings.h"
+#include "tests/support/capture_stop.h"
 #include "tests/wine/capture_log.h"
 #include "tests/wine/message_window.h"
 #include "tests/wine/returned_buffers.h"
@@ -176,7 +177,8 @@ class CaptureScenario {
                            m_notifier.messages[0].second == " Kestrin Error",
                        "no device: only the reset message");
         m_checks.Check(m_notifier.ends == 1, "no device: the program is told to end");
-        m_checks.Check(CaptureStopped() && CaptureHandle == nullptr, "no device: nothing opened");
+        m_checks.Check(test::CaptureStopped() && CaptureHandle == nullptr,
+                       "no device: nothing opened");
         m_checks.Check(ReadFileBytes(kSettingsFile) == "[Input]\r\nDevice Name=\r\n",
                        "no device: the stored name cleared, the file's other bytes kept");
         MeterSettings.DeviceName = "unchanged";
@@ -328,8 +330,8 @@ class CaptureScenario {
 
     // An orderly stop: everything comes back and is released, and the device is closed.
     void Stop() {
-        StopCapture();
-        const bool stopped = RunUntil([] { return CaptureStopped(); }, kStopTimeoutMs);
+        test::StopCapture();
+        const bool stopped = RunUntil([] { return test::CaptureStopped(); }, kStopTimeoutMs);
         m_checks.Check(stopped && m_log.Closed(m_deviceB) && m_log.TotalOutstanding() == 0,
                        "stop: every buffer released, the device closed");
         m_checks.Check(m_notifier.Quiet() && m_log.FailedCalls() == 0,
@@ -361,8 +363,8 @@ class CaptureScenario {
         m_checks.Check(afterLimit,
                        Text("watch: told %.0f ms after the last of its three buffers",
                             m_returned.empty() ? 0 : toldMs - m_returned.back().arrivalMs));
-        StopCapture();
-        m_checks.Check(RunUntil([] { return CaptureStopped(); }, kStopTimeoutMs),
+        test::StopCapture();
+        m_checks.Check(RunUntil([] { return test::CaptureStopped(); }, kStopTimeoutMs),
                        "watch: the capture stops afterwards");
         m_requeue = true;
         SetStallTimeout(kStallTimeout);

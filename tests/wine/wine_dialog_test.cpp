@@ -178,11 +178,15 @@ TEST_F(WineSettingsDialog, AnotherInputChosenInTheListIsMeteredAndStoredByOk) {
     const MeterLook look;
     const std::string initial = SettingsFor(look);
     ASSERT_NO_FATAL_FAILURE(StartMeter(initial));
+    // Indexes 819, 200, 509.5 (M 5095) rounded to 510 and 309.5 (S 3095) to 310; then 2000 and
+    // 400 (M 4000), both worked in the scale's examples, 1200 and 1600 (S 16000).
     const SteadySignal first{8190, 2000, false};
+    const std::array<int32_t, 4> firstLevels = {146, 35, 109, 66};
     const SteadySignal second{20000, 12000, true};
+    const std::array<int32_t, 4> secondLevels = {216, 175, 86, 197};
     SamplePlayer firstPlayer(session->sound(), session->sink().name, first.Interleaved(30));
     SamplePlayer secondPlayer(session->sound(), other.sink().name, second.Interleaved(30));
-    ASSERT_EQ(ShotUntil(window, BarsAt(SteadyLevels(first, look), look)), "");
+    ASSERT_EQ(ShotUntil(window, BarsAt(firstLevels, look)), "");
 
     const std::string dialog = OpenDialog();
     ASSERT_FALSE(dialog.empty());
@@ -191,7 +195,7 @@ TEST_F(WineSettingsDialog, AnotherInputChosenInTheListIsMeteredAndStoredByOk) {
                                          << Dialog().Describe();
     EXPECT_EQ(meter->Settings(), initial) << "nothing is written before OK";
     ASSERT_NO_FATAL_FAILURE(PressOk(dialog));
-    EXPECT_EQ(ShotUntil(window, BarsAt(SteadyLevels(second, look), look)), "");
+    EXPECT_EQ(ShotUntil(window, BarsAt(secondLevels, look)), "");
 
     ReferenceStore onLinux(initial);
     onLinux.settings().DeviceName = otherInput;
@@ -210,10 +214,12 @@ TEST_F(WineSettingsDialog, ACalibrationTypedActsAtOnceUntilClosedWithoutOk) {
     const std::string initial = SettingsFor(at18);
     ASSERT_NO_FATAL_FAILURE(StartMeter(initial));
     const SteadySignal signal{8190, 2000, false};
+    // A's index 8190 / 5.01187 = 1634.1 at -18 dB, and 8190 / 3.98107 = 2057.2 at -20 dB.
+    const int32_t level18 = 198;
+    const int32_t level20 = 219;
     SamplePlayer player(session->sound(), session->sink().name, signal.Interleaved(30));
     const ShotCheck barsAt18 = [&](const QImage& shot) {
-        return BarMismatch(shot, BarA, SteadyLevels(signal, at18)[BarA],
-                           SteadyLevels(signal, at18)[BarA], at18);
+        return BarMismatch(shot, BarA, level18, level18, at18);
     };
     ASSERT_EQ(ShotUntil(window, barsAt18), "");
 
@@ -233,8 +239,6 @@ TEST_F(WineSettingsDialog, ACalibrationTypedActsAtOnceUntilClosedWithoutOk) {
         << Dialog().Describe();
     MeterLook at20 = at18;
     at20.cal = "-20";
-    const int32_t level20 = SteadyLevels(signal, at20)[BarA];
-    ASSERT_NE(level20, SteadyLevels(signal, at18)[BarA]);
     EXPECT_EQ(ShotUntil(window,
                         [&](const QImage& shot) {
                             return BarMismatch(shot, BarA, level20, level20, at20);

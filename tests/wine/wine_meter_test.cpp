@@ -67,11 +67,14 @@ TEST_F(WineMeterWindow, StandsAtItsStoredPlaceInItsDesignedSizeForEitherMSChoice
     }
 }
 
-// A steady signal with the settings that decide how it shows.
+// A steady signal with the settings that decide how it shows, and the levels the bars A, B, M
+// and S settle at: each peak divided by the divisor of the calibration, rounded half to even, the
+// level table's height at that index (worked by hand between its listed entries), at least 1.
 struct ReadingCase {
     std::string name;
     MeterLook look;
     SteadySignal signal;
+    std::array<int32_t, 4> levels;
 };
 void PrintTo(const ReadingCase& c, std::ostream* out) { *out << c.name; }
 
@@ -83,9 +86,8 @@ TEST_P(WineMeterReading, BarsHeldPeaksScaleAndOverIndicatorReadExactly) {
     ASSERT_NO_FATAL_FAILURE(StartMeter(SettingsFor(look)));
     SamplePlayer player(session->sound(), session->sink().name, signal.Interleaved(kSignalSeconds));
 
-    const std::array<int32_t, 4> levels = SteadyLevels(signal, look);
     QImage shot;
-    ASSERT_EQ(ShotUntil(window, BarsAt(levels, look), &shot), "");
+    ASSERT_EQ(ShotUntil(window, BarsAt(GetParam().levels, look), &shot), "");
     EXPECT_EQ(PanelMismatch(shot, look), "");
     EXPECT_EQ(MarginMismatch(shot, kWindowColour), "");
     const bool over = signal.a > kOverThreshold || signal.b > kOverThreshold;
@@ -109,17 +111,30 @@ MeterLook Orange(MeterLook look) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, WineMeterReading,
     testing::Values(
-        // 8190 is mark 4 at -12 dB; B silent rests at level 1.
-        ReadingCase{"MarkFourAtMinus12", Look("-12", true, false, true), {8190, 0, false}},
-        ReadingCase{
-            "MidAndSideMinus6dBAtMinus18", Look("-18", true, false, true), {12000, 5000, false}},
-        // The amber zone from mark 4 to mark 6, with a bar colour of its own for A.
+        // 8190 is index 819, mark 4 at -12 dB; B silent rests at level 1; M and S 4095, index
+        // 409.5 rounded to 410, 88.49.
+        ReadingCase{"MarkFourAtMinus12",
+                    Look("-12", true, false, true),
+                    {8190, 0, false},
+                    {146, 1, 88, 88}},
+        // Divisor 5.01187: indexes 2394.3, 997.6, 1696.0 (M 8500) and 698.3 (S 3500).
+        ReadingCase{"MidAndSideMinus6dBAtMinus18",
+                    Look("-18", true, false, true),
+                    {12000, 5000, false},
+                    {229, 160, 201, 131}},
+        // The amber zone from mark 4 to mark 6, with a bar colour of its own for A. Divisor
+        // 3.98107: indexes 1507.1, 1004.8, 351.7 (M (2000 div 141) x 100 = 1400) and 1781.4
+        // (S 10000 x 100 div 141 = 7092).
         ReadingCase{"AmberMinus3dBMidAtMinus20",
                     Orange(Look("-20", false, true, true)),
-                    {6000, 4000, true}},
-        // Red up to full scale, over lit by B, on the scale of marks 1 to 7.
-        ReadingCase{
-            "RedAndFullScaleOnMarks", Look("-12", true, false, false), {25000, 32767, false}}),
+                    {6000, 4000, true},
+                    {192, 160, 77, 206}},
+        // Red up to full scale, over lit by B, on the scale of marks 1 to 7: indexes 2500, 3276.7
+        // (3277), 2888.3 (M 28883) and 388.3 (S 3883).
+        ReadingCase{"RedAndFullScaleOnMarks",
+                    Look("-12", true, false, false),
+                    {25000, 32767, false},
+                    {232, 255, 243, 84}}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(WineMeterWindow, OverThresholdIsAbove27520) {
@@ -130,7 +145,8 @@ TEST_F(WineMeterWindow, OverThresholdIsAbove27520) {
         SamplePlayer player(session->sound(), session->sink().name,
                             signal.Interleaved(kSignalSeconds));
         QImage shot;
-        ASSERT_EQ(ShotUntil(window, BarsAt(SteadyLevels(signal, look), look), &shot), "");
+        // Indexes 2752 and 1376 (M and S 13760): 239.46 and 186.00 on the table's last segments.
+        ASSERT_EQ(ShotUntil(window, BarsAt({239, 1, 186, 186}, look), &shot), "");
         EXPECT_EQ(OverShows(kOverDark)(shot), "");
         EXPECT_FALSE(OverUsable());
     }
@@ -146,15 +162,16 @@ TEST_F(WineMeterWindow, LeftClickOnTheSurfaceAloneResetsHeldPeaksAndOver) {
     MeterLook look;
     look.peakHold = true;
     ASSERT_NO_FATAL_FAILURE(StartMeter(SettingsFor(look)));
+    // Index 3000, a listed entry, and 1500 for M and S (15000).
     const SteadySignal loud{30000, 0, false};
-    const int32_t high = SteadyLevels(loud, look)[BarA];
+    const int32_t high = 247;
     {
         SamplePlayer player(session->sound(), session->sink().name,
                             loud.Interleaved(kSignalSeconds));
-        ASSERT_EQ(ShotUntil(window, BarsAt(SteadyLevels(loud, look), look)), "");
+        ASSERT_EQ(ShotUntil(window, BarsAt({high, 1, 192, 192}, look)), "");
     }
     const SteadySignal mark4{8190, 0, false};
-    const int32_t level = SteadyLevels(mark4, look)[BarA];
+    const int32_t level = 146;
     SamplePlayer player(session->sound(), session->sink().name, mark4.Interleaved(kSignalSeconds));
     const ShotCheck held = [&](const QImage& shot) {
         const std::string bar = BarMismatch(shot, BarA, level, high, look);
@@ -179,18 +196,19 @@ TEST_F(WineMeterWindow, SPlus20ShowsTheSideTwentyDecibelsUpOnMaroon) {
     MeterLook look;
     ASSERT_NO_FATAL_FAILURE(StartMeter(SettingsFor(look)));
     const SteadySignal signal{3000, 2000, false};
+    // Indexes 300, 200, 250 (M 2500) and 50 (S 500); S+20 takes S to index 500.
+    const std::array<int32_t, 4> levels = {63, 35, 49, 9};
+    const std::array<int32_t, 4> up = {63, 35, 49, 107};
     SamplePlayer player(session->sound(), session->sink().name, signal.Interleaved(kSignalSeconds));
-    ASSERT_EQ(ShotUntil(window, BarsAt(SteadyLevels(signal, look), look)), "");
+    ASSERT_EQ(ShotUntil(window, BarsAt(levels, look)), "");
 
     session->Click(window, 100 + 7, 13 + 7);  // dBButton, 14 x 14 at 100, 13
-    const std::array<int32_t, 4> up = SteadyLevels(signal, look, true);
-    ASSERT_GT(up[BarS], SteadyLevels(signal, look)[BarS]);
     QImage shot;
     EXPECT_EQ(ShotUntil(window, BarsAt(up, look), &shot), "");
     EXPECT_EQ(MarginMismatch(shot, kSPlus20WindowColour), "");
 
     session->Click(window, 100 + 7, 13 + 7);
-    EXPECT_EQ(ShotUntil(window, BarsAt(SteadyLevels(signal, look), look), &shot), "");
+    EXPECT_EQ(ShotUntil(window, BarsAt(levels, look), &shot), "");
     EXPECT_EQ(MarginMismatch(shot, kWindowColour), "");
 }
 
