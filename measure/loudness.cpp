@@ -211,13 +211,10 @@ void LoudnessMeter::FinishStep() {
     m_maxMomentary = std::max(m_maxMomentary, m_momentary);
     m_maxShortTerm = std::max(m_maxShortTerm, m_shortTerm);
     ++m_stepsRunning;
-    if (m_stepsRunning % kBlockHopSteps != 0) {
-        return;
-    }
-    if (m_stepsRunning >= kMomentarySteps) {
+    if (m_stepsRunning % kBlockHopSteps == 0 && m_stepsRunning >= kMomentarySteps) {
         m_blocks.Add(momentaryPower);
     }
-    if (m_stepsRunning >= kShortTermSteps) {
+    if (m_stepsRunning % kRangeHopSteps == 0 && m_stepsRunning >= kShortTermSteps) {
         m_shortTerms.Add(shortTermPower);
     }
 }
@@ -256,8 +253,8 @@ double LoudnessMeter::Range() const {
         return kNoLoudness;
     }
     // The bins holding the values of rank 10 % and 95 % of those gated in, read at their centres.
-    const auto lowRank = static_cast<uint64_t>(std::floor(0.10 * static_cast<double>(count - 1)));
-    const auto highRank = static_cast<uint64_t>(std::floor(0.95 * static_cast<double>(count - 1)));
+    const auto lowRank = static_cast<uint64_t>(std::round(0.10 * static_cast<double>(count - 1)));
+    const auto highRank = static_cast<uint64_t>(std::round(0.95 * static_cast<double>(count - 1)));
     double low = 0.0;
     double high = 0.0;
     uint64_t seen = 0;
