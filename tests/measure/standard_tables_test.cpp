@@ -204,7 +204,7 @@ TEST(KWeighting, DerivedAt48kHzAsPublished) {
     }
 }
 
-// Sines from 20 Hz to 20 kHz in sixth-octave steps and at the rate's whole fractions, each at 24
+// Sines from 20 Hz to 20 kHz in sixth-octave steps and at fractions of the rate, each at 24
 // phases, faded in and out over 10 ms so that the waveform's peak is the sine's amplitude.
 TEST(TruePeakSweep, WithinATenthOfADecibelTo16kHz) {
     for (const double rate : {44100.0, 48000.0}) {
@@ -212,9 +212,11 @@ TEST(TruePeakSweep, WithinATenthOfADecibelTo16kHz) {
         for (double hz = 20.0; hz <= 20000.0; hz *= std::pow(2.0, 1.0 / 6.0)) {
             tones.push_back(hz);
         }
+        // Tones whose crests keep falling at the same few places between samples.
         for (int k = 2; k <= 12; ++k) {
             tones.push_back(rate / (2 * k));
         }
+        tones.insert(tones.end(), {rate / 3.0, rate * 0.3, rate * 3.0 / 8.0});
         double worst16 = 0.0;
         double worst20 = 0.0;
         double highest = 0.0;
