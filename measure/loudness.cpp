@@ -205,12 +205,19 @@ void LoudnessMeter::FinishStep() {
     const double shortTermPower = std::max(0.0, m_shortTermSum / kShortTermSteps);
     m_momentary = PowerToLufs(momentaryPower);
     m_shortTerm = PowerToLufs(shortTermPower);
+    ++m_stepsHeard;
     if (!m_running) {
         return;
     }
-    m_maxMomentary = std::max(m_maxMomentary, m_momentary);
-    m_maxShortTerm = std::max(m_maxShortTerm, m_shortTerm);
+    // The maxima take only windows heard wholly while running (or filled out with the silence
+    // of a fresh meter), so that nothing from before a start or during a pause counts.
     ++m_stepsRunning;
+    if (m_silentBefore || m_stepsRunning >= kMomentarySteps) {
+        m_maxMomentary = std::max(m_maxMomentary, m_momentary);
+    }
+    if (m_silentBefore || m_stepsRunning >= kShortTermSteps) {
+        m_maxShortTerm = std::max(m_maxShortTerm, m_shortTerm);
+    }
     if (m_stepsRunning % kBlockHopSteps == 0 && m_stepsRunning >= kMomentarySteps) {
         m_blocks.Add(momentaryPower);
     }
@@ -284,6 +291,7 @@ void LoudnessMeter::ClearMeasurement() {
 void LoudnessMeter::Start() {
     ClearMeasurement();
     m_running = true;
+    m_silentBefore = m_stepsHeard == 0;
 }
 
 void LoudnessMeter::Pause() { m_running = false; }
@@ -292,6 +300,7 @@ void LoudnessMeter::Continue() {
     if (!m_running) {
         m_running = true;
         m_stepsRunning = 0;
+        m_silentBefore = m_stepsHeard == 0;
     }
 }
 
@@ -308,6 +317,8 @@ void LoudnessMeter::Reset() {
     m_momentary = kNoLoudness;
     m_shortTerm = kNoLoudness;
     m_running = true;
+    m_stepsHeard = 0;
+    m_silentBefore = true;
     ClearMeasurement();
 }
 

@@ -37,7 +37,8 @@ class LoudnessMeter {
     // Loudness of the last complete 10 ms step's windows, in LUFS (kNoLoudness for silence).
     double Momentary() const;
     double ShortTerm() const;
-    // The highest momentary and short-term loudness of any step while the measurement ran.
+    // The highest momentary and short-term loudness of the steps whose windows the measurement
+    // heard wholly (a fresh meter's windows count as filled with silence).
     double MaxMomentary() const;
     double MaxShortTerm() const;
     // Gated integrated loudness in LUFS and loudness range in LU of what the measurement took
@@ -111,6 +112,9 @@ class LoudnessMeter {
     double m_maxShortTerm;       // highest short-term loudness while running, LUFS
     bool m_running = true;       // whether the measurement takes blocks
     int64_t m_stepsRunning = 0;  // steps heard since the measurement last (re)started
+    int64_t m_stepsHeard = 0;    // steps heard since construction or Reset
+    bool m_silentBefore = true;  // whether the meter had heard nothing when the measurement
+                                 // last (re)started
     Histogram m_blocks;          // 400 ms gating blocks of the integrated loudness
     Histogram m_shortTerms;      // short-term values of the loudness range
 };
