@@ -86,8 +86,8 @@ class LoudnessMeter {
 
     template <typename Sample>
     void ProcessBlock(const Sample* interleaved, size_t frames, double scale);
-    template <int Channels, typename Sample>
-    void Weigh(const Sample* interleaved, size_t frames, double scale);
+    template <int Lanes, typename Sample>
+    void Weigh(const Sample* interleaved, size_t frames, double scale, size_t first);
     void FinishStep();
     void ClearMeasurement();
 
