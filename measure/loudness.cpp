@@ -66,7 +66,7 @@ double LoudnessMeter::Histogram::GatedMeanPower(double gateLufs) const {
 }
 
 LoudnessMeter::LoudnessMeter(double sampleRate, int channels)
-    : m_channels(std::clamp(channels, 1, kMaxMeterChannels)),
+    : m_channels((CheckMeterFormat("loudness meter", sampleRate, channels), channels)),
       m_stepFrames(static_cast<size_t>(std::max(1.0, std::round(sampleRate / 100.0)))) {
     // Both stages by the bilinear transform, pre-warped at their corner frequencies.
     const double shelfK = std::tan(std::numbers::pi * kShelfHz / sampleRate);
@@ -103,15 +103,15 @@ LoudnessMeter::Biquad LoudnessMeter::ShelfCoefficients() const { return m_shelf;
 LoudnessMeter::Biquad LoudnessMeter::HighPassCoefficients() const { return m_highPass; }
 
 void LoudnessMeter::Process(const float* interleaved, size_t frames) {
-    ProcessBlock(interleaved, frames, 1.0);
+    ProcessBlock(interleaved, frames, 1.0f);
 }
 
 void LoudnessMeter::Process(const int16_t* interleaved, size_t frames) {
-    ProcessBlock(interleaved, frames, 1.0 / 32768.0);
+    ProcessBlock(interleaved, frames, 1.0f / 32768.0f);
 }
 
 template <typename Sample>
-void LoudnessMeter::ProcessBlock(const Sample* interleaved, size_t frames, double scale) {
+void LoudnessMeter::ProcessBlock(const Sample* interleaved, size_t frames, float scale) {
     const auto stride = static_cast<size_t>(m_channels);
     while (frames > 0) {
         const size_t n = std::min(frames, m_stepFrames - m_stepFill);
@@ -159,7 +159,7 @@ struct Chain {
 }  // namespace
 
 template <int Lanes, typename Sample>
-void LoudnessMeter::Weigh(const Sample* interleaved, size_t frames, double scale, size_t first) {
+void LoudnessMeter::Weigh(const Sample* interleaved, size_t frames, float scale, size_t first) {
     const Biquad s = m_shelf;
     const Biquad h = m_highPass;
     const auto stride = static_cast<size_t>(m_channels);
@@ -182,20 +182,20 @@ void LoudnessMeter::Weigh(const Sample* interleaved, size_t frames, double scale
         Chain b = load(first + 1);
         for (size_t f = 0; f < frames; ++f) {
             const Sample* frame = interleaved + f * stride + first;
-            a.Step(static_cast<double>(frame[0]) * scale, s, h);
-            b.Step(static_cast<double>(frame[1]) * scale, s, h);
+            a.Step(FullScale(frame[0], scale), s, h);
+            b.Step(FullScale(frame[1], scale), s, h);
         }
         store(first + 1, b);
     } else {
         for (size_t f = 0; f < frames; ++f) {
-            a.Step(static_cast<double>(interleaved[f * stride + first]) * scale, s, h);
+            a.Step(FullScale(interleaved[f * stride + first], scale), s, h);
         }
     }
     store(first, a);
 }
 
-template void LoudnessMeter::ProcessBlock<float>(const float*, size_t, double);
-template void LoudnessMeter::ProcessBlock<int16_t>(const int16_t*, size_t, double);
+template void LoudnessMeter::ProcessBlock<float>(const float*, size_t, float);
+template void LoudnessMeter::ProcessBlock<int16_t>(const int16_t*, size_t, float);
 
 void LoudnessMeter::FinishStep() {
     const double power = m_stepSum / static_cast<double>(m_stepFrames);
