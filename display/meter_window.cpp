@@ -17,8 +17,6 @@ TLevelTable LevelTable = {};
 
 namespace {
 
-constexpr const char* kApplicationTitle = "Kestrin";  // caption of the standard error box
-
 MeterWindow* theMeterWindow = nullptr;
 
 // The store's view of the windows: the lock check box of the settings dialog (the stored lock

@@ -87,12 +87,14 @@ void SettingsDialog::RestoreFields() {
     SetFieldText(DialogField::Edit2, MeterSettings.decay);
 }
 
-void SettingsDialog::Button1Click() { CloseModal(true); }
+// A click on a swatch is a left press and its release inside the same swatch.
+void SettingsDialog::SwatchPressed(Swatch swatch) { m_pressedSwatch = swatch; }
 
-void SettingsDialog::AbarClick() { ChooseSwatchColour(Swatch::Abar); }
-void SettingsDialog::BbarClick() { ChooseSwatchColour(Swatch::Bbar); }
-void SettingsDialog::MbarClick() { ChooseSwatchColour(Swatch::Mbar); }
-void SettingsDialog::SbarClick() { ChooseSwatchColour(Swatch::Sbar); }
+void SettingsDialog::SwatchReleased(Swatch swatch, bool inside) {
+    const bool click = m_pressedSwatch == swatch && inside;
+    m_pressedSwatch.reset();
+    if (click) ChooseSwatchColour(swatch);
+}
 
 // The chooser opens on the colour last confirmed in it, not on the swatch's; the new colour
 // reaches the meter only with OK.

@@ -12,11 +12,12 @@
 #include <functional>
 
 #include "capture/capture.h"
-#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/qt/dialog_controls.h"
 #include "config/settings.h"
 #include "tests/display/meter_fixture.h"
 #include "tests/support/event_wait.h"
 #include "tests/support/modal_close.h"
+#include "tests/support/password_answer.h"
 
 namespace kestrin::test {
 namespace {
@@ -158,9 +159,11 @@ TEST_F(SettingsDialogFlow, TypedCalibrationAndDecayActWhileTheDialogIsOpen) {
 TEST_F(SettingsDialogFlow, ALockConfirmedWithOkIsReadBackAtTheNextStart) {
     Start("", {"Built-in Input"});
     Show();
-    dialog().PasswordPrompt = [](const QString&, const QString&) { return QString("s3cret"); };
     OpenDialog([&] {
-        dialog().LockSetMouseUp();
+        QTimer::singleShot(0, [] {
+            if (QDialog* box = ShownPasswordBox()) AnswerPasswordBox(*box, "s3cret");
+        });
+        dialog().LockSetMouseReleased();
         EXPECT_FALSE(dialog().Panel2->isEnabled());
         PressOk();
     });

@@ -13,12 +13,17 @@ const char* const kPanelClass = "KestrinPanel";
 const char* const kSwatchClass = "KestrinSwatch";
 
 // Window extra bytes of a panel: the system colour index of its background. Of a swatch: its
-// colour (0x00BBGGRR) and whether a left press on it awaits its release.
+// colour (0x00BBGGRR) and whether it is giving up the mouse after a release.
 constexpr int kPanelColourSlot = 0;
 constexpr int kSwatchColourSlot = 0;
-constexpr int kSwatchPressedSlot = sizeof(LONG_PTR);
+constexpr int kSwatchReleasingSlot = sizeof(LONG_PTR);
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+void Notify(HWND control, WORD code) {
+    SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                 reinterpret_cast<LPARAM>(control));
+}
 
 // Commands and colour requests of the controls inside go to the dialog that holds the panel.
 bool ForwardedToParent(UINT message) {
@@ -80,25 +85,23 @@ LRESULT CALLBACK SwatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             return 1;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            SetWindowLongPtrA(hwnd, kSwatchPressedSlot, 1);
             SetCapture(hwnd);
+            Notify(hwnd, kSwatchPressed);
             return 0;
         case WM_LBUTTONUP: {
-            const bool pressed = GetWindowLongPtrA(hwnd, kSwatchPressedSlot) != 0;
-            SetWindowLongPtrA(hwnd, kSwatchPressedSlot, 0);
-            ReleaseCapture();
             RECT rect;
             GetClientRect(hwnd, &rect);
             const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            if (pressed && PtInRect(&rect, at)) {
-                SendMessageA(GetParent(hwnd), WM_COMMAND,
-                             MAKEWPARAM(GetDlgCtrlID(hwnd), kSwatchClicked),
-                             reinterpret_cast<LPARAM>(hwnd));
-            }
+            // The mouse is given back first: the release may open the colour chooser.
+            SetWindowLongPtrA(hwnd, kSwatchReleasingSlot, 1);
+            ReleaseCapture();
+            SetWindowLongPtrA(hwnd, kSwatchReleasingSlot, 0);
+            Notify(hwnd, PtInRect(&rect, at) ? kSwatchReleasedInside : kSwatchReleasedOutside);
             return 0;
         }
         case WM_CAPTURECHANGED:
-            SetWindowLongPtrA(hwnd, kSwatchPressedSlot, 0);
+            if (!GetWindowLongPtrA(hwnd, kSwatchReleasingSlot))
+                Notify(hwnd, kSwatchReleasedOutside);
             return 0;
         default:
             return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -107,28 +110,24 @@ LRESULT CALLBACK SwatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK MouseUpProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                              DWORD_PTR) {
-    bool report = false;
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, MouseUpProc, 0);
+    // As the box showed before the key's release un-pushes it.
+    const bool pushed =
+        message == WM_KEYUP && (SendMessageA(hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
         case WM_XBUTTONUP:
-            report = true;
+            Notify(hwnd, kMouseReleased);
             break;
         case WM_KEYUP:
-            // The box toggles itself on the release of a space bar that pressed it down.
-            report = wParam == VK_SPACE && (SendMessageA(hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED);
-            break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, MouseUpProc, 0);
+            Notify(hwnd, static_cast<WORD>(kKeyReleased | (wParam == VK_SPACE ? kSpaceKey : 0) |
+                                           (pushed ? kPushed : 0)));
             break;
         default:
             break;
-    }
-    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-    if (report) {
-        SendMessageA(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), kMouseUp),
-                     reinterpret_cast<LPARAM>(hwnd));
     }
     return result;
 }

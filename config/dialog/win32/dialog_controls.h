@@ -9,8 +9,15 @@
 namespace kestrin::win32 {
 
 // Notification codes the dialog's own controls send in WM_COMMAND to their parent.
-constexpr WORD kSwatchClicked = 0x4B01;  // left press and release on a swatch
-constexpr WORD kMouseUp = 0x4B02;        // a mouse button released over the lock box, or its space
+constexpr WORD kSwatchPressed = 0x4B01;          // a left press on a swatch
+constexpr WORD kSwatchReleasedInside = 0x4B02;   // the left button's release over it
+constexpr WORD kSwatchReleasedOutside = 0x4B03;  // elsewhere, or its press lost to another window
+constexpr WORD kMouseReleased = 0x4B04;          // a mouse button released over the lock box
+// A key released on the lock box: kKeyReleased, plus kSpaceKey for the space bar and kPushed when
+// the box showed pressed down.
+constexpr WORD kKeyReleased = 0x4B10;
+constexpr WORD kSpaceKey = 1;
+constexpr WORD kPushed = 2;
 
 // Registers the window classes below; called before the first is created.
 void RegisterDialogClasses();
@@ -25,8 +32,8 @@ HWND MakePanel(HWND parent, int x, int y, int width, int height, int systemColou
 HWND MakeSwatch(HWND parent, int x, int y);
 void SetSwatchColour(HWND swatch, int32_t colour);
 int32_t SwatchColour(HWND swatch);
-// Reports every mouse release over the check box, of any button, after its own toggling, and a
-// toggle by the space bar, as kMouseUp to its parent.
+// Reports every mouse release over the check box, of any button, after its own toggling, as
+// kMouseReleased to its parent, and every key released on it as kKeyReleased.
 void WatchMouseUp(HWND checkBox);
 
 // The rectangle of a window of the given client size, centred on the work area of the screen

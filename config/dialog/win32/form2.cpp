@@ -63,10 +63,9 @@ TForm2::~TForm2() {
 intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case WM_COMMAND:
-            win32::RunHandler([&] { OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam)); });
+            win32::RunHandler(
+                [&] { OnCommand(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam)); });
             return 0;
-        case DM_GETDEFID:
-            return MAKELRESULT(IDOK, DC_HASDEFID);
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
@@ -77,7 +76,7 @@ intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
             break;
         case WM_CLOSE:
             // The close box, the system menu and Alt+F4 close without OK.
-            win32::RunHandler([&] { CloseModal(false); });
+            win32::RunHandler([&] { CloseBoxClicked(); });
             return 0;
         case WM_SYSCOMMAND:
             // A fixed dialog: neither made bigger nor smaller by the desktop.
@@ -89,24 +88,34 @@ intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
     return DefWindowProcA(m_hwnd, message, wParam, lParam);
 }
 
-void TForm2::OnCommand(HWND__* control, int code) {
-    if (!control) {
-        // Escape reaches the dialog as the cancel command: the dialog has no Cancel button and
-        // closes only with OK, its close box or the system menu. Enter is OK.
-        return;
-    }
+// The system's dialog keys arrive as commands: Escape as IDCANCEL, Enter as BN_CLICKED from a
+// push button that has the focus, and otherwise, the dialog naming no default button and no
+// control having the id IDOK, as IDOK; both from no control.
+void TForm2::OnCommand(HWND__* control, int id, int code) {
     if (control == Button1 && code == BN_CLICKED) {
         Button1Click();
-    } else if (code == win32::kSwatchClicked) {
-        if (control == Abar) AbarClick();
-        if (control == Bbar) BbarClick();
-        if (control == Mbar) MbarClick();
-        if (control == Sbar) SbarClick();
+    } else if (!control) {
+        if (id == IDCANCEL) DialogKeyPressed(DialogKey::Escape);
+        if (id == IDOK) DialogKeyPressed(DialogKey::Enter);
     } else if (control == Label17 && code == STN_DBLCLK) {
         Label17DblClick();
-    } else if (control == LockSet && code == win32::kMouseUp) {
-        LockSetMouseUp();
+    } else if (control == LockSet && code == win32::kMouseReleased) {
+        LockSetMouseReleased();
+    } else if (control == LockSet &&
+               (code & ~(win32::kSpaceKey | win32::kPushed)) == win32::kKeyReleased) {
+        LockSetKeyReleased((code & win32::kSpaceKey) != 0, (code & win32::kPushed) != 0);
+    } else if (const std::optional<Swatch> swatch = SwatchOf(control)) {
+        if (code == win32::kSwatchPressed) SwatchPressed(*swatch);
+        if (code == win32::kSwatchReleasedInside) SwatchReleased(*swatch, true);
+        if (code == win32::kSwatchReleasedOutside) SwatchReleased(*swatch, false);
     }
+}
+
+std::optional<Swatch> TForm2::SwatchOf(HWND__* control) const {
+    for (Swatch swatch : {Swatch::Abar, Swatch::Bbar, Swatch::Mbar, Swatch::Sbar}) {
+        if (SwatchHandle(swatch) == control) return swatch;
+    }
+    return std::nullopt;
 }
 
 HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {

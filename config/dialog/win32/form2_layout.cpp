@@ -148,8 +148,10 @@ void TForm2::BuildLayout() {
     SendMessageA(ShortNameBox, EM_LIMITTEXT, kShortNameMaxChars, 0);
     LockSet = MakeButton(dialog, "LockSettings", BS_AUTOCHECKBOX, 40, 592, 89, 17);
     win32::WatchMouseUp(LockSet);
-    Button1 = Make(dialog, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 233, 588, 64, 25,
-                   kDialogFont, 0, IDOK);
+    // Drawn as a default button, but not the dialog's IDOK: Enter presses it only when it has the
+    // focus.
+    Button1 =
+        Make(dialog, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 233, 588, 64, 25, kDialogFont);
 
     m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog,

@@ -8,10 +8,10 @@
 #include <QRadioButton>
 #include <algorithm>
 
-#include "config/dialog/about_icon.h"
-#include "config/dialog/dialog_widgets.h"
-#include "config/dialog/form2.h"
-#include "config/dialog/help_address.h"
+#include "config/dialog/qt/about_icon.h"
+#include "config/dialog/qt/dialog_controls.h"
+#include "config/dialog/qt/form2.h"
+#include "config/dialog/qt/help_address.h"
 #include "config/dialog/qt/qt_controls.h"
 #include "config/notice.h"
 
