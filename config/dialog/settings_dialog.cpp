@@ -93,8 +93,34 @@ void SettingsDialog::SwatchPressed(Swatch swatch) { m_pressedSwatch = swatch; }
 void SettingsDialog::SwatchReleased(Swatch swatch, bool inside) {
     const bool click = m_pressedSwatch == swatch && inside;
     m_pressedSwatch.reset();
-    if (click) ChooseSwatchColour(swatch);
+    if (!click) return;
+    switch (swatch) {
+        case Swatch::Abar:
+            AbarClick();
+            break;
+        case Swatch::Bbar:
+            BbarClick();
+            break;
+        case Swatch::Mbar:
+            MbarClick();
+            break;
+        case Swatch::Sbar:
+            SbarClick();
+            break;
+    }
 }
+
+void SettingsDialog::CheckDesignedOptions() {
+    for (DialogToggle option :
+         {DialogToggle::RadioButton3, DialogToggle::RadioButton1, DialogToggle::RadioButton5}) {
+        SetChecked(option, true);
+    }
+}
+
+void SettingsDialog::AbarClick() { ChooseSwatchColour(Swatch::Abar); }
+void SettingsDialog::BbarClick() { ChooseSwatchColour(Swatch::Bbar); }
+void SettingsDialog::MbarClick() { ChooseSwatchColour(Swatch::Mbar); }
+void SettingsDialog::SbarClick() { ChooseSwatchColour(Swatch::Sbar); }
 
 // The chooser opens on the colour last confirmed in it, not on the swatch's; the new colour
 // reaches the meter only with OK.

@@ -68,12 +68,20 @@ class SettingsDialog {
     // (a press the swatch lost to another window is released outside).
     void SwatchPressed(Swatch swatch);
     void SwatchReleased(Swatch swatch, bool inside);
+    // A click on a swatch: the colour choice for it; the chooser opens on the colour last
+    // confirmed in it.
+    void AbarClick();
+    void BbarClick();
+    void MbarClick();
+    void SbarClick();
     // Label17 double-clicked with the left button.
     void Label17DblClick();
     // Any mouse button released over LockSet, after the box's own toggling.
     void LockSetMouseReleased();
     // A key released while LockSet has the focus; `pushed`: the box showed pressed down.
     void LockSetKeyReleased(bool space, bool pushed);
+    // The lock, on any mouse release over LockSet and on its toggling from the keyboard.
+    void LockSetMouseUp();
 
     // Ends a showing, with OK or without: the close steps (FormClose) run once, while the
     // dialog still shows, however many ways it is closed at once.
@@ -123,10 +131,13 @@ class SettingsDialog {
     // Ends the modal showing, with OK or without, and hides the dialog.
     virtual void EndModal(bool ok) = 0;
 
+  protected:
+    // The options the design checks before the first opening: M-S at -6 dB, the PPM scale and
+    // the "A B" labels. The toolkit calls it once its controls exist.
+    void CheckDesignedOptions();
+
   private:
     void ChooseSwatchColour(Swatch swatch);
-    // The lock, on any mouse release over LockSet and on its toggling from the keyboard.
-    void LockSetMouseUp();
     // Whether the device of that id in the list just filled is the one now recording.
     bool InUse(int deviceId) const;
 

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "config/dialog/dialog_control_map.h"
+#include "config/dialog/settings_dialog_layout.h"
 #include "config/dialog/win32/dialog_controls.h"
 #include "config/dialog/win32/help_address.h"
 #include "config/notice.h"
@@ -24,8 +25,6 @@ namespace {
 
 const char* const kDialogClass = "KestrinSettings";
 constexpr COLORREF kRefusedColour = 255;  // pure red behind a field whose text is refused
-constexpr int kClientWidth = 356;         // pixels
-constexpr int kClientHeight = 633;        // pixels
 // A fixed dialog border with a caption and a close box; no minimize or maximize box.
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -39,11 +38,11 @@ TForm2::TForm2(HWND__* owner) : m_owner(owner) {
     win32::RegisterFaceClass(kDialogClass, win32::FormProc<TForm2>);
     m_refusedBrush = CreateSolidBrush(kRefusedColour);
     m_hwnd = CreateWindowExA(kDialogExStyle, kDialogClass, kApplicationTitle, kDialogStyle, 0, 0,
-                             kClientWidth, kClientHeight, owner, nullptr, GetModuleHandleA(nullptr),
-                             this);
+                             kDialogClientWidth, kDialogClientHeight, owner, nullptr,
+                             GetModuleHandleA(nullptr), this);
     if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
-    const RECT frame =
-        win32::CentredFrame(owner, kClientWidth, kClientHeight, kDialogStyle, kDialogExStyle);
+    const RECT frame = win32::CentredFrame(owner, kDialogClientWidth, kDialogClientHeight,
+                                           kDialogStyle, kDialogExStyle);
     SetWindowPos(m_hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MakeFont({})), FALSE);
