@@ -142,9 +142,13 @@ HWND MakeRow(HWND parent, const ControlRow& row, int x, int y, DWORD group) {
         case ControlKind::Link:
             return MakeLink(parent, row, x, y);
         case ControlKind::Swatch: {
-            // Above whatever it stands on, so that it takes its own clicks.
             HWND swatch = win32::MakeSwatch(parent, x, y);
-            SetWindowPos(swatch, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            // One of the window's own stands within a panel's rectangle: above the panel, so
+            // that it takes its own clicks.
+            if (!*row.parent) {
+                SetWindowPos(swatch, HWND_TOP, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            }
             return swatch;
         }
     }
