@@ -3,7 +3,7 @@
 #include "app/kestrin_application.h"
 #include "app/message_box_notifier.h"
 #include "capture/capture.h"
-#include "config/dialog/form2.h"
+#include "config/dialog/qt/form2.h"
 #include "display/display.h"
 
 #ifdef _WIN32

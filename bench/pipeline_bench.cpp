@@ -17,7 +17,7 @@
 
 #include "capture/capture.h"
 #include "capture/wave_in_device.h"
-#include "config/dialog/form2.h"
+#include "config/dialog/qt/form2.h"
 #include "config/settings.h"
 #include "display/display.h"
 

@@ -18,7 +18,6 @@ TLevelTable LevelTable = {};
 
 namespace {
 
-
 MeterWindow* theMeterWindow = nullptr;
 
 // The store's view of the windows: the lock check box of the settings dialog (the stored lock

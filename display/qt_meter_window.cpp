@@ -8,8 +8,8 @@
 #include <QWindow>
 
 #include "capture/capture.h"
-#include "config/dialog/colour.h"
-#include "config/dialog/text_bytes.h"
+#include "config/dialog/qt/colour.h"
+#include "config/dialog/qt/text_bytes.h"
 #include "display/bar_geometry.h"
 #include "display/display.h"
 #include "display/window_placement.h"

@@ -5,7 +5,7 @@
 #include <QWindow>
 
 #include "capture/wim_data_event.h"
-#include "config/dialog/form2.h"
+#include "config/dialog/qt/form2.h"
 #include "display/display.h"
 
 #ifdef _WIN32

@@ -4,7 +4,7 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "config/dialog/colour.h"
+#include "config/dialog/qt/colour.h"
 #include "display/bar_geometry.h"
 #include "display/display.h"
 

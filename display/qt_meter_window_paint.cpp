@@ -2,7 +2,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "config/dialog/colour.h"
+#include "config/dialog/qt/colour.h"
 #include "display/display.h"
 
 namespace kestrin {

@@ -4,8 +4,8 @@ namespace kestrin {
 
 // What a row of a window's control table creates; each toolkit maps a kind onto its own control.
 enum class ControlKind {
-    Label,        // sizes itself to its caption unless the row gives a size
-    Edit,         // a one-line text field
+    Label,  // sizes itself to its caption unless the row gives a size
+    Edit,   // a one-line text field
     ReadOnlyEdit,
     PushButton,
     CheckBox,
@@ -13,6 +13,10 @@ enum class ControlKind {
     GroupBox,
     Panel,
     ComboBox,
+    Image,      // a picture, drawn from its top-left corner
+    Link,       // a label that names an address, which a double-click opens
+    Swatch,     // a colour sample in a lowered bevel
+    MenuPanel,  // a panel in the desktop's menu colour
 };
 
 // The faces of the designed windows, at fixed pixel heights whatever the screen's resolution.
@@ -21,12 +25,17 @@ enum class ControlFont {
     WindowBold,  // the same, bold
     SmallBold,   // 8 pixels, bold
     Scale,       // the scale marks' face, 11 pixels
+    Large,       // the window's face, 13 pixels
+    LargeBold,   // the same, bold
+    Text,        // the scale marks' face, 13 pixels
+    Link,        // the same, underlined
+    Title,       // the same, 16 pixels, bold
 };
 
 // One control of a designed window, in the designer's terms. Places are in pixels of the client
 // area of the control's parent; a width and height of 0 size a label to its caption.
 struct ControlRow {
-    const char* name;     // the designer's name: "Label4", "Edit1", "dBButton"
+    const char* name;  // the designer's name: "Label4", "Edit1", "dBButton"
     ControlKind kind;
     const char* parent;   // the group box or panel it stands in; "" for the window itself
     const char* caption;  // as shown; "" where the meter sets it later

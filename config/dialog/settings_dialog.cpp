@@ -87,7 +87,35 @@ void SettingsDialog::RestoreFields() {
     SetFieldText(DialogField::Edit2, MeterSettings.decay);
 }
 
-void SettingsDialog::Button1Click() { CloseModal(true); }
+// A click on a swatch is a left press and its release inside the same swatch.
+void SettingsDialog::SwatchPressed(Swatch swatch) { m_pressedSwatch = swatch; }
+
+void SettingsDialog::SwatchReleased(Swatch swatch, bool inside) {
+    const bool click = m_pressedSwatch == swatch && inside;
+    m_pressedSwatch.reset();
+    if (!click) return;
+    switch (swatch) {
+        case Swatch::Abar:
+            AbarClick();
+            break;
+        case Swatch::Bbar:
+            BbarClick();
+            break;
+        case Swatch::Mbar:
+            MbarClick();
+            break;
+        case Swatch::Sbar:
+            SbarClick();
+            break;
+    }
+}
+
+void SettingsDialog::CheckDesignedOptions() {
+    for (DialogToggle option :
+         {DialogToggle::RadioButton3, DialogToggle::RadioButton1, DialogToggle::RadioButton5}) {
+        SetChecked(option, true);
+    }
+}
 
 void SettingsDialog::AbarClick() { ChooseSwatchColour(Swatch::Abar); }
 void SettingsDialog::BbarClick() { ChooseSwatchColour(Swatch::Bbar); }

@@ -24,6 +24,9 @@ enum class DialogToggle {
 };
 // The four bar colour swatches.
 enum class Swatch { Abar, Bbar, Mbar, Sbar };
+// The keys a toolkit takes for a dialog as a whole: Escape presses its Cancel button, Enter in a
+// field its default button.
+enum class DialogKey { Escape, Enter };
 
 constexpr int kShortNameMaxChars = 12;  // longest display name the operator may type
 
@@ -53,20 +56,38 @@ class SettingsDialog {
     // After any other close: Edit1 and Edit2 back to the stored texts.
     void RestoreFields();
 
-    // Closes with OK.
+    // What happened in the dialog, as the toolkit reports it; what it does is decided here.
+
+    // OK pressed, by the mouse, the space bar or Enter while it has the focus.
     void Button1Click();
-    // Colour choice for one swatch; the chooser opens on the colour last confirmed in it.
+    // The close box, the system menu or the desktop's close key.
+    void CloseBoxClicked();
+    // Escape, or Enter anywhere but on a push button that has the focus.
+    void DialogKeyPressed(DialogKey key);
+    // A left press on a swatch, and the left button's release after it: inside the swatch or not
+    // (a press the swatch lost to another window is released outside).
+    void SwatchPressed(Swatch swatch);
+    void SwatchReleased(Swatch swatch, bool inside);
+    // A click on a swatch: the colour choice for it; the chooser opens on the colour last
+    // confirmed in it.
     void AbarClick();
     void BbarClick();
     void MbarClick();
     void SbarClick();
-    // Opens the documentation the about panel shows.
+    // Label17 double-clicked with the left button.
     void Label17DblClick();
-    // Every close, whichever way: the input device and the display name. The toolkit calls it
-    // while the dialog is still showing.
-    void FormClose();
+    // Any mouse button released over LockSet, after the box's own toggling.
+    void LockSetMouseReleased();
+    // A key released while LockSet has the focus; `pushed`: the box showed pressed down.
+    void LockSetKeyReleased(bool space, bool pushed);
     // The lock, on any mouse release over LockSet and on its toggling from the keyboard.
     void LockSetMouseUp();
+
+    // Ends a showing, with OK or without: the close steps (FormClose) run once, while the
+    // dialog still shows, however many ways it is closed at once.
+    void Close(bool ok);
+    // Every close, whichever way: the input device and the display name.
+    void FormClose();
 
     // Platform functions: what the toolkit does for the steps above and for the pipeline.
 
@@ -105,15 +126,24 @@ class SettingsDialog {
     virtual void OpenHelp() = 0;
     // Shows the dialog modally: true when it was closed with OK. Buffers keep being delivered.
     virtual bool ShowModal() = 0;
-    // Ends the modal showing; FormClose runs first when the dialog is showing.
-    virtual void CloseModal(bool ok) = 0;
+    // Whether the dialog shows.
+    virtual bool Showing() const = 0;
+    // Ends the modal showing, with OK or without, and hides the dialog.
+    virtual void EndModal(bool ok) = 0;
+
+  protected:
+    // The options the design checks before the first opening: M-S at -6 dB, the PPM scale and
+    // the "A B" labels. The toolkit calls it once its controls exist.
+    void CheckDesignedOptions();
 
   private:
     void ChooseSwatchColour(Swatch swatch);
     // Whether the device of that id in the list just filled is the one now recording.
     bool InUse(int deviceId) const;
 
-    int32_t m_lastChosen = 0;  // 0x00BBGGRR, colour last confirmed in the chooser
+    int32_t m_lastChosen = 0;               // 0x00BBGGRR, colour last confirmed in the chooser
+    std::optional<Swatch> m_pressedSwatch;  // a left press on it awaits its release
+    bool m_closing = false;                 // the close steps run
 };
 
 // The settings dialog of the run, set while it exists.

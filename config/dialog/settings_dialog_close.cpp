@@ -13,6 +13,34 @@ bool SettingsDialog::InUse(int deviceId) const {
     return deviceId == DeviceIndex;
 }
 
+void SettingsDialog::Button1Click() { Close(true); }
+
+void SettingsDialog::CloseBoxClicked() { Close(false); }
+
+void SettingsDialog::DialogKeyPressed(DialogKey key) {
+    switch (key) {
+        case DialogKey::Escape:
+            // The dialog has no Cancel button: it closes only with OK, its close box or the
+            // system menu.
+            break;
+        case DialogKey::Enter:
+            // OK has no default role: Enter in a field or a box leaves the dialog open.
+            break;
+    }
+}
+
+void SettingsDialog::Close(bool ok) {
+    if (!Showing() || m_closing) return;
+    // Cleared however the close steps end, so that a dialog whose steps failed still closes.
+    struct Closing {
+        bool& flag;
+        explicit Closing(bool& f) : flag(f) { flag = true; }
+        ~Closing() { flag = false; }
+    } closing(m_closing);
+    FormClose();
+    EndModal(ok);
+}
+
 void SettingsDialog::FormClose() {
     // With no entry selected (a name typed into the list's field, or the list shorter than the
     // device in use) the device in use stays, rather than handing the sound system an id of -1.

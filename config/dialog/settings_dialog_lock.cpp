@@ -11,6 +11,13 @@ const char* const kUnfitPasswordText =
 
 }  // namespace
 
+void SettingsDialog::LockSetMouseReleased() { LockSetMouseUp(); }
+
+// The box toggles itself on the release of a space bar that pressed it down.
+void SettingsDialog::LockSetKeyReleased(bool space, bool pushed) {
+    if (space && pushed) LockSetMouseUp();
+}
+
 // Whatever the box did on its own, it ends showing Locked. The entry is compared and stored as
 // bytes: case counts and nothing is trimmed.
 void SettingsDialog::LockSetMouseUp() {

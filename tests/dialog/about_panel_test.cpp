@@ -1,12 +1,14 @@
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 
-#include "config/dialog/dialog_widgets.h"
-#include "config/dialog/help_address.h"
+#include "config/dialog/qt/dialog_controls.h"
+#include "config/dialog/qt/help_address.h"
 #include "tests/dialog/dialog_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,15 +39,17 @@ TEST_F(DialogAboutPanelTest, NamesTheDevelopersAndWhereHelpIsFound) {
     }
 }
 
-// The tests run from the build folder: the README of the source tree is what the panel shows
-// and what a double-click opens, a file that is there.
+// The tests run from the build folder, with a copy of the README beside them: that is what the
+// panel shows and what a double-click opens, a file that is there.
 TEST_F(DialogAboutPanelTest, DoubleClickOpensTheReadmeItShows) {
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler("file", &recorder, "open");
     Open();
-    const QUrl readme = QUrl::fromLocalFile(KESTRIN_TEST_SOURCE_README);
-    EXPECT_EQ(form->Label17->text(), readme.toString());
+    const QUrl readme =
+        QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath("README.md"));
+    EXPECT_EQ(form->Label17->address(), readme);
     EXPECT_TRUE(form->Label17->text().startsWith("file:///"));
+    EXPECT_TRUE(form->Label17->text().endsWith("/README.md"));
     QTest::mouseClick(form->Label17, Qt::LeftButton);
     EXPECT_TRUE(recorder.urls.empty()) << "a single click opens nothing";
     QTest::mouseDClick(form->Label17, Qt::LeftButton);
@@ -73,36 +77,25 @@ TEST(HelpAddressTest, AnAddressWiderThanItsRoomIsShownShortenedAndOpenedWhole) {
     EXPECT_EQ(label.address(), deep);
 }
 
-// Which README: the source tree's only for a program inside the build folder, and only while
-// that README is there; the installed one in every other case.
-TEST(HelpAddressTest, SourceReadmeOnlyForAProgramInsideItsBuildFolder) {
+// Which README: the one beside the program while it is there, otherwise the installed
+// documentation's, named without a detour through the program's folder.
+TEST(HelpAddressTest, TheReadmeBesideTheProgramOrElseTheInstalledOne) {
     TempDir dir;
-    const fs::path build = dir.path() / "build";
-    const fs::path source = dir.path() / "README.md";
-    fs::create_directories(build / "app");
-    WriteFile(build / "app/kestrin");
-    fs::create_directories(dir.path() / "build-package/app");
-    WriteFile(dir.path() / "build-package/app/kestrin");
-    const QString installed = "/usr/share/doc/kestrin/README.md";
-    const auto choose = [&](const fs::path& program, const fs::path& buildFolder) {
-        return ChooseReadme(QString::fromStdString(program.string()),
-                            QString::fromStdString(buildFolder.string()), installed,
-                            QString::fromStdString(source.string()))
+    const fs::path bin = dir.path() / "usr/bin";
+    const fs::path docs = dir.path() / "usr/share/doc/kestrin";
+    fs::create_directories(bin);
+    fs::create_directories(docs);
+    const auto choose = [&] {
+        return ChooseReadme(QString::fromStdString(bin.string()), "../share/doc/kestrin")
             .toStdString();
     };
+    const std::string installed = (docs / "README.md").string();
 
-    EXPECT_EQ(choose(build / "app/kestrin", build), installed.toStdString())
-        << "no README in the source tree";
-    WriteFile(source);
-    EXPECT_EQ(choose(build / "app/kestrin", build), source.string());
-    EXPECT_EQ(choose("/usr/bin/kestrin", build), installed.toStdString());
-    EXPECT_EQ(choose(dir.path() / "build-package/app/kestrin", build), installed.toStdString())
-        << "a folder whose name only begins like the build folder's";
-
-    // A build folder named through a link counts as the folder it names.
-    fs::create_directory_symlink(build, dir.path() / "linked");
-    EXPECT_EQ(choose(build / "app/kestrin", dir.path() / "linked"), source.string());
-    EXPECT_EQ(choose(dir.path() / "linked/app/kestrin", build), source.string());
+    EXPECT_EQ(choose(), installed) << "neither there";
+    WriteFile(docs / "README.md");
+    EXPECT_EQ(choose(), installed);
+    WriteFile(bin / "README.md");
+    EXPECT_EQ(choose(), (bin / "README.md").string());
 }
 
 }  // namespace

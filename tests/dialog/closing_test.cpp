@@ -3,13 +3,14 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
 #include "capture/capture.h"
 #include "capture/simulated_wave_in.h"
 #include "capture/wim_data_event.h"
-#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/qt/dialog_controls.h"
 #include "tests/dialog/dialog_fixture.h"
 #include "tests/support/capture_stop.h"
 
@@ -77,6 +78,48 @@ TEST_F(DialogClosingTest, EscapeLeavesTheDialogOpenWithItsEdits) {
     EXPECT_EQ(MeterSettings.ShortName, "Desk B");
     EXPECT_TRUE(MeterSettings.OnTop);
 }
+
+// OK has no default role: Enter in a field or on a box leaves the dialog open and takes nothing;
+// on OK when it has the focus, Enter presses it, as the space bar does.
+struct EnterCase {
+    const char* where;
+    QWidget* (*target)(TForm2&);
+    bool closes;
+};
+
+void PrintTo(const EnterCase& enter, std::ostream* out) { *out << enter.where; }
+
+class DialogEnterTest : public DialogTest, public ::testing::WithParamInterface<EnterCase> {};
+
+TEST_P(DialogEnterTest, EnterPressesOnlyAFocusedPushButton) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        MeterSettings = TMeterSettings{};
+        Open();
+        form->activateWindow();
+        form->ShortNameBox->setText("Desk B");
+        QWidget* target = GetParam().target(*form);
+        target->setFocus();
+        QTest::keyClick(target, key);
+        EXPECT_EQ(form->isVisible(), !GetParam().closes) << QTest::toString(key);
+        if (GetParam().closes) {
+            EXPECT_EQ(form->result(), QDialog::Accepted);
+            EXPECT_EQ(MeterSettings.ShortName, "Desk B") << "the close steps ran";
+        } else {
+            EXPECT_EQ(Fields(MeterSettings), Fields(TMeterSettings{})) << "nothing taken";
+            CloseWithCloseBox();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, DialogEnterTest,
+    ::testing::Values(
+        EnterCase{"Calibration", [](TForm2& f) -> QWidget* { return f.Edit1; }, false},
+        EnterCase{"DisplayName", [](TForm2& f) -> QWidget* { return f.ShortNameBox; }, false},
+        EnterCase{"DeviceList", [](TForm2& f) -> QWidget* { return f.ComboBox1; }, false},
+        EnterCase{"CheckBox", [](TForm2& f) -> QWidget* { return f.CheckBox2; }, false},
+        EnterCase{"Ok", [](TForm2& f) -> QWidget* { return f.Button1; }, true}),
+    [](const ::testing::TestParamInfo<EnterCase>& info) { return info.param.where; });
 
 TEST_F(DialogClosingTest, OkClosesAcceptedAndApplyTakesEveryControl) {
     Open();

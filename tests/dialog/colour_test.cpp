@@ -1,11 +1,11 @@
-#include "config/dialog/colour.h"
+#include "config/dialog/qt/colour.h"
 
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QTest>
 #include <QTimer>
 
-#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/qt/dialog_controls.h"
 #include "tests/dialog/dialog_fixture.h"
 
 namespace kestrin::test {

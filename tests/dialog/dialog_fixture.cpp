@@ -3,12 +3,14 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "capture/capture.h"
-#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/qt/dialog_controls.h"
+#include "tests/support/password_answer.h"
 
 namespace kestrin::test {
 
@@ -17,20 +19,31 @@ void DialogTest::SetUp() {
     DeviceIndex = 0;
     SetSettingsFilePath((folder.path() / "kestrin.ini").string());
     form = std::make_unique<TForm2>();
-    form->PasswordPrompt = [this](const QString& caption, const QString& prompt) {
-        questions.push_back({caption, prompt, form->LockSet->isChecked()});
-        if (m_answers.empty()) {
-            ADD_FAILURE() << "unexpected password question: " << caption.toStdString();
-            return QString();
-        }
-        QString entry = m_answers.front();
-        m_answers.pop_front();
-        return entry;
-    };
+    // The lock's entry box is answered from inside its own loop, as soon as it shows.
+    m_answerer = std::make_unique<QTimer>();
+    m_answerer->setInterval(5);
+    QObject::connect(m_answerer.get(), &QTimer::timeout, [this] { AnswerShownBox(); });
+    m_answerer->start();
+}
+
+void DialogTest::AnswerShownBox() {
+    QDialog* box = ShownPasswordBox();
+    if (!box) return;
+    auto* prompt = box->findChild<QLabel*>();
+    questions.push_back(
+        {box->windowTitle(), prompt ? prompt->text() : QString(), form->LockSet->isChecked()});
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unexpected password question: " << box->windowTitle().toStdString();
+        AnswerPasswordBox(*box, QString(), QDialogButtonBox::Cancel);
+        return;
+    }
+    AnswerPasswordBox(*box, m_answers.front());
+    m_answers.pop_front();
 }
 
 void DialogTest::TearDown() {
     EXPECT_TRUE(m_answers.empty()) << "the lock asked fewer questions than answered";
+    m_answerer.reset();
     form.reset();
 }
 

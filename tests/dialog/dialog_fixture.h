@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <deque>
 #include <memory>
@@ -13,7 +14,7 @@
 #include <tuple>
 #include <vector>
 
-#include "config/dialog/form2.h"
+#include "config/dialog/qt/form2.h"
 #include "config/settings.h"
 #include "tests/support/recording_notifier.h"
 #include "tests/support/temp_dir.h"
@@ -56,7 +57,8 @@ class DialogTest : public ::testing::Test {
     // Escape pressed where the focus is: in one of the fields.
     void PressEscape();
 
-    // The lock's entry box will answer these, in order.
+    // The lock's entry box will be answered with these, in order, each typed and confirmed with
+    // OK.
     void Answer(const QString& entry) { m_answers.push_back(entry); }
     void ClickLockSet(Qt::MouseButton button = Qt::LeftButton);
     // The lock's whole state agrees: box, record and the two controls it disables.
@@ -74,7 +76,10 @@ class DialogTest : public ::testing::Test {
     std::vector<Question> questions;
 
   private:
+    void AnswerShownBox();
+
     std::deque<QString> m_answers;
+    std::unique_ptr<QTimer> m_answerer;  // answers the entry box while it shows
 };
 
 }  // namespace kestrin::test

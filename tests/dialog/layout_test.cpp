@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/qt/dialog_controls.h"
 #include "tests/dialog/dialog_fixture.h"
 
 namespace kestrin::test {

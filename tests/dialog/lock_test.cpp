@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/qt/dialog_controls.h"
 #include "tests/dialog/dialog_fixture.h"
 #include "tests/support/modal_close.h"
 

@@ -4,8 +4,8 @@
 #include <QRadioButton>
 
 #include "capture/capture.h"
-#include "config/dialog/colour.h"
-#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/qt/colour.h"
+#include "config/dialog/qt/dialog_controls.h"
 #include "tests/dialog/dialog_fixture.h"
 
 namespace kestrin::test {

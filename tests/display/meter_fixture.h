@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "capture/simulated_wave_in.h"
-#include "config/dialog/form2.h"
+#include "config/dialog/qt/form2.h"
 #include "display/display.h"
 #include "tests/support/recording_notifier.h"
 #include "tests/support/temp_dir.h"

@@ -9,15 +9,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWindow>
+#include <filesystem>
 #include <functional>
 
 #include "capture/capture.h"
-#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/qt/dialog_controls.h"
 #include "config/settings.h"
+#include "config/settings_error.h"
 #include "tests/display/meter_fixture.h"
 #include "tests/support/capture_stop.h"
 #include "tests/support/event_wait.h"
 #include "tests/support/modal_close.h"
+#include "tests/support/password_answer.h"
 
 namespace kestrin::test {
 namespace {
@@ -159,8 +163,10 @@ TEST_F(SettingsDialogFlow, TypedCalibrationAndDecayActWhileTheDialogIsOpen) {
 TEST_F(SettingsDialogFlow, ALockConfirmedWithOkIsReadBackAtTheNextStart) {
     Start("", {"Built-in Input"});
     Show();
-    dialog().PasswordPrompt = [](const QString&, const QString&) { return QString("s3cret"); };
     OpenDialog([&] {
+        QTimer::singleShot(0, [] {
+            if (QDialog* box = ShownPasswordBox()) AnswerPasswordBox(*box, "s3cret");
+        });
         dialog().LockSetMouseUp();
         EXPECT_FALSE(dialog().Panel2->isEnabled());
         PressOk();
@@ -184,6 +190,31 @@ TEST_F(SettingsDialogFlow, ALockConfirmedWithOkIsReadBackAtTheNextStart) {
         EXPECT_TRUE(dialog().ComboBox1->isEnabled());
         CloseWithoutOk();
     });
+}
+
+// A settings file that cannot be written: OK's save fails with the error the application shows
+// ("Unable to write to " and the file's path), and what OK does after the save, making the window
+// stay on top, is not done.
+TEST_F(SettingsDialogFlow, AFailedSaveAfterOkIsReportedAndEndsOk) {
+    Start("", {"Built-in Input"});
+    Show();
+    // A folder where the file was: no one, not even the system's administrator, writes it.
+    std::filesystem::remove(SettingsPath());
+    std::filesystem::create_directory(SettingsPath());
+    std::string reported;
+    try {
+        OpenDialog([&] {
+            dialog().CheckBox2->setChecked(true);
+            PressOk();
+        });
+    } catch (const SettingsWriteError& error) {
+        reported = error.what();
+    }
+    const std::string expected =
+        "Unable to write to " + std::filesystem::absolute(SettingsPath()).string();
+    EXPECT_EQ(reported, expected);
+    EXPECT_TRUE(MeterSettings.OnTop) << "OK took the dialog's settings";
+    EXPECT_FALSE(form().windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <array>
 #include <random>
 
-#include "config/dialog/colour.h"
+#include "config/dialog/qt/colour.h"
 #include "display/bar_geometry.h"
 #include "measure/ballistics.h"
 #include "tests/display/meter_fixture.h"

@@ -19,7 +19,7 @@
 
 #include "capture/capture.h"
 #include "capture/wim_data_event.h"
-#include "config/dialog/form2.h"
+#include "config/dialog/qt/form2.h"
 #include "config/settings.h"
 #include "display/display.h"
 #include "tests/soak/programme_wave_in.h"

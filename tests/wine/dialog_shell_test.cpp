@@ -86,17 +86,31 @@ void ClosingWays(TForm2& form, HWND owner) {
                   [&] {
                       if (!IsWindowVisible(form.handle())) return false;
                       checks.Check(!IsWindowEnabled(owner), "the owner is disabled while it shows");
+                      SetFocus(form.Edit1);
                       PostKey(form.Edit1, VK_ESCAPE);
+                      PostKey(form.Edit1, VK_RETURN);
                       SendMessageA(form.ShortNameBox, EM_SETSEL, 0, -1);
                       PostChars(form.ShortNameBox, "Studio 4 and more");
                       return true;
                   })
-            .Then("Escape has been handled", [&] {
-                checks.Check(IsWindowVisible(form.handle()) != FALSE, "Escape does not close it");
-                PostLeftClick(form.Button1);
+            .Then("Escape and Enter have been handled",
+                  [&] {
+                      checks.Check(IsWindowVisible(form.handle()) != FALSE,
+                                   "neither Escape nor Enter in a field closes it");
+                      checks.Check(MeterSettings.ShortName == TMeterSettings{}.ShortName,
+                                   "nor takes anything");
+                      SetFocus(form.ShortNameBox);
+                      PostKey(form.ShortNameBox, VK_RETURN);
+                      return true;
+                  })
+            .Then("Enter in the display name has been handled", [&] {
+                checks.Check(IsWindowVisible(form.handle()) != FALSE,
+                             "Enter in the display name leaves it open");
+                SetFocus(form.Button1);
+                PostKey(form.Button1, VK_RETURN);
                 return true;
             });
-        checks.Check(form.ShowModal(), "OK closes it with OK");
+        checks.Check(form.ShowModal(), "Enter on OK, which has the focus, closes it with OK");
         checks.Check(script.Done(), "every step ran before it closed");
     }
     checks.Check(

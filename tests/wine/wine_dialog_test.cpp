@@ -251,5 +251,28 @@ TEST_F(WineSettingsDialog, ACalibrationTypedActsAtOnceUntilClosedWithoutOk) {
     EXPECT_EQ(meter->Settings(), initial);
 }
 
+// OK has no default role: Enter in a field, typed as the operator types it, leaves the dialog
+// open and writes nothing; what was typed stays until the dialog is closed without OK.
+TEST_F(WineSettingsDialog, EnterInAFieldLeavesItOpenAndWritesNothing) {
+    const std::string initial = PartialSettings(session->InputName());
+    ASSERT_NO_FATAL_FAILURE(StartMeter(initial));
+    const std::string dialog = OpenDialog();
+    ASSERT_FALSE(dialog.empty());
+    for (const char* field : {"-18", kMeterCaption.c_str()}) {
+        ASSERT_TRUE(ClickControl(dialog, "Edit", field)) << Dialog().Describe();
+        session->Key("End");
+        session->Type("5");
+        session->Key("Return");
+        EXPECT_FALSE(meter->AwaitWindowGone(kDialogCaption, std::chrono::seconds(2)))
+            << "Enter in the field \"" << field << "\" closed the dialog";
+        EXPECT_NE(Dialog().Control("Edit", field + std::string("5")), nullptr)
+            << Dialog().Describe();
+        EXPECT_EQ(meter->Settings(), initial) << "nothing is written without OK";
+    }
+    EXPECT_TRUE(session->RequestClose(kDialogCaption));
+    EXPECT_TRUE(meter->AwaitWindowGone(kDialogCaption));
+    EXPECT_EQ(meter->Settings(), initial);
+}
+
 }  // namespace
 }  // namespace kestrin::test

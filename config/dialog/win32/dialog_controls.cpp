@@ -6,10 +6,6 @@
 #include <commctrl.h>
 // clang-format on
 
-#include <exception>
-#include <map>
-#include <tuple>
-
 namespace kestrin::win32 {
 namespace {
 
@@ -17,12 +13,17 @@ const char* const kPanelClass = "KestrinPanel";
 const char* const kSwatchClass = "KestrinSwatch";
 
 // Window extra bytes of a panel: the system colour index of its background. Of a swatch: its
-// colour (0x00BBGGRR) and whether a left press on it awaits its release.
+// colour (0x00BBGGRR) and whether it is giving up the mouse after a release.
 constexpr int kPanelColourSlot = 0;
 constexpr int kSwatchColourSlot = 0;
-constexpr int kSwatchPressedSlot = sizeof(LONG_PTR);
+constexpr int kSwatchReleasingSlot = sizeof(LONG_PTR);
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+void Notify(HWND control, WORD code) {
+    SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                 reinterpret_cast<LPARAM>(control));
+}
 
 // Commands and colour requests of the controls inside go to the dialog that holds the panel.
 bool ForwardedToParent(UINT message) {
@@ -84,25 +85,23 @@ LRESULT CALLBACK SwatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             return 1;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            SetWindowLongPtrA(hwnd, kSwatchPressedSlot, 1);
             SetCapture(hwnd);
+            Notify(hwnd, kSwatchPressed);
             return 0;
         case WM_LBUTTONUP: {
-            const bool pressed = GetWindowLongPtrA(hwnd, kSwatchPressedSlot) != 0;
-            SetWindowLongPtrA(hwnd, kSwatchPressedSlot, 0);
-            ReleaseCapture();
             RECT rect;
             GetClientRect(hwnd, &rect);
             const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            if (pressed && PtInRect(&rect, at)) {
-                SendMessageA(GetParent(hwnd), WM_COMMAND,
-                             MAKEWPARAM(GetDlgCtrlID(hwnd), kSwatchClicked),
-                             reinterpret_cast<LPARAM>(hwnd));
-            }
+            // The mouse is given back first: the release may open the colour chooser.
+            SetWindowLongPtrA(hwnd, kSwatchReleasingSlot, 1);
+            ReleaseCapture();
+            SetWindowLongPtrA(hwnd, kSwatchReleasingSlot, 0);
+            Notify(hwnd, PtInRect(&rect, at) ? kSwatchReleasedInside : kSwatchReleasedOutside);
             return 0;
         }
         case WM_CAPTURECHANGED:
-            SetWindowLongPtrA(hwnd, kSwatchPressedSlot, 0);
+            if (!GetWindowLongPtrA(hwnd, kSwatchReleasingSlot))
+                Notify(hwnd, kSwatchReleasedOutside);
             return 0;
         default:
             return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -111,52 +110,29 @@ LRESULT CALLBACK SwatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK MouseUpProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                              DWORD_PTR) {
-    bool report = false;
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, MouseUpProc, 0);
+    // As the box showed before the key's release un-pushes it.
+    const bool pushed =
+        message == WM_KEYUP && (SendMessageA(hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
         case WM_XBUTTONUP:
-            report = true;
+            Notify(hwnd, kMouseReleased);
             break;
         case WM_KEYUP:
-            // The box toggles itself on the release of a space bar that pressed it down.
-            report = wParam == VK_SPACE && (SendMessageA(hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED);
-            break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, MouseUpProc, 0);
+            Notify(hwnd, static_cast<WORD>(kKeyReleased | (wParam == VK_SPACE ? kSpaceKey : 0) |
+                                           (pushed ? kPushed : 0)));
             break;
         default:
             break;
-    }
-    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-    if (report) {
-        SendMessageA(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), kMouseUp),
-                     reinterpret_cast<LPARAM>(hwnd));
     }
     return result;
 }
 
 }  // namespace
-
-HFONT DialogFont(const FontSpec& spec) {
-    static std::map<std::tuple<Face, int, bool, bool>, HFONT> fonts;
-    const auto key = std::make_tuple(spec.face, spec.pixels, spec.bold, spec.underline);
-    if (auto found = fonts.find(key); found != fonts.end()) return found->second;
-    LOGFONTA font{};
-    font.lfHeight = -spec.pixels;
-    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    font.lfUnderline = spec.underline ? TRUE : FALSE;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    font.lfQuality = DEFAULT_QUALITY;
-    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    lstrcpynA(font.lfFaceName, spec.face == Face::Arial ? "Arial" : "MS Sans Serif", LF_FACESIZE);
-    HFONT handle = CreateFontIndirectA(&font);
-    fonts.emplace(key, handle);
-    return handle;
-}
 
 void RegisterFaceClass(const char* name, WNDPROC procedure) {
     WNDCLASSA face{};
@@ -212,34 +188,6 @@ int32_t SwatchColour(HWND swatch) {
 }
 
 void WatchMouseUp(HWND checkBox) { SetWindowSubclass(checkBox, MouseUpProc, 0, 0); }
-
-void RunHandler(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        HWND owner = GetActiveWindow();
-        MessageBoxA(owner, error.what(), "Kestrin",
-                    MB_OK | MB_ICONERROR | (owner ? MB_APPLMODAL : MB_TASKMODAL));
-    }
-}
-
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(window, text.data(), length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
-}
-
-SIZE TextSize(HFONT font, const std::string& text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return size;
-}
 
 RECT CentredFrame(HWND reference, int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
     RECT frame{0, 0, clientWidth, clientHeight};

@@ -12,8 +12,10 @@
 #include <stdexcept>
 
 #include "config/dialog/dialog_control_map.h"
+#include "config/dialog/settings_dialog_layout.h"
 #include "config/dialog/win32/dialog_controls.h"
 #include "config/dialog/win32/help_address.h"
+#include "config/notice.h"
 
 namespace kestrin {
 
@@ -23,21 +25,9 @@ namespace {
 
 const char* const kDialogClass = "KestrinSettings";
 constexpr COLORREF kRefusedColour = 255;  // pure red behind a field whose text is refused
-constexpr int kClientWidth = 356;         // pixels
-constexpr int kClientHeight = 633;        // pixels
 // A fixed dialog border with a caption and a close box; no minimize or maximize box.
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-
-LRESULT CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* creating = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-    }
-    auto* form = reinterpret_cast<TForm2*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!form || !form->handle()) return DefWindowProcA(hwnd, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
-}
 
 }  // namespace
 
@@ -45,17 +35,17 @@ TForm2::TForm2(HWND__* owner) : m_owner(owner) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     win32::RegisterDialogClasses();
-    win32::RegisterFaceClass(kDialogClass, DialogProc);
+    win32::RegisterFaceClass(kDialogClass, win32::FormProc<TForm2>);
     m_refusedBrush = CreateSolidBrush(kRefusedColour);
-    m_hwnd =
-        CreateWindowExA(kDialogExStyle, kDialogClass, "Kestrin", kDialogStyle, 0, 0, kClientWidth,
-                        kClientHeight, owner, nullptr, GetModuleHandleA(nullptr), this);
+    m_hwnd = CreateWindowExA(kDialogExStyle, kDialogClass, kApplicationTitle, kDialogStyle, 0, 0,
+                             kDialogClientWidth, kDialogClientHeight, owner, nullptr,
+                             GetModuleHandleA(nullptr), this);
     if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
-    const RECT frame =
-        win32::CentredFrame(owner, kClientWidth, kClientHeight, kDialogStyle, kDialogExStyle);
+    const RECT frame = win32::CentredFrame(owner, kDialogClientWidth, kDialogClientHeight,
+                                           kDialogStyle, kDialogExStyle);
     SetWindowPos(m_hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::DialogFont({})), FALSE);
+    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MakeFont({})), FALSE);
     BuildLayout();
     Form2 = this;
 }
@@ -63,7 +53,7 @@ TForm2::TForm2(HWND__* owner) : m_owner(owner) {
 TForm2::~TForm2() {
     if (Form2 == this) Form2 = nullptr;
     if (m_hwnd) {
-        SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+        win32::ReleaseForm(m_hwnd);
         DestroyWindow(m_hwnd);
     }
     DeleteObject(m_refusedBrush);
@@ -72,10 +62,9 @@ TForm2::~TForm2() {
 intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case WM_COMMAND:
-            win32::RunHandler([&] { OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam)); });
+            win32::RunHandler(
+                [&] { OnCommand(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam)); });
             return 0;
-        case DM_GETDEFID:
-            return MAKELRESULT(IDOK, DC_HASDEFID);
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
@@ -86,7 +75,7 @@ intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
             break;
         case WM_CLOSE:
             // The close box, the system menu and Alt+F4 close without OK.
-            win32::RunHandler([&] { CloseModal(false); });
+            win32::RunHandler([&] { CloseBoxClicked(); });
             return 0;
         case WM_SYSCOMMAND:
             // A fixed dialog: neither made bigger nor smaller by the desktop.
@@ -98,24 +87,34 @@ intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
     return DefWindowProcA(m_hwnd, message, wParam, lParam);
 }
 
-void TForm2::OnCommand(HWND__* control, int code) {
-    if (!control) {
-        // Escape reaches the dialog as the cancel command: the dialog has no Cancel button and
-        // closes only with OK, its close box or the system menu. Enter is OK.
-        return;
-    }
+// The system's dialog keys arrive as commands: Escape as IDCANCEL, Enter as BN_CLICKED from a
+// push button that has the focus, and otherwise, the dialog naming no default button and no
+// control having the id IDOK, as IDOK; both from no control.
+void TForm2::OnCommand(HWND__* control, int id, int code) {
     if (control == Button1 && code == BN_CLICKED) {
         Button1Click();
-    } else if (code == win32::kSwatchClicked) {
-        if (control == Abar) AbarClick();
-        if (control == Bbar) BbarClick();
-        if (control == Mbar) MbarClick();
-        if (control == Sbar) SbarClick();
+    } else if (!control) {
+        if (id == IDCANCEL) DialogKeyPressed(DialogKey::Escape);
+        if (id == IDOK) DialogKeyPressed(DialogKey::Enter);
     } else if (control == Label17 && code == STN_DBLCLK) {
         Label17DblClick();
-    } else if (control == LockSet && code == win32::kMouseUp) {
-        LockSetMouseUp();
+    } else if (control == LockSet && code == win32::kMouseReleased) {
+        LockSetMouseReleased();
+    } else if (control == LockSet &&
+               (code & ~(win32::kSpaceKey | win32::kPushed)) == win32::kKeyReleased) {
+        LockSetKeyReleased((code & win32::kSpaceKey) != 0, (code & win32::kPushed) != 0);
+    } else if (const std::optional<Swatch> swatch = SwatchOf(control)) {
+        if (code == win32::kSwatchPressed) SwatchPressed(*swatch);
+        if (code == win32::kSwatchReleasedInside) SwatchReleased(*swatch, true);
+        if (code == win32::kSwatchReleasedOutside) SwatchReleased(*swatch, false);
     }
+}
+
+std::optional<Swatch> TForm2::SwatchOf(HWND__* control) const {
+    for (Swatch swatch : {Swatch::Abar, Swatch::Bbar, Swatch::Mbar, Swatch::Sbar}) {
+        if (SwatchHandle(swatch) == control) return swatch;
+    }
+    return std::nullopt;
 }
 
 HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {

@@ -54,7 +54,8 @@ class TForm2 : public SettingsDialog {
     std::optional<int32_t> ChooseColour(int32_t initial) override;
     void OpenHelp() override;
     bool ShowModal() override;
-    void CloseModal(bool ok) override;
+    bool Showing() const override { return m_showing; }
+    void EndModal(bool ok) override;
 
     HWND__* Panel1 = nullptr;
     HWND__* Image1 = nullptr;
@@ -101,12 +102,13 @@ class TForm2 : public SettingsDialog {
 
   private:
     void BuildLayout();
-    void OnCommand(HWND__* control, int code);
+    void OnCommand(HWND__* control, int id, int code);
     // The brush and colours of a control's background and text, or nullptr for the default.
     HBRUSH__* ControlColours(HWND__* control, HDC__* dc);
     HWND__* FieldHandle(DialogField field) const;
     HWND__* ToggleHandle(DialogToggle toggle) const;
     HWND__* SwatchHandle(Swatch swatch) const;
+    std::optional<Swatch> SwatchOf(HWND__* control) const;
 
     HWND__* m_hwnd = nullptr;
     HWND__* m_owner = nullptr;           // the meter window, when given at creation
@@ -116,7 +118,6 @@ class TForm2 : public SettingsDialog {
     // The colour chooser's custom colours (COLORREF, 0x00BBGGRR), kept for the run.
     std::array<unsigned long, 16> m_custom{};
     bool m_showing = false;       // the modal loop runs
-    bool m_closing = false;       // the close steps of this showing have begun
     bool m_closedWithOk = false;  // how the last showing ended
 };
 

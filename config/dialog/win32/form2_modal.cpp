@@ -22,18 +22,13 @@ bool TForm2::ShowModal() {
     SetWindowPos(m_hwnd, nullptr, centred.left, centred.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_showing = true;
-    m_closing = false;
     m_closedWithOk = false;
     win32::RunModal(m_hwnd, owner, m_showing);
     m_showing = false;
     return m_closedWithOk;
 }
 
-void TForm2::CloseModal(bool ok) {
-    // The close steps run once, while the dialog still shows, however many ways it is closed.
-    if (!m_showing || m_closing) return;
-    m_closing = true;
-    FormClose();
+void TForm2::EndModal(bool ok) {
     m_closedWithOk = ok;
     m_showing = false;
 }

@@ -7,7 +7,7 @@ namespace kestrin::win32 {
 namespace {
 
 const char* const kBoxClass = "KestrinPasswordBox";
-constexpr int kClientWidth = 300;  // pixels; the prompt wraps within it
+constexpr int kClientWidth = kPasswordBoxWidth;
 constexpr int kMargin = 11;        // pixels around and between the parts
 constexpr int kFieldHeight = 21;   // pixels
 constexpr int kButtonWidth = 75;   // pixels
@@ -15,55 +15,41 @@ constexpr int kButtonHeight = 23;  // pixels
 constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kBoxExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-// What one showing of the box holds.
-struct Entry {
+// The window of one showing of the box.
+struct Box {
+    HWND window = nullptr;
     HWND field = nullptr;
-    bool running = true;  // the box shows
-    bool ok = false;      // closed with OK
-    std::string text;     // the field's text at OK
-};
+    PasswordEntry entry;
 
-LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* entry = reinterpret_cast<Entry*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        entry = static_cast<Entry*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(entry));
+    HWND handle() const { return window; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case DM_GETDEFID:
+                return MAKELRESULT(IDOK, DC_HASDEFID);
+            case WM_COMMAND:
+                if (LOWORD(wParam) == IDOK) entry.OkPressed(WindowText(field));
+                if (LOWORD(wParam) == IDCANCEL) entry.Cancelled();
+                return 0;
+            case WM_CLOSE:
+                entry.Cancelled();
+                return 0;
+            default:
+                return DefWindowProcA(window, message, wParam, lParam);
+        }
     }
-    if (!entry) return DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-        case DM_GETDEFID:
-            return MAKELRESULT(IDOK, DC_HASDEFID);
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK) {
-                entry->text = WindowText(entry->field);
-                entry->ok = true;
-                entry->running = false;
-            } else if (LOWORD(wParam) == IDCANCEL) {
-                entry->running = false;
-            }
-            return 0;
-        case WM_CLOSE:
-            entry->running = false;
-            return 0;
-        default:
-            return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-}
+};
 
 HWND Child(HWND box, const char* windowClass, const char* text, DWORD style, int x, int y,
            int width, int height, int id, DWORD exStyle = 0) {
-    HWND control = CreateWindowExA(
-        exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, box,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont({})), FALSE);
-    return control;
+    return MakeControl(box, windowClass, text, style, x, y, width, height, MakeFont({}), exStyle,
+                       id);
 }
 
 // Height of the prompt wrapped within the box's width.
 int PromptHeight(const std::string& prompt) {
     RECT room{0, 0, kClientWidth - 2 * kMargin, 0};
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, DialogFont({}));
+    HGDIOBJ old = SelectObject(dc, MakeFont({}));
     DrawTextA(dc, prompt.c_str(), static_cast<int>(prompt.size()), &room,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
@@ -74,8 +60,8 @@ int PromptHeight(const std::string& prompt) {
 }  // namespace
 
 std::string AskPassword(HWND owner, const std::string& caption, const std::string& prompt) {
-    RegisterFaceClass(kBoxClass, BoxProc);
-    Entry entry;
+    RegisterFaceClass(kBoxClass, FormProc<Box>);
+    Box shown;
     const int promptHeight = PromptHeight(prompt);
     const int fieldTop = kMargin + promptHeight + kMargin / 2;
     const int buttonTop = fieldTop + kFieldHeight + kMargin;
@@ -83,15 +69,16 @@ std::string AskPassword(HWND owner, const std::string& caption, const std::strin
     const RECT frame = CentredFrame(owner, kClientWidth, clientHeight, kBoxStyle, kBoxExStyle);
     HWND box = CreateWindowExA(kBoxExStyle, kBoxClass, caption.c_str(), kBoxStyle, frame.left,
                                frame.top, frame.right - frame.left, frame.bottom - frame.top, owner,
-                               nullptr, GetModuleHandleA(nullptr), &entry);
+                               nullptr, GetModuleHandleA(nullptr), &shown);
     if (!box) return {};
-    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont({})), FALSE);
+    shown.window = box;
+    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(MakeFont({})), FALSE);
 
     Child(box, "STATIC", prompt.c_str(), SS_LEFT | SS_NOPREFIX, kMargin, kMargin,
           kClientWidth - 2 * kMargin, promptHeight, -1);
-    entry.field = Child(box, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, kMargin, fieldTop,
+    shown.field = Child(box, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, kMargin, fieldTop,
                         kClientWidth - 2 * kMargin, kFieldHeight, 100, WS_EX_CLIENTEDGE);
-    SendMessageA(entry.field, EM_LIMITTEXT, kPasswordMaxChars, 0);
+    SendMessageA(shown.field, EM_LIMITTEXT, kPasswordMaxChars, 0);
     const int cancelLeft = kClientWidth - kMargin - kButtonWidth;
     const int okLeft = cancelLeft - kMargin / 2 - kButtonWidth;
     Child(box, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, okLeft, buttonTop, kButtonWidth,
@@ -99,9 +86,9 @@ std::string AskPassword(HWND owner, const std::string& caption, const std::strin
     Child(box, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, cancelLeft, buttonTop, kButtonWidth,
           kButtonHeight, IDCANCEL);
 
-    RunModal(box, owner, entry.running);
+    RunModal(box, owner, shown.entry.Showing());
     DestroyWindow(box);
-    return entry.ok ? entry.text : std::string();
+    return shown.entry.Entry();
 }
 
 }  // namespace kestrin::win32

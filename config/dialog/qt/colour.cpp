@@ -1,4 +1,4 @@
-#include "config/dialog/colour.h"
+#include "config/dialog/qt/colour.h"
 
 namespace kestrin {
 

@@ -9,9 +9,9 @@
 #include <algorithm>
 
 #include "config/dialog/dialog_control_map.h"
-#include "config/dialog/dialog_widgets.h"
-#include "config/dialog/form2.h"
-#include "config/dialog/text_bytes.h"
+#include "config/dialog/qt/dialog_controls.h"
+#include "config/dialog/qt/form2.h"
+#include "config/dialog/qt/text_bytes.h"
 
 namespace kestrin {
 namespace {

@@ -1,10 +1,10 @@
-#include "config/dialog/dialog_widgets.h"
+#include "config/dialog/qt/dialog_controls.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include "config/dialog/colour.h"
+#include "config/dialog/qt/colour.h"
 
 namespace kestrin {
 
@@ -23,16 +23,15 @@ void ColourSwatch::setColour(int32_t colour) {
 }
 
 void ColourSwatch::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) m_pressed = true;
     QFrame::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) emit pressed();
 }
 
 void ColourSwatch::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = m_pressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton) m_pressed = false;
     QFrame::mouseReleaseEvent(event);
-    if (click) emit clicked();
+    if (event->button() == Qt::LeftButton) {
+        emit released(rect().contains(event->position().toPoint()));
+    }
 }
 
 void LinkLabel::setAddress(const QUrl& address, int maxWidth) {
@@ -49,14 +48,18 @@ void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
 void LockCheckBox::mouseReleaseEvent(QMouseEvent* event) {
     QCheckBox::mouseReleaseEvent(event);
     event->accept();
-    emit mouseUp();
+    emit mouseReleased();
 }
 
 void LockCheckBox::keyReleaseEvent(QKeyEvent* event) {
-    // The box toggles itself on the release of a space bar that pressed it down.
-    const bool toggles = event->key() == Qt::Key_Space && !event->isAutoRepeat() && isDown();
+    // A key held down repeats its release too: only the last one is the key's.
+    if (event->isAutoRepeat()) {
+        QCheckBox::keyReleaseEvent(event);
+        return;
+    }
+    const bool pushed = isDown();
     QCheckBox::keyReleaseEvent(event);
-    if (toggles) emit mouseUp();
+    emit keyReleased(event->key() == Qt::Key_Space, pushed);
 }
 
 }  // namespace kestrin

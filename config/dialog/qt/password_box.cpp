@@ -1,4 +1,4 @@
-#include "config/dialog/password_box.h"
+#include "config/dialog/qt/password_box.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -8,14 +8,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-namespace kestrin {
-namespace {
+namespace kestrin::qt {
 
-constexpr int kBoxWidth = 300;  // pixels; the prompt wraps within it
-
-}  // namespace
-
-QString AskPassword(QWidget* parent, const QString& caption, const QString& prompt) {
+std::string AskPassword(QWidget* parent, const QString& caption, const QString& prompt) {
     QDialog box(parent);
     box.setWindowTitle(caption);
     box.setObjectName("PasswordBox");
@@ -27,16 +22,23 @@ QString AskPassword(QWidget* parent, const QString& caption, const QString& prom
     field->setEchoMode(QLineEdit::Normal);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    PasswordEntry entry;
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, [&] {
+        entry.OkPressed(field->text().toStdString());
+        box.accept();
+    });
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, [&] {
+        entry.Cancelled();
+        box.reject();
+    });
 
     auto* layout = new QVBoxLayout(&box);
     layout->addWidget(label);
     layout->addWidget(field);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    box.setMinimumWidth(kBoxWidth);
-    label->setMinimumWidth(kBoxWidth - layout->contentsMargins().left() -
+    box.setMinimumWidth(kPasswordBoxWidth);
+    label->setMinimumWidth(kPasswordBoxWidth - layout->contentsMargins().left() -
                            layout->contentsMargins().right());
     field->setFocus();
 
@@ -46,7 +48,8 @@ QString AskPassword(QWidget* parent, const QString& caption, const QString& prom
         frame.moveCenter(screen->availableGeometry().center());
         box.move(frame.topLeft());
     }
-    return box.exec() == QDialog::Accepted ? field->text() : QString();
+    box.exec();
+    return entry.Entry();
 }
 
-}  // namespace kestrin
+}  // namespace kestrin::qt

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QString>
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,12 +36,8 @@ class TForm2 : public QDialog, public SettingsDialog {
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
 
-    // Closes the dialog; runs FormClose first when it is showing.
+    // Every way Qt ends the dialog (accept, reject) is a close of the settings dialog.
     void done(int result) override;
-
-    // Asks for the lock's password: caption and prompt in, the entry out (empty when cancelled).
-    // Shows the entry box of password_box.h unless replaced.
-    std::function<QString(const QString& caption, const QString& prompt)> PasswordPrompt;
 
     // Platform functions of the settings dialog.
     std::string FieldText(DialogField field) const override;
@@ -65,7 +60,8 @@ class TForm2 : public QDialog, public SettingsDialog {
     std::optional<int32_t> ChooseColour(int32_t initial) override;
     void OpenHelp() override;
     bool ShowModal() override;
-    void CloseModal(bool ok) override;
+    bool Showing() const override { return isVisible(); }
+    void EndModal(bool ok) override;
 
     QFrame* Panel1;
     QLabel* Image1;
@@ -113,8 +109,8 @@ class TForm2 : public QDialog, public SettingsDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    // Escape does not close the dialog: it has no Cancel button, and closes only with OK, its
-    // close box or the system menu.
+    void closeEvent(QCloseEvent* event) override;
+    // Escape and Enter go to the settings dialog, unless a push button with the focus takes Enter.
     void keyPressEvent(QKeyEvent* event) override;
     // A maximize or full screen asked for by the desktop is undone: the dialog keeps its size.
     void changeEvent(QEvent* event) override;

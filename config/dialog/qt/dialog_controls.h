@@ -8,7 +8,8 @@
 
 namespace kestrin {
 
-// A bar colour sample: a sunken panel filled with its colour, clicked with the left button.
+// A bar colour sample: a sunken panel filled with its colour, which reports the left button's
+// presses and releases.
 class ColourSwatch : public QFrame {
     Q_OBJECT
   public:
@@ -17,15 +18,15 @@ class ColourSwatch : public QFrame {
     void setColour(int32_t colour);
 
   signals:
-    void clicked();
+    void pressed();
+    void released(bool inside);
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    int32_t m_colour = 0;    // 0x00BBGGRR
-    bool m_pressed = false;  // a left press on the swatch awaits its release
+    int32_t m_colour = 0;  // 0x00BBGGRR
 };
 
 // A label that reports double-clicks: the address of the about panel, which it shows and which
@@ -50,15 +51,17 @@ class LinkLabel : public QLabel {
     QUrl m_address;
 };
 
-// The lock check box. Reports every mouse release it receives, of any button, after its own
-// toggling has run, and a toggle by the space bar the same way: the lock decides the state.
+// The lock check box. Reports every mouse release it receives, of any button, and every key
+// released on it (whether the space bar, whether the box showed pressed down), after its own
+// toggling has run: the lock decides the state.
 class LockCheckBox : public QCheckBox {
     Q_OBJECT
   public:
     using QCheckBox::QCheckBox;
 
   signals:
-    void mouseUp();
+    void mouseReleased();
+    void keyReleased(bool space, bool pushed);
 
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

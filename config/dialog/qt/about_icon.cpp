@@ -1,4 +1,4 @@
-#include "config/dialog/about_icon.h"
+#include "config/dialog/qt/about_icon.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,0 +1,28 @@
+#include "config/dialog/qt/help_address.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace kestrin {
+namespace {
+
+// The installed documentation folder relative to the installed program's, as the build lays
+// them out under any prefix ("../share/doc/kestrin").
+const char* const kDocsFromProgram = KESTRIN_DOCS_FROM_PROGRAM;
+
+}  // namespace
+
+QString ChooseReadme(const QString& programFolder, const QString& docsFromProgram) {
+    const QDir folder(programFolder);
+    const QString beside = folder.filePath("README.md");
+    if (QFileInfo(beside).isFile()) return beside;
+    return QDir::cleanPath(folder.filePath(docsFromProgram + "/README.md"));
+}
+
+QUrl HelpAddress() {
+    return QUrl::fromLocalFile(
+        ChooseReadme(QCoreApplication::applicationDirPath(), QString::fromUtf8(kDocsFromProgram)));
+}
+
+}  // namespace kestrin
