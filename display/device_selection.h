@@ -13,6 +13,4 @@ int32_t FindDeviceIndex(const std::string& name, const std::vector<std::string>&
 // The start-up message for a stored input device that is not among the devices.
 std::string DeviceNotFoundText(const std::string& deviceName);
 
-constexpr const char* kErrorCaption = " Kestrin Error";
-
 }  // namespace kestrin

@@ -13,6 +13,7 @@ enum class ControlKind {
     GroupBox,
     Panel,
     ComboBox,
+    ScaleLabel,   // a label in white on black, standing on the meter's black scale panel
 };
 
 // The faces of the designed windows, at fixed pixel heights whatever the screen's resolution.

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <stdexcept>
 
 #include "capture/windows_wave_in.h"
-#include "config/dialog/settings_dialog.h"
 #include "display/bar_geometry.h"
 #include "display/win32/handler_error.h"
 #include "display/win32/meter_window_class.h"
@@ -58,7 +58,7 @@ TForm1::TForm1() {
     RegisterClassExA(&windowClass);
 
     const SIZE frame = FrameSize(kDesignedClientWidth, kClientHeight);
-    HWND window = CreateWindowExA(kMeterWindowExStyle, kMeterWindowClass, "      PPM",
+    HWND window = CreateWindowExA(kMeterWindowExStyle, kMeterWindowClass, kDesignedCaption,
                                   kMeterWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.cx,
                                   frame.cy, nullptr, nullptr, instance, this);
     if (!window) {
@@ -91,164 +91,139 @@ void TForm1::Show(int showCommand) {
 
 intptr_t TForm1::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     HWND window = m_window;
-    LRESULT result = 0;
-    bool handled = true;
+    std::optional<intptr_t> result;
     RunHandler([&] {
-        switch (message) {
-            case MM_WIM_DATA: {
-                MSG native{};
-                native.hwnd = window;
-                native.message = message;
-                native.wParam = wParam;
-                native.lParam = lParam;
-                HWAVEIN device = nullptr;
-                WAVEHDR* header = nullptr;
-                if (WimDataFromNativeMessage(&native, &device, &header)) {
-                    BufferReturned(device, header);
-                }
-                break;
-            }
-            case kDeliverHeldBuffers:
-                m_deliveryPosted = false;
-                DeliverHeldBuffers();
-                break;
-            case WM_ERASEBKGND:
-                // The paint erases what it paints, in the window's colour.
-                result = 1;
-                break;
-            case WM_PAINT:
-                Paint();
-                break;
-            case WM_ACTIVATE:
-                Activated(LOWORD(wParam) != WA_INACTIVE, reinterpret_cast<HWND>(lParam));
-                handled = false;  // the system gives the window the keyboard focus
-                break;
-            case WM_LBUTTONDOWN:
-                MouseDown(MouseButton::Left, XOf(lParam), YOf(lParam));
-                break;
-            case WM_LBUTTONUP:
-                LeftButtonUp(XOf(lParam), YOf(lParam));
-                break;
-            case WM_CAPTURECHANGED:
-                m_leftPressed = false;
-                break;
-            case WM_RBUTTONDOWN:
-                MouseDown(MouseButton::Right, XOf(lParam), YOf(lParam));
-                break;
-            case WM_MBUTTONDOWN:
-                MouseDown(MouseButton::Middle, XOf(lParam), YOf(lParam));
-                break;
-            case WM_XBUTTONDOWN:
-                MouseDown(MouseButton::Other, XOf(lParam), YOf(lParam));
-                result = TRUE;
-                break;
-            case WM_COMMAND:
-                if (HIWORD(wParam) == BN_CLICKED && reinterpret_cast<HWND>(lParam) == dBButton) {
-                    dBButtonClick();
-                } else if (HIWORD(wParam) == BN_CLICKED &&
-                           reinterpret_cast<HWND>(lParam) == MSButton) {
-                    MSButtonClick();
-                } else if (HIWORD(wParam) == EN_SETFOCUS &&
-                           reinterpret_cast<HWND>(lParam) == over) {
-                    // The over indicator only shows a state: no text cursor in it.
-                    HideCaret(over);
-                } else {
-                    handled = false;
-                }
-                break;
-            case WM_CTLCOLORSTATIC:
-            case WM_CTLCOLOREDIT:
-                result = reinterpret_cast<LRESULT>(
-                    ControlColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
-                handled = result != 0;
-                break;
-            case WM_GETMINMAXINFO: {
-                // The system's smallest window with a title bar is wider than the window without
-                // M and S: the meter's own widths are its limits.
-                const SIZE smallest = FrameSize(kNarrowClientWidth, kClientHeight);
-                reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {smallest.cx, smallest.cy};
-                break;
-            }
-            case WM_CLOSE:
-                Close();
-                break;
-            case WM_DESTROY:
-                PostQuitMessage(0);
-                break;
-            case WM_NCDESTROY:
-                m_window = nullptr;
-                handled = false;
-                break;
-            default:
-                handled = false;
+        result = Handle(message, wParam, lParam);
+        // Should the delivery not go into the queue, the held buffers are delivered now.
+        if (m_window && DeliveryDue() && !PostMessageA(m_window, kDeliverHeldBuffers, 0, 0)) {
+            DeliveryArrived();
         }
     });
-    PostHeldBufferDelivery();
-    return handled ? result : DefWindowProcA(window, message, wParam, lParam);
+    return result ? *result : DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The dialog exists now: buffers held until then go through the pipeline from the message loop.
-void TForm1::PostHeldBufferDelivery() {
-    if (HasHeldBuffers() && TheSettingsDialog() && !m_deliveryPosted && m_window) {
-        m_deliveryPosted = PostMessageA(m_window, kDeliverHeldBuffers, 0, 0) != 0;
+std::optional<intptr_t> TForm1::Handle(unsigned message, uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
+        case MM_WIM_DATA:
+            WimData(message, wParam, lParam);
+            return 0;
+        case kDeliverHeldBuffers:
+            DeliveryArrived();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint erases what it paints, in the window's colour
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                Deactivated(OwnWindow(reinterpret_cast<HWND>(lParam)));
+            } else {
+                Activated(OwnWindow(reinterpret_cast<HWND>(lParam)));
+            }
+            return std::nullopt;  // the system gives the window the keyboard focus
+        case WM_COMMAND:
+            return Command(wParam, lParam);
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+            if (HBRUSH brush =
+                    ControlColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+                return reinterpret_cast<intptr_t>(brush);
+            }
+            return std::nullopt;
+        case WM_GETMINMAXINFO: {
+            // The system's smallest window with a title bar is wider than the window without
+            // M and S: the meter's own widths are its limits.
+            const SIZE smallest = FrameSize(kNarrowClientWidth, kClientHeight);
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {smallest.cx, smallest.cy};
+            return 0;
+        }
+        case WM_CLOSE:
+            if (CloseRequested()) {
+                DestroyWindow(m_window);
+            }
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            m_window = nullptr;
+            return std::nullopt;
+        default:
+            return MouseMessage(message, lParam);
     }
 }
 
-// FormActivate runs on the first activation, and when the focus comes back from another of the
-// program's windows (the settings dialog, a message box); not when it comes back from another
-// program.
-void TForm1::Activated(bool active, HWND__* other) {
-    if (!active) {
-        m_focusToOwnWindow = OwnWindow(other);
-        return;
+void TForm1::WimData(unsigned message, uintptr_t wParam, intptr_t lParam) {
+    MSG native{};
+    native.hwnd = m_window;
+    native.message = message;
+    native.wParam = wParam;
+    native.lParam = lParam;
+    HWAVEIN device = nullptr;
+    WAVEHDR* header = nullptr;
+    if (WimDataFromNativeMessage(&native, &device, &header)) {
+        BufferReturned(device, header);
     }
-    const bool due = !m_activated || m_focusToOwnWindow || OwnWindow(other);
-    m_activated = true;
-    m_focusToOwnWindow = false;
-    if (due) {
-        FormActivate();
-    }
-}
-
-bool TForm1::OnSurface(int x, int y) const {
-    return ChildWindowFromPointEx(m_window, POINT{x, y}, CWP_SKIPINVISIBLE) == m_window;
 }
 
 // A press on a control (a label, the over indicator also when it is disabled) stays there: the
 // right button opens the settings and a left click resets the meter only on the painted surface.
-void TForm1::MouseDown(MouseButton button, int x, int y) {
-    if (!OnSurface(x, y)) {
-        return;
+// The left button's release is reported wherever it is let go, since the window holds the mouse
+// from the press on.
+std::optional<intptr_t> TForm1::MouseMessage(unsigned message, intptr_t lParam) {
+    const int x = XOf(lParam);
+    const int y = YOf(lParam);
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            if (OnSurface(x, y)) {
+                LeftPressed();
+                SetCapture(m_window);
+            }
+            return 0;
+        case WM_LBUTTONUP: {
+            RECT client;
+            GetClientRect(m_window, &client);
+            LeftReleased(PtInRect(&client, POINT{x, y}) != 0);
+            if (GetCapture() == m_window) {
+                ReleaseCapture();
+            }
+            return 0;
+        }
+        case WM_CAPTURECHANGED:
+            LeftReleased(false);
+            return 0;
+        case WM_RBUTTONDOWN:
+            if (OnSurface(x, y)) {
+                RightPressed();
+            }
+            return 0;
+        case WM_MBUTTONDOWN:
+            return 0;
+        case WM_XBUTTONDOWN:
+            return TRUE;
+        default:
+            return std::nullopt;
     }
-    if (button == MouseButton::Left) {
-        m_leftPressed = true;
-        SetCapture(m_window);
-    }
-    FormMouseDown(button, x, y);
 }
 
-// A click is a left press and release on the surface; a release dragged off the window is none.
-void TForm1::LeftButtonUp(int x, int y) {
-    const bool pressed = m_leftPressed;
-    m_leftPressed = false;
-    if (GetCapture() == m_window) {
-        ReleaseCapture();
+std::optional<intptr_t> TForm1::Command(uintptr_t wParam, intptr_t lParam) {
+    const HWND control = reinterpret_cast<HWND>(lParam);
+    if (HIWORD(wParam) == BN_CLICKED && control == Control(MeterControl::dBButton)) {
+        dBButtonClick();
+    } else if (HIWORD(wParam) == BN_CLICKED && control == Control(MeterControl::MSButton)) {
+        MSButtonClick();
+    } else if (HIWORD(wParam) == EN_SETFOCUS && control == Control(MeterControl::over)) {
+        // The over indicator only shows a state: no text cursor in it.
+        HideCaret(control);
+    } else {
+        return std::nullopt;
     }
-    RECT client;
-    GetClientRect(m_window, &client);
-    if (pressed && PtInRect(&client, POINT{x, y})) {
-        FormClick();
-    }
+    return 0;
 }
 
-void TForm1::Close() {
-    bool canClose = true;
-    FormCloseQuery(canClose);
-    if (!canClose) {
-        return;
-    }
-    FormClose();
-    DestroyWindow(m_window);
+bool TForm1::OnSurface(int x, int y) const {
+    return ChildWindowFromPointEx(m_window, POINT{x, y}, CWP_SKIPINVISIBLE) == m_window;
 }
 
 }  // namespace kestrin

@@ -217,7 +217,7 @@ TEST_F(MeterPipeline, SteadyBuffersTouchNoPaletteAndFlushNothing) {
     EXPECT_EQ(over.count, afterTwo);
     EXPECT_EQ(edit1.count, 0);
     EXPECT_EQ(edit2.count, 0);
-    EXPECT_TRUE(form().lastFlush().isEmpty());
+    EXPECT_TRUE(lastShown().isEmpty());
 }
 
 // Whatever a buffer changes on the surface lies inside what it flushes, and a buffer that changes
@@ -243,7 +243,7 @@ TEST_F(MeterPipeline, FlushCoversEveryChangedPixelAndNothingWhenNothingChanged) 
         const QImage before = form().surface().copy();
         Feed(a, b);
         const QImage& after = form().surface();
-        const QRegion flushed = form().lastFlush();
+        const QRegion flushed = lastShown();
         bool changed = false;
         for (int y = 0; y < kClientHeight; ++y) {
             for (int x = 0; x < form().width(); ++x) {

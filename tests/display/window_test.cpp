@@ -75,7 +75,7 @@ TEST_F(MeterStartUp, BuffersHandedBackInsideAStartUpFailureWaitForTheDialog) {
     Show();  // the dialog exists now: the held buffers go through the pipeline
     Settle();
     EXPECT_NE(dialog().Label14->text(), before);  // the headroom, written by the pipeline
-    EXPECT_EQ(LiveBufferCount(), 3);  // each replaced by a fresh one
+    EXPECT_EQ(LiveBufferCount(), 3);              // each replaced by a fresh one
     EXPECT_EQ(notes.messages.size(), 1u);
 }
 
@@ -292,7 +292,7 @@ TEST_F(MeterPaints, OwnFlushLeavesHeldPeaksAndAMergedUpdateRunsThePaint) {
     Show();
     Feed(PeakForHeight(100), 0);  // darkens the over indicator too
     EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 100);
-    EXPECT_FALSE(form().lastFlush().isEmpty());
+    EXPECT_FALSE(lastShown().isEmpty());
     Feed(PeakForHeight(120), 0);
     EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 120);  // no paint of the scale in between
     form().update();                                  // pending: our repaint takes it along

@@ -1,3 +1,5 @@
+#include "display/qt/form1.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +13,6 @@
 #include "config/dialog/colour.h"
 #include "config/dialog/text_bytes.h"
 #include "display/bar_geometry.h"
-#include "display/display.h"
 #include "display/window_placement.h"
 
 namespace kestrin {
@@ -35,6 +36,9 @@ TForm1::TForm1(QWidget* parent)
     Form1 = this;
     BuildLayout();
     m_surface.fill(ToQColor(kWindowColour));
+    m_lastFocus = QGuiApplication::focusWindow();
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
+            [this](QWindow* focus) { m_lastFocus = focus; });
     FormCreate();
 }
 
@@ -42,63 +46,25 @@ TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
 }
 
-void TForm1::FormMouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
-    (void)Shift;
-    MouseButton button = MouseButton::Other;
-    if (Button == Qt::LeftButton) button = MouseButton::Left;
-    if (Button == Qt::RightButton) button = MouseButton::Right;
-    if (Button == Qt::MiddleButton) button = MouseButton::Middle;
-    MeterWindow::FormMouseDown(button, X, Y);
+void TForm1::ShowCaption(const std::string& text) { setWindowTitle(FromBytes(text)); }
+
+void TForm1::ShowLabelCaption(MeterControl which, const std::string& text) {
+    auto* label = static_cast<QLabel*>(m_controls[Index(which)]);
+    label->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    label->adjustSize();
 }
 
-void TForm1::SetCaption(const std::string& text) { setWindowTitle(FromBytes(text)); }
-
-QLabel* TForm1::Label(MeterLabel label) const {
-    switch (label) {
-        case MeterLabel::Label2:
-            return Label2;
-        case MeterLabel::Label4:
-            return Label4;
-        case MeterLabel::Label5:
-            return Label5;
-        case MeterLabel::Label6:
-            return Label6;
-        case MeterLabel::Label7:
-            return Label7;
-        case MeterLabel::Label8:
-            return Label8;
-        case MeterLabel::Label9:
-            return Label9;
-        case MeterLabel::Label10:
-            return Label10;
-        case MeterLabel::Label12:
-            return Label12;
-    }
-    return nullptr;
-}
-
-// A label is sized to its text, and touched only when the text changes: the scale labels are set
-// at every paint.
-void TForm1::SetLabelCaption(MeterLabel which, const std::string& text) {
-    QLabel* label = Label(which);
-    const QString caption = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    if (label->text() != caption) {
-        label->setText(caption);
-        label->adjustSize();
-    }
-}
-
-void TForm1::SetMSButtonCaption(const std::string& text) {
+void TForm1::ShowMSButtonCaption(const std::string& text) {
     MSButton->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void TForm1::SetOverColour(int32_t colour) {
+void TForm1::ShowOverColour(int32_t colour) {
     QPalette palette = over->palette();
     palette.setColor(QPalette::Base, ToQColor(colour));
     over->setPalette(palette);
 }
 
-void TForm1::SetOverEnabled(bool enabled) { over->setEnabled(enabled); }
+void TForm1::ShowOverEnabled(bool enabled) { over->setEnabled(enabled); }
 
 // A change of the palette repaints the window, which erases the surface in the new colour.
 void TForm1::PaintWindowColour(int32_t colour) {
@@ -134,23 +100,21 @@ int32_t TForm1::FrameLeft() const { return pos().x(); }
 
 int32_t TForm1::FrameTop() const { return pos().y(); }
 
-// The meter window, looked up by its caption only.
-bool TForm1::SetTopmostByCaption(const std::string& caption, bool onTop) {
-    if (windowTitle() != FromBytes(caption)) {
-        return false;
-    }
-    // The flag goes to the native window, which changes its stacking in place;
-    // QWidget::setWindowFlag would hide the window and create a new one. QWidget::windowFlags()
-    // does not follow, so the native window's own flags are the state.
+// The native window's own flags are the state: QWidget::windowFlags() does not follow them.
+bool TForm1::Topmost() const {
+    const QWindow* handle = windowHandle();
+    return (handle ? handle->flags() : windowFlags()).testFlag(Qt::WindowStaysOnTopHint);
+}
+
+// The flag goes to the native window, which changes its stacking in place;
+// QWidget::setWindowFlag would hide the window and create a new one. Before there is a native
+// window, the flag is taken when it is created.
+void TForm1::SetTopmost(bool onTop) {
     if (QWindow* handle = windowHandle()) {
-        if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
-            handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
-        }
+        handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
     } else {
-        // No native window yet: the flag is taken when it is created.
         setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     }
-    return true;
 }
 
 // The locale's decimal separator as the calibration parser takes it. One outside ASCII can't be
@@ -168,13 +132,6 @@ char TForm1::DecimalSeparator() const {
     return m_separator;
 }
 
-void TForm1::ReceiveCaptureBuffers() {
-#ifdef _WIN32
-    // The system posts MM_WIM_DATA to the native window; nativeEvent hands it on.
-    SetCaptureReceiver(reinterpret_cast<WaveInReceiver>(winId()));
-#else
-    SetCaptureReceiver(static_cast<QObject*>(this));
-#endif
-}
+void TForm1::ReceiveCaptureBuffers() { SetCaptureReceiver(static_cast<QObject*>(this)); }
 
 }  // namespace kestrin
