@@ -124,7 +124,7 @@ void ResetDevice() {
     // stood open stays.
     notifier().ShowMessage(
         "The configured Input Device is not available and will be reset to the default.",
-        " Kestrin Error");
+        kErrorCaption);
     ProfileFile file = OpenSettingsFile(true);
     file.SetString(kInput, "Device Name", "");
     file.Save();

@@ -4,8 +4,8 @@ namespace kestrin {
 
 // What a row of a window's control table creates; each toolkit maps a kind onto its own control.
 enum class ControlKind {
-    Label,        // sizes itself to its caption unless the row gives a size
-    Edit,         // a one-line text field
+    Label,  // sizes itself to its caption unless the row gives a size
+    Edit,   // a one-line text field
     ReadOnlyEdit,
     PushButton,
     CheckBox,
@@ -22,12 +22,17 @@ enum class ControlFont {
     WindowBold,  // the same, bold
     SmallBold,   // 8 pixels, bold
     Scale,       // the scale marks' face, 11 pixels
+    Large,       // the window's face, 13 pixels
+    LargeBold,   // the same, bold
+    Text,        // the scale marks' face, 13 pixels
+    Link,        // the same, underlined
+    Title,       // the same, 16 pixels, bold
 };
 
 // One control of a designed window, in the designer's terms. Places are in pixels of the client
 // area of the control's parent; a width and height of 0 size a label to its caption.
 struct ControlRow {
-    const char* name;     // the designer's name: "Label4", "Edit1", "dBButton"
+    const char* name;  // the designer's name: "Label4", "Edit1", "dBButton"
     ControlKind kind;
     const char* parent;   // the group box or panel it stands in; "" for the window itself
     const char* caption;  // as shown; "" where the meter sets it later

@@ -12,6 +12,8 @@
 #include "config/dialog/dialog_widgets.h"
 #include "config/dialog/form2.h"
 #include "config/dialog/help_address.h"
+#include "config/dialog/qt/qt_controls.h"
+#include "config/notice.h"
 
 namespace kestrin {
 namespace {
@@ -25,24 +27,16 @@ const char* const kContactLine = "Help: the Kestrin README";
 constexpr int kPanel1Width = 337;  // pixels
 constexpr int kLabel17Left = 64;   // pixels in Panel1
 
-// The dialog's faces at fixed pixel heights, independent of the screen's resolution.
-QFont PixelFont(int pixels, bool bold = false) {
-    QFont font("Liberation Sans");
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
+QFont PixelFont(int pixels, bool bold = false, bool underline = false) {
+    return qt::PixelFont(pixels, bold, underline);
 }
 
+constexpr int kDialogFontPixels = 11;
+
 // A label sizes itself to its text, from its top-left corner.
-QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y, int fontPixels = 0,
-                  bool bold = false) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setTextFormat(Qt::PlainText);
-    if (fontPixels) label->setFont(PixelFont(fontPixels, bold));
-    label->move(x, y);
-    label->adjustSize();
-    return label;
+QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y,
+                  int fontPixels = kDialogFontPixels, bool bold = false) {
+    return qt::MakeLabel(parent, x, y, QString::fromUtf8(text), PixelFont(fontPixels, bold));
 }
 
 // A label whose text changes while the dialog lives gets a fixed room for it.
@@ -98,11 +92,11 @@ ColourSwatch* MakeSwatch(QWidget* parent, int x, int y) {
 }  // namespace
 
 void TForm2::BuildLayout() {
-    setWindowTitle("Kestrin");
+    setWindowTitle(kApplicationTitle);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);
-    setFont(PixelFont(11));
+    setFont(PixelFont(kDialogFontPixels));
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
@@ -122,9 +116,7 @@ void TForm2::BuildLayout() {
     Label3 = MakeLabel(Panel1, kContactLine, 92, 57, 13);
     Label17 = new LinkLabel(Panel1);
     Label17->setTextFormat(Qt::PlainText);
-    QFont link = PixelFont(13);
-    link.setUnderline(true);
-    Label17->setFont(link);
+    Label17->setFont(PixelFont(13, false, true));
     QPalette blue = Label17->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     Label17->setPalette(blue);

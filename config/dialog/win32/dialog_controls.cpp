@@ -6,10 +6,6 @@
 #include <commctrl.h>
 // clang-format on
 
-#include <exception>
-#include <map>
-#include <tuple>
-
 namespace kestrin::win32 {
 namespace {
 
@@ -139,25 +135,6 @@ LRESULT CALLBACK MouseUpProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-HFONT DialogFont(const FontSpec& spec) {
-    static std::map<std::tuple<Face, int, bool, bool>, HFONT> fonts;
-    const auto key = std::make_tuple(spec.face, spec.pixels, spec.bold, spec.underline);
-    if (auto found = fonts.find(key); found != fonts.end()) return found->second;
-    LOGFONTA font{};
-    font.lfHeight = -spec.pixels;
-    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    font.lfUnderline = spec.underline ? TRUE : FALSE;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    font.lfQuality = DEFAULT_QUALITY;
-    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    lstrcpynA(font.lfFaceName, spec.face == Face::Arial ? "Arial" : "MS Sans Serif", LF_FACESIZE);
-    HFONT handle = CreateFontIndirectA(&font);
-    fonts.emplace(key, handle);
-    return handle;
-}
-
 void RegisterFaceClass(const char* name, WNDPROC procedure) {
     WNDCLASSA face{};
     if (GetClassInfoA(Instance(), name, &face)) return;
@@ -212,34 +189,6 @@ int32_t SwatchColour(HWND swatch) {
 }
 
 void WatchMouseUp(HWND checkBox) { SetWindowSubclass(checkBox, MouseUpProc, 0, 0); }
-
-void RunHandler(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        HWND owner = GetActiveWindow();
-        MessageBoxA(owner, error.what(), "Kestrin",
-                    MB_OK | MB_ICONERROR | (owner ? MB_APPLMODAL : MB_TASKMODAL));
-    }
-}
-
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(window, text.data(), length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
-}
-
-SIZE TextSize(HFONT font, const std::string& text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return size;
-}
 
 RECT CentredFrame(HWND reference, int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
     RECT frame{0, 0, clientWidth, clientHeight};

@@ -14,6 +14,7 @@
 #include "config/dialog/dialog_control_map.h"
 #include "config/dialog/win32/dialog_controls.h"
 #include "config/dialog/win32/help_address.h"
+#include "config/notice.h"
 
 namespace kestrin {
 
@@ -29,33 +30,23 @@ constexpr int kClientHeight = 633;        // pixels
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-LRESULT CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* creating = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-    }
-    auto* form = reinterpret_cast<TForm2*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!form || !form->handle()) return DefWindowProcA(hwnd, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
-}
-
 }  // namespace
 
 TForm2::TForm2(HWND__* owner) : m_owner(owner) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     win32::RegisterDialogClasses();
-    win32::RegisterFaceClass(kDialogClass, DialogProc);
+    win32::RegisterFaceClass(kDialogClass, win32::FormProc<TForm2>);
     m_refusedBrush = CreateSolidBrush(kRefusedColour);
-    m_hwnd =
-        CreateWindowExA(kDialogExStyle, kDialogClass, "Kestrin", kDialogStyle, 0, 0, kClientWidth,
-                        kClientHeight, owner, nullptr, GetModuleHandleA(nullptr), this);
+    m_hwnd = CreateWindowExA(kDialogExStyle, kDialogClass, kApplicationTitle, kDialogStyle, 0, 0,
+                             kClientWidth, kClientHeight, owner, nullptr, GetModuleHandleA(nullptr),
+                             this);
     if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
     const RECT frame =
         win32::CentredFrame(owner, kClientWidth, kClientHeight, kDialogStyle, kDialogExStyle);
     SetWindowPos(m_hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::DialogFont({})), FALSE);
+    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MakeFont({})), FALSE);
     BuildLayout();
     Form2 = this;
 }
@@ -63,7 +54,7 @@ TForm2::TForm2(HWND__* owner) : m_owner(owner) {
 TForm2::~TForm2() {
     if (Form2 == this) Form2 = nullptr;
     if (m_hwnd) {
-        SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+        win32::ReleaseForm(m_hwnd);
         DestroyWindow(m_hwnd);
     }
     DeleteObject(m_refusedBrush);

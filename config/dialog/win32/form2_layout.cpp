@@ -14,9 +14,9 @@
 namespace kestrin {
 namespace {
 
-using win32::DialogFont;
 using win32::Face;
 using win32::FontSpec;
+using win32::MakeFont;
 
 const char* const kMakerLine = "by the Kestrin developers";
 // Help is in the program's own documentation, which Label17 opens.
@@ -32,33 +32,20 @@ const FontSpec kArial13{Face::Arial, 13};
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
-// Every control gets an id of its own, so that the dialog's keyboard handling can tell them
-// apart; the OK button has the one a dialog's Enter key goes to.
-int NextId() {
-    static int id = 100;
-    return ++id;
-}
-
 HWND Make(HWND parent, const char* windowClass, const char* text, DWORD style, int x, int y,
           int width, int height, const FontSpec& font, DWORD exStyle = 0, int id = 0) {
-    HWND control = CreateWindowExA(
-        exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id ? id : NextId())), Instance(), nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(font)), FALSE);
-    return control;
+    return win32::MakeControl(parent, windowClass, text, style, x, y, width, height, MakeFont(font),
+                              exStyle, id);
 }
 
-// A label sizes itself to its text, from its top-left corner.
 HWND MakeLabel(HWND parent, const char* text, int x, int y, const FontSpec& font = kDialogFont) {
-    const SIZE size = win32::TextSize(DialogFont(font), text);
-    return Make(parent, "STATIC", text, SS_LEFTNOWORDWRAP | SS_NOPREFIX, x, y, size.cx, size.cy,
-                font);
+    return win32::MakeLabel(parent, text, x, y, MakeFont(font));
 }
 
 // A label whose text changes while the dialog lives gets a fixed room for it.
 HWND MakeFixedLabel(HWND parent, const char* text, int x, int y, int width, int height,
                     const FontSpec& font) {
-    const SIZE size = win32::TextSize(DialogFont(font), text);
+    const SIZE size = win32::TextSize(MakeFont(font), text);
     return Make(parent, "STATIC", text, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, x, y,
                 width, std::max<int>(height, size.cy), font);
 }
@@ -72,7 +59,7 @@ HWND MakeEdit(HWND parent, const char* text, int x, int y, int width, int height
 HWND MakeButton(HWND parent, const char* text, DWORD kind, int x, int y, int width, int height,
                 const FontSpec& font = kDialogFont, DWORD extra = 0) {
     // Room for the whole caption where this face runs wider than the designed one.
-    const SIZE size = win32::TextSize(DialogFont(font), text);
+    const SIZE size = win32::TextSize(MakeFont(font), text);
     const int needed = static_cast<int>(size.cx) + kCheckGap + kCheckMark;
     return Make(parent, "BUTTON", text, kind | BS_LEFTTEXT | WS_TABSTOP | extra, x, y,
                 std::max(width, needed), height, font);
@@ -100,7 +87,7 @@ void TForm2::BuildLayout() {
     // shortened in the middle, and is still opened whole.
     const FontSpec link{Face::Arial, 13, false, true};
     const std::string address = win32::HelpAddress();
-    const SIZE linkSize = win32::TextSize(DialogFont(link), address);
+    const SIZE linkSize = win32::TextSize(MakeFont(link), address);
     Label17 = Make(Panel1, "STATIC", address.c_str(), SS_NOTIFY | SS_NOPREFIX | SS_PATHELLIPSIS,
                    kLabel17Left, 80, std::min<int>(linkSize.cx, kPanel1Width - kLabel17Left - 2),
                    linkSize.cy, link);

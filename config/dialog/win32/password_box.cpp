@@ -17,53 +17,46 @@ constexpr DWORD kBoxExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 // What one showing of the box holds.
 struct Entry {
+    HWND box = nullptr;
     HWND field = nullptr;
     bool running = true;  // the box shows
     bool ok = false;      // closed with OK
     std::string text;     // the field's text at OK
-};
 
-LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* entry = reinterpret_cast<Entry*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        entry = static_cast<Entry*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(entry));
+    HWND handle() const { return box; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case DM_GETDEFID:
+                return MAKELRESULT(IDOK, DC_HASDEFID);
+            case WM_COMMAND:
+                if (LOWORD(wParam) == IDOK) {
+                    text = WindowText(field);
+                    ok = true;
+                    running = false;
+                } else if (LOWORD(wParam) == IDCANCEL) {
+                    running = false;
+                }
+                return 0;
+            case WM_CLOSE:
+                running = false;
+                return 0;
+            default:
+                return DefWindowProcA(box, message, wParam, lParam);
+        }
     }
-    if (!entry) return DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-        case DM_GETDEFID:
-            return MAKELRESULT(IDOK, DC_HASDEFID);
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK) {
-                entry->text = WindowText(entry->field);
-                entry->ok = true;
-                entry->running = false;
-            } else if (LOWORD(wParam) == IDCANCEL) {
-                entry->running = false;
-            }
-            return 0;
-        case WM_CLOSE:
-            entry->running = false;
-            return 0;
-        default:
-            return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-}
+};
 
 HWND Child(HWND box, const char* windowClass, const char* text, DWORD style, int x, int y,
            int width, int height, int id, DWORD exStyle = 0) {
-    HWND control = CreateWindowExA(
-        exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, box,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont({})), FALSE);
-    return control;
+    return MakeControl(box, windowClass, text, style, x, y, width, height, MakeFont({}), exStyle,
+                       id);
 }
 
 // Height of the prompt wrapped within the box's width.
 int PromptHeight(const std::string& prompt) {
     RECT room{0, 0, kClientWidth - 2 * kMargin, 0};
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, DialogFont({}));
+    HGDIOBJ old = SelectObject(dc, MakeFont({}));
     DrawTextA(dc, prompt.c_str(), static_cast<int>(prompt.size()), &room,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
@@ -74,7 +67,7 @@ int PromptHeight(const std::string& prompt) {
 }  // namespace
 
 std::string AskPassword(HWND owner, const std::string& caption, const std::string& prompt) {
-    RegisterFaceClass(kBoxClass, BoxProc);
+    RegisterFaceClass(kBoxClass, FormProc<Entry>);
     Entry entry;
     const int promptHeight = PromptHeight(prompt);
     const int fieldTop = kMargin + promptHeight + kMargin / 2;
@@ -85,7 +78,8 @@ std::string AskPassword(HWND owner, const std::string& caption, const std::strin
                                frame.top, frame.right - frame.left, frame.bottom - frame.top, owner,
                                nullptr, GetModuleHandleA(nullptr), &entry);
     if (!box) return {};
-    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont({})), FALSE);
+    entry.box = box;
+    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(MakeFont({})), FALSE);
 
     Child(box, "STATIC", prompt.c_str(), SS_LEFT | SS_NOPREFIX, kMargin, kMargin,
           kClientWidth - 2 * kMargin, promptHeight, -1);
