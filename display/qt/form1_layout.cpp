@@ -1,30 +1,20 @@
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
 
 #include "config/dialog/colour.h"
+#include "config/dialog/qt/qt_controls.h"
 #include "display/bar_geometry.h"
 #include "display/qt/form1.h"
 
 namespace kestrin {
 namespace {
 
-constexpr const char* kFontFamily = "Liberation Sans";  // metrics of the designed faces
-
-QFont MeterFont(ControlFont font) {
-    QFont face(kFontFamily);
-    face.setPixelSize(font == ControlFont::SmallBold ? 8 : 11);
-    face.setBold(font == ControlFont::WindowBold || font == ControlFont::SmallBold);
-    return face;
-}
-
-// A label in white that sizes itself to its text; one of the scale stands on black.
+// The window's labels are white; those of the scale stand on black.
 QLabel* MakeLabel(QWidget* parent, const ControlRow& row) {
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setText(QString::fromLatin1(row.caption));
+    QLabel* label = qt::MakeLabel(parent, row.left, row.top, QString::fromLatin1(row.caption),
+                                  qt::FontOf(row.font));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ToQColor(kLabelTextColour));
     if (row.kind == ControlKind::ScaleLabel) {
@@ -32,16 +22,20 @@ QLabel* MakeLabel(QWidget* parent, const ControlRow& row) {
         label->setAutoFillBackground(true);
     }
     label->setPalette(palette);
+    if (!*row.caption) {
+        label->resize(0, 0);  // shows nothing until the meter gives it a text
+    }
     return label;
 }
 
+// A press on a control, with any button, stays there: the right button opens the settings and a
+// left click resets the meter only on the window's painted surface.
 QWidget* MakeControl(QWidget* parent, const ControlRow& row) {
     QWidget* control = nullptr;
     switch (row.kind) {
         case ControlKind::Label:
         case ControlKind::ScaleLabel:
-            control = MakeLabel(parent, row);
-            break;
+            return MakeLabel(parent, row);
         case ControlKind::ReadOnlyEdit: {
             auto* edit = new QLineEdit(QString::fromLatin1(row.caption), parent);
             edit->setReadOnly(true);
@@ -52,32 +46,20 @@ QWidget* MakeControl(QWidget* parent, const ControlRow& row) {
             control = new QPushButton(QString::fromLatin1(row.caption), parent);
             break;
     }
-    control->setFont(MeterFont(row.font));
-    // A press on a control, with any button, stays there: the right button opens the settings
-    // and a left click resets the meter only on the window's painted surface.
+    control->setFont(qt::FontOf(row.font));
     control->setAttribute(Qt::WA_NoMousePropagation);
-    if (row.width > 0) {
-        control->setGeometry(row.left, row.top, row.width, row.height);
-    } else {
-        control->move(row.left, row.top);
-        if (*row.caption) {
-            control->adjustSize();
-        } else {
-            control->resize(0, 0);
-        }
-    }
+    control->setGeometry(row.left, row.top, row.width, row.height);
     return control;
 }
 
 }  // namespace
-
 void TForm1::BuildLayout() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     // Everything but the controls comes from the surface, which covers every pixel.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromLatin1(kDesignedCaption));
-    setFont(MeterFont(ControlFont::Window));
+    setFont(qt::FontOf(ControlFont::Window));
     setFixedSize(kDesignedClientWidth, kClientHeight);
 
     for (std::size_t i = 0; i < kMeterControls.size(); ++i) {

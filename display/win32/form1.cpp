@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "capture/windows_wave_in.h"
+#include "config/dialog/win32/win32_controls.h"
 #include "display/bar_geometry.h"
-#include "display/win32/handler_error.h"
 #include "display/win32/meter_window_class.h"
 
 namespace kestrin {
@@ -18,19 +18,6 @@ namespace {
 
 // Posted to the meter window to hand over the buffers held while there was no settings dialog.
 constexpr UINT kDeliverHeldBuffers = WM_APP + 1;
-
-LRESULT CALLBACK MeterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!form || !form->handle()) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return form->HandleMessage(message, wParam, lParam);
-}
 
 // Whether a window is one of this program's own (the settings dialog, a message box).
 bool OwnWindow(HWND window) {
@@ -50,7 +37,7 @@ TForm1::TForm1() {
     windowClass.cbSize = sizeof windowClass;
     // A change of width repaints the whole window, as the meter expects of it.
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = MeterWindowProc;
+    windowClass.lpfnWndProc = win32::FormProc<TForm1>;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
@@ -73,7 +60,7 @@ TForm1::TForm1() {
 TForm1::~TForm1() {
     if (m_window) {
         HWND window = m_window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        win32::ReleaseForm(window);
         m_window = nullptr;
         DestroyWindow(window);
     }
@@ -92,7 +79,7 @@ void TForm1::Show(int showCommand) {
 intptr_t TForm1::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     HWND window = m_window;
     std::optional<intptr_t> result;
-    RunHandler([&] {
+    win32::RunHandler([&] {
         result = Handle(message, wParam, lParam);
         // Should the delivery not go into the queue, the held buffers are delivered now.
         if (m_window && DeliveryDue() && !PostMessageA(m_window, kDeliverHeldBuffers, 0, 0)) {

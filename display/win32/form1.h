@@ -12,7 +12,6 @@
 // of it.
 struct HWND__;
 struct HDC__;
-struct HFONT__;
 struct HBRUSH__;
 struct HBITMAP__;
 
@@ -73,8 +72,6 @@ class TForm1 : public MeterWindow {
     void CreateSurface();
     void DestroySurface();
     void DestroyResources();
-    // Sizes a label to its text in its font, as the designer's labels size themselves.
-    void FitLabel(HWND__* label, const std::string& text);
     // The background brush of a static control (a label, the over indicator), with the colours
     // of its text.
     HBRUSH__* ControlColours(HWND__* control, HDC__* dc);
@@ -84,13 +81,12 @@ class TForm1 : public MeterWindow {
 
     HWND__* m_window = nullptr;
     std::array<HWND__*, kMeterControlCount> m_controls = {};  // in the order of kMeterControls
-    std::array<HFONT__*, 4> m_fonts = {};  // by ControlFont: the window's, bold, small bold, scale
-    HBRUSH__* m_windowBrush = nullptr;     // the window's colour, for labels standing on it
-    HBRUSH__* m_overBrush = nullptr;       // the over indicator's colour
-    int32_t m_windowColour = -1;           // 0x00BBGGRR of m_windowBrush
-    int32_t m_overColour = -1;             // 0x00BBGGRR of m_overBrush
-    HDC__* m_paintDc = nullptr;            // the device context of the paint under way, if one is
-    HDC__* m_surfaceDc = nullptr;          // the image of the client area the meter draws into
+    HBRUSH__* m_windowBrush = nullptr;  // the window's colour, for labels standing on it
+    HBRUSH__* m_overBrush = nullptr;    // the over indicator's colour
+    int32_t m_windowColour = -1;        // 0x00BBGGRR of m_windowBrush
+    int32_t m_overColour = -1;          // 0x00BBGGRR of m_overBrush
+    HDC__* m_paintDc = nullptr;         // the device context of the paint under way, if one is
+    HDC__* m_surfaceDc = nullptr;       // the image of the client area the meter draws into
     HBITMAP__* m_surfaceBitmap = nullptr;
     void* m_previousBitmap = nullptr;  // what m_surfaceDc held before m_surfaceBitmap
 };

@@ -1,30 +1,11 @@
 #include <windows.h>
 
+#include "config/dialog/win32/win32_controls.h"
 #include "display/bar_geometry.h"
 #include "display/win32/form1.h"
 
 namespace kestrin {
 namespace {
-
-// The faces of ControlFont, at character heights in pixels (11 is 8 points at 96 dpi).
-struct FontFace {
-    const char* face;
-    int pixels;
-    bool bold;
-};
-constexpr FontFace kFaces[] = {
-    {"MS Sans Serif", 11, false},  // ControlFont::Window
-    {"MS Sans Serif", 11, true},   // ControlFont::WindowBold
-    {"MS Sans Serif", 8, true},    // ControlFont::SmallBold
-    {"Arial", 11, false},          // ControlFont::Scale
-};
-
-// Fonts by character height in pixels, whatever the screen's resolution.
-HFONT MeterFont(const FontFace& face) {
-    return CreateFontA(-face.pixels, 0, 0, 0, face.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, face.face);
-}
 
 // A label shows its text as it stands (an ampersand is no accelerator) on one line.
 constexpr DWORD kLabelStyle = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
@@ -51,60 +32,34 @@ constexpr COLORREF kLabelText = static_cast<COLORREF>(kLabelTextColour);
 }  // namespace
 
 void TForm1::CreateControls() {
-    for (std::size_t i = 0; i < m_fonts.size(); ++i) {
-        m_fonts[i] = MeterFont(kFaces[i]);
-    }
     SendMessageA(m_window, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(m_fonts[static_cast<std::size_t>(ControlFont::Window)]),
-                 FALSE);
+                 reinterpret_cast<WPARAM>(win32::MakeFont(ControlFont::Window)), FALSE);
     for (std::size_t i = 0; i < kMeterControls.size(); ++i) {
         const ControlRow& row = kMeterControls[i];
         const NativeKind kind = KindOf(row.kind);
         const bool label = kind.style == kLabelStyle;
-        HWND control =
-            CreateWindowExA(kind.exStyle, kind.windowClass, label ? "" : row.caption,
-                            WS_CHILD | WS_VISIBLE | kind.style, row.left, row.top, row.width,
-                            row.height, m_window, nullptr, GetModuleHandleA(nullptr), nullptr);
-        SendMessageA(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(m_fonts[static_cast<std::size_t>(row.font)]), FALSE);
+        m_controls[i] = win32::MakeControl(m_window, kind.windowClass, label ? "" : row.caption,
+                                           kind.style, row.left, row.top, row.width, row.height,
+                                           win32::MakeFont(row.font), kind.exStyle);
         if (label && *row.caption) {
-            FitLabel(control, row.caption);
+            win32::FitLabel(m_controls[i], row.caption);
         }
-        m_controls[i] = control;
     }
     // No margins, so that "over" fits within the indicator's 28 pixels.
     SendMessageA(Control(MeterControl::over), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                  MAKELONG(0, 0));
 }
 
+// The fonts live for the run.
 void TForm1::DestroyResources() {
-    for (HFONT& font : m_fonts) {
-        if (font) DeleteObject(font);
-        font = nullptr;
-    }
     for (HBRUSH brush : {m_windowBrush, m_overBrush}) {
         if (brush) DeleteObject(brush);
     }
     m_windowBrush = m_overBrush = nullptr;
 }
 
-void TForm1::FitLabel(HWND__* label, const std::string& text) {
-    HDC dc = GetDC(label);
-    const HGDIOBJ previous =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, previous);
-    ReleaseDC(label, dc);
-    SetWindowTextA(label, text.c_str());
-    SetWindowPos(label, nullptr, 0, 0, size.cx, metrics.tmHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TForm1::ShowLabelCaption(MeterControl label, const std::string& text) {
-    FitLabel(Control(label), text);
+    win32::FitLabel(Control(label), text);
 }
 
 void TForm1::ShowMSButtonCaption(const std::string& text) {

@@ -155,18 +155,19 @@ TEST_F(MeterPipeline, DecayIsReadAfterTheHeightsAndBeforeTheBallistics) {
     EXPECT_EQ(Base(dialog().Edit2), WindowBase(dialog().Edit2));
 }
 
-TEST_F(MeterPipeline, DecayThatIsNoIntegerTurnsRedAndFallsByTwo) {
+TEST_F(MeterPipeline, DecayThatIsNoIntegerTurnsRedAndFallsByTwoUntilItParsesAgain) {
     Feed(PeakForHeight(200), 0);
     for (const char* text : {"2.5", "", "x", "3 "}) {
-        SetDecay("7");
-        Feed(0, 0);
-        ASSERT_EQ(Decay, 7);
         const int before = LevelA();
         SetDecay(text);
         Feed(0, 0);
         EXPECT_EQ(Base(dialog().Edit2), kRed) << text;
         EXPECT_EQ(Decay, 2) << text;
         EXPECT_EQ(LevelA(), before - 2) << text;
+        SetDecay("7");
+        Feed(0, 0);
+        EXPECT_EQ(Base(dialog().Edit2), WindowBase(dialog().Edit2)) << "after " << text;
+        EXPECT_EQ(LevelA(), before - 2 - 7) << text;
     }
 }
 
