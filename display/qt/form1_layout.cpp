@@ -12,7 +12,7 @@ namespace kestrin {
 namespace {
 
 // The window's labels are white; those of the scale stand on black.
-QLabel* MakeLabel(QWidget* parent, const ControlRow& row) {
+QLabel* MakeMeterLabel(QWidget* parent, const ControlRow& row) {
     QLabel* label = qt::MakeLabel(parent, row.left, row.top, QString::fromLatin1(row.caption),
                                   qt::FontOf(row.font));
     QPalette palette = label->palette();
@@ -35,7 +35,7 @@ QWidget* MakeControl(QWidget* parent, const ControlRow& row) {
     switch (row.kind) {
         case ControlKind::Label:
         case ControlKind::ScaleLabel:
-            return MakeLabel(parent, row);
+            return MakeMeterLabel(parent, row);
         case ControlKind::ReadOnlyEdit: {
             auto* edit = new QLineEdit(QString::fromLatin1(row.caption), parent);
             edit->setReadOnly(true);
