@@ -88,4 +88,22 @@ void TForm1::BuildLayout() {
     connect(MSButton, &QPushButton::clicked, this, [this] { MSButtonClick(); });
 }
 
+void TForm1::ShowLabelCaption(MeterControl which, const std::string& text) {
+    auto* label = static_cast<QLabel*>(m_controls[Index(which)]);
+    label->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    label->adjustSize();
+}
+
+void TForm1::ShowMSButtonCaption(const std::string& text) {
+    MSButton->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TForm1::ShowOverColour(int32_t colour) {
+    QPalette palette = over->palette();
+    palette.setColor(QPalette::Base, ToQColor(colour));
+    over->setPalette(palette);
+}
+
+void TForm1::ShowOverEnabled(bool enabled) { over->setEnabled(enabled); }
+
 }  // namespace kestrin

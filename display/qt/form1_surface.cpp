@@ -38,6 +38,13 @@ QRegion TForm1::ControlsRegion() const {
     return controls;
 }
 
+// A change of the palette repaints the window, which erases the surface in the new colour.
+void TForm1::PaintWindowColour(int32_t colour) {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ToQColor(colour));
+    setPalette(palette);
+}
+
 void TForm1::FillRect(const PixelRect& rect, int32_t colour) {
     const QRect area = QRect(rect.left, rect.top, rect.width, rect.height) & m_surface.rect();
     if (area.isEmpty()) {
