@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "config/notice.h"
+
 namespace kestrin {
 namespace {
 
@@ -42,8 +44,8 @@ bool KestrinApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        QMessageBox box(QMessageBox::Critical, kTitle, QString::fromLocal8Bit(error.what()),
-                        QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Critical, kApplicationTitle,
+                        QString::fromLocal8Bit(error.what()), QMessageBox::Ok);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }

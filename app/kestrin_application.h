@@ -4,13 +4,12 @@
 
 namespace kestrin {
 
-// The application titled "Kestrin". An error raised in an event handler and not handled there
-// ends that handler and is reported in a box captioned with the title; the program runs on.
+// The application titled kApplicationTitle. An error raised in an event handler and not handled
+// there ends that handler and is reported in a box captioned with the title; the program runs on.
+// The title is not set as Qt's display name, which the X11 platform would append to every window
+// caption (" Kestrin Error — Kestrin"), so captions stay exactly as given.
 class KestrinApplication : public QApplication {
   public:
-    // The application's title. Not set as Qt's display name, which the X11 platform would append
-    // to every window caption (" Kestrin Error — Kestrin"), so captions stay exactly as given.
-    static constexpr const char* kTitle = "Kestrin";
     // The id of the installed desktop entry, by which docks, task bars and Wayland compositors
     // find the program's name and icon.
     static constexpr const char* kDesktopEntryId = "example.kestrin_meter.Kestrin";

@@ -3,14 +3,9 @@
 #include "app/kestrin_application.h"
 #include "app/message_box_notifier.h"
 #include "capture/capture.h"
-#include "config/dialog/qt/form2.h"
-#include "display/display.h"
-
-#ifdef _WIN32
-#include "capture/windows_wave_in.h"
-#else
 #include "capture/pulse_wave_in.h"
-#endif
+#include "config/dialog/qt/form2.h"
+#include "display/qt/form1.h"
 
 int main(int argc, char** argv) {
     using namespace kestrin;
@@ -19,11 +14,7 @@ int main(int argc, char** argv) {
     KestrinApplication application(argc, argv);
     MessageBoxNotifier messageBoxes;
     SetNotifier(&messageBoxes);
-#ifdef _WIN32
-    WindowsWaveIn soundSystem;
-#else
     PulseWaveIn soundSystem;
-#endif
     SetWaveIn(&soundSystem);
 
     // The meter window's creation loads the settings and opens the capture as its last step; the

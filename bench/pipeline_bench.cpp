@@ -19,7 +19,7 @@
 #include "capture/wave_in_device.h"
 #include "config/dialog/qt/form2.h"
 #include "config/settings.h"
-#include "display/display.h"
+#include "display/qt/form1.h"
 
 namespace kestrin {
 namespace {

@@ -40,10 +40,6 @@ BarFills BarRectangles(int level, int x, int baseline, int amberThreshold, int32
     return fills;
 }
 
-PixelRect BarColumn(int x, int baseline) {
-    return {x, BarRow(baseline, kBarHeights), kBarWidth, kBarHeights};
-}
-
 PixelLine HeldPeakLine(int x, int baseline, int heldPeak) {
     return {x, LineRow(baseline, heldPeak), x + kBarWidth};
 }

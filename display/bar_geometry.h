@@ -42,6 +42,8 @@ constexpr int32_t kWindowColour = 0x808080;         // grey
 constexpr int32_t kSPlus20WindowColour = 0x000080;  // maroon while S is shown 20 dB up
 constexpr int32_t kOverLit = 0x0000FF;              // the over indicator: pure red
 constexpr int32_t kOverDark = 41;                   // very dark red
+constexpr int32_t kOverDesigned = 70;               // dark red, until the first buffer
+constexpr int32_t kLabelTextColour = 0xFFFFFF;      // the window's own labels: white
 
 // Tick columns stand left of bars A, M and S; ticks end flush against the bar's side.
 constexpr std::array<int, 3> kTickColumnX = {26, 66, 92};
@@ -85,9 +87,6 @@ struct BarFills {
 };
 BarFills BarRectangles(int level, int x, int baseline, int amberThreshold, int32_t colour,
                        int32_t dimColour);
-
-// The whole column of a bar: heights 1 to 256.
-PixelRect BarColumn(int x, int baseline);
 
 // The held-peak line of a bar at x: ten pixels on the row of the held peak.
 PixelLine HeldPeakLine(int x, int baseline, int heldPeak);

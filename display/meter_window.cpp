@@ -44,7 +44,7 @@ MeterSettingsHost settingsHost;
 MeterWindow* TheMeterWindow() { return theMeterWindow; }
 
 bool ApplyAlwaysOnTop(const std::string& caption, bool onTop) {
-    return theMeterWindow && theMeterWindow->SetTopmostByCaption(caption, onTop);
+    return theMeterWindow && theMeterWindow->ApplyTopmost(caption, onTop);
 }
 
 MeterWindow::MeterWindow() {
@@ -61,6 +61,8 @@ MeterWindow::~MeterWindow() {
 
 void MeterWindow::FormCreate() {
     SetWindowColour(kWindowColour);
+    SetOverState(kOverDesigned, true);
+    SetScaleLabels();  // as laid out, until the first paint sets them from the settings
     SPlus20 = false;
     LoadSettings();
 
@@ -119,25 +121,17 @@ void MeterWindow::ApplyMSWidth() {
     }
 }
 
-// The pipeline reads and writes the settings dialog's fields. A capture failure during start-up
-// shows its box before the dialog exists, and the box's loop dispatches the buffers that the
-// failed device hands back: they wait here, none lost, and the program ends when the box is
-// dismissed.
-void MeterWindow::BufferReturned(HWAVEIN device, WAVEHDR* header) {
-    if (!TheSettingsDialog()) {
-        m_heldBuffers.emplace_back(device, header);
-        return;
+// The meter window is looked up by its caption alone, as the step asks: under a display name
+// changed in the dialog without OK it is not found, and its stacking stays as it was. Its
+// stacking is touched only when it differs, since every paint asks.
+bool MeterWindow::ApplyTopmost(const std::string& caption, bool onTop) {
+    if (caption != m_caption) {
+        return false;
     }
-    DeliverHeldBuffers();
-    MMWimData(device, header);
-}
-
-void MeterWindow::DeliverHeldBuffers() {
-    while (TheSettingsDialog() && !m_heldBuffers.empty()) {
-        const auto [device, header] = m_heldBuffers.front();
-        m_heldBuffers.erase(m_heldBuffers.begin());
-        MMWimData(device, header);
+    if (Topmost() != onTop) {
+        SetTopmost(onTop);
     }
+    return true;
 }
 
 }  // namespace kestrin

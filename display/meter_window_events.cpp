@@ -6,6 +6,82 @@
 
 namespace kestrin {
 
+void MeterWindow::Activated(bool fromOwnWindow) {
+    const bool due = !m_activated || m_focusToOwnWindow || fromOwnWindow;
+    m_activated = true;
+    m_focusToOwnWindow = false;
+    if (due) {
+        FormActivate();
+    }
+}
+
+void MeterWindow::Deactivated(bool toOwnWindow) { m_focusToOwnWindow = toOwnWindow; }
+
+void MeterWindow::LeftPressed() {
+    m_leftPressed = true;
+    FormMouseDown(MouseButton::Left);
+}
+
+void MeterWindow::LeftReleased(bool inside) {
+    const bool click = m_leftPressed && inside;
+    m_leftPressed = false;
+    if (click) {
+        FormClick();
+    }
+}
+
+void MeterWindow::RightPressed() { FormMouseDown(MouseButton::Right); }
+
+bool MeterWindow::CloseRequested() {
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (canClose) {
+        FormClose();
+    }
+    return canClose;
+}
+
+// The whole surface as laid out: what lies outside the client area is the toolkit's to leave.
+void MeterWindow::PaintRequested() {
+    FillRect(PixelRect{0, 0, kDesignedClientWidth, kClientHeight}, m_windowColour);
+    FormPaint();
+}
+
+// The pipeline reads and writes the settings dialog's fields. A capture failure during start-up
+// shows its box before the dialog exists, and the box's loop dispatches the buffers that the
+// failed device hands back: they wait here, none lost, and the program ends when the box is
+// dismissed.
+void MeterWindow::BufferReturned(HWAVEIN device, WAVEHDR* header) {
+    if (!TheSettingsDialog()) {
+        m_heldBuffers.emplace_back(device, header);
+        return;
+    }
+    DeliverHeldBuffers();
+    MMWimData(device, header);
+}
+
+// Once the dialog exists, buffers held until then go through the pipeline from the event loop.
+bool MeterWindow::DeliveryDue() {
+    if (m_deliveryPosted || m_heldBuffers.empty() || !TheSettingsDialog()) {
+        return false;
+    }
+    m_deliveryPosted = true;
+    return true;
+}
+
+void MeterWindow::DeliveryArrived() {
+    m_deliveryPosted = false;
+    DeliverHeldBuffers();
+}
+
+void MeterWindow::DeliverHeldBuffers() {
+    while (TheSettingsDialog() && !m_heldBuffers.empty()) {
+        const auto [device, header] = m_heldBuffers.front();
+        m_heldBuffers.erase(m_heldBuffers.begin());
+        MMWimData(device, header);
+    }
+}
+
 void MeterWindow::FormClick() {
     SetOverState(kOverDark, false);
     ResetHolds(Bars);
@@ -39,9 +115,7 @@ void MeterWindow::MSButtonClick() {
 // modally while the meter keeps running behind it (its loop goes on delivering the capture's
 // buffers), applied and saved on OK, its two live fields put back otherwise. The device and the
 // display name are taken by the dialog's own close steps, whichever way it closes.
-void MeterWindow::FormMouseDown(MouseButton Button, int X, int Y) {
-    (void)X;
-    (void)Y;
+void MeterWindow::FormMouseDown(MouseButton Button) {
     if (Button != MouseButton::Right) {
         return;
     }
@@ -57,45 +131,6 @@ void MeterWindow::FormMouseDown(MouseButton Button, int X, int Y) {
         dialog->RestoreFields();
     }
     ApplyAlwaysOnTop(MeterSettings.ShortName, MeterSettings.OnTop);
-}
-
-void MeterWindow::SetChannelLabels() {
-    SetLabelCaption(MeterLabel::Label2, MeterSettings.ABLR ? "A  B" : "L  R");
-}
-
-void MeterWindow::SetScaleLabels() {
-    struct Captions {
-        const char* marks[7];  // Label4 (mark 1) to Label10 (mark 7)
-        const char* unit;      // Label12
-    };
-    static constexpr Captions kDecibels = {{"-12", " -8", " -4", "  0", " +4", " +8", "+12"}, "dB"};
-    static constexpr Captions kMarks = {{"  1", "  2", "  3", "  4", "  5", "  6", "  7"}, ""};
-    static constexpr MeterLabel kMarkLabels[7] = {
-        MeterLabel::Label4, MeterLabel::Label5, MeterLabel::Label6, MeterLabel::Label7,
-        MeterLabel::Label8, MeterLabel::Label9, MeterLabel::Label10};
-    const Captions& captions = MeterSettings.dbScale ? kDecibels : kMarks;
-    for (int i = 0; i < 7; ++i) {
-        SetLabelCaption(kMarkLabels[i], captions.marks[i]);
-    }
-    SetLabelCaption(MeterLabel::Label12, captions.unit);
-}
-
-// A change of colour repaints the window, which erases it in the new colour.
-void MeterWindow::SetWindowColour(int32_t colour) {
-    if (colour == m_windowColour) {
-        return;
-    }
-    m_windowColour = colour;
-    PaintWindowColour(colour);
-}
-
-// The colour is touched only on a change: the pipeline asks for one at every buffer.
-void MeterWindow::SetOverState(int32_t colour, bool enabled) {
-    if (colour != m_overColour) {
-        m_overColour = colour;
-        SetOverColour(colour);
-    }
-    SetOverEnabled(enabled);
 }
 
 }  // namespace kestrin

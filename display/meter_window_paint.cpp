@@ -26,7 +26,6 @@ void MeterWindow::FormPaint() {
     Baseline = BaselineFor(ClientHeight());
     ClearHeldPeaks(Bars);
 
-    BeginDrawing();
     FillRect(PanelRect(Baseline), kPanelColour);
     for (const int x : kTickColumnX) {
         DrawTicks(x, Baseline);
@@ -61,72 +60,84 @@ void MeterWindow::DrawBar(int32_t level, int x, int32_t colour, int32_t dimColou
     }
 }
 
-void MeterWindow::PaintBuffer() {
-    struct Column {
-        BarId id;
-        int x;
-        int32_t colour;
-    };
-    const TMeterSettings& s = MeterSettings;
-    const Column columns[4] = {
-        {A, kBarAX, s.Acolor}, {B, kBarBX, s.Bcolor}, {M, kBarMX, s.Mcolor}, {S, kBarSX, s.Scolor}};
-    const int barBaseline = BaselineFor(ClientHeight());
-    const int amberThreshold = AmberThreshold(s.amber);
+namespace {
 
-    // First what each column is to show, then only the rows in which that differs from what it
-    // shows now are drawn and shown.
-    std::array<ColumnPicture, 4> after = m_columns;
-    std::array<bool, 4> barDrawn = {};
+struct Column {
+    MeterWindow::BarId id;
+    int x;
+    int32_t colour;
+};
+
+std::array<Column, 4> Columns(const TMeterSettings& s) {
+    return {{{MeterWindow::A, kBarAX, s.Acolor},
+             {MeterWindow::B, kBarBX, s.Bcolor},
+             {MeterWindow::M, kBarMX, s.Mcolor},
+             {MeterWindow::S, kBarSX, s.Scolor}}};
+}
+
+}  // namespace
+
+MeterWindow::ColumnPlan MeterWindow::PlanColumns() {
+    const TMeterSettings& s = MeterSettings;
+    const std::array<Column, 4> columns = Columns(s);
+    const int amberThreshold = AmberThreshold(s.amber);
+    ColumnPlan plan{m_columns, {}, {}};
     for (const Column& column : columns) {
         if ((column.id == M || column.id == S) && !s.showMS) {
             continue;
         }
         const int32_t dim = column.colour & kDimMask;
-        after[column.id] = {true, Bars[column.id].Level, amberThreshold, column.colour, dim, {}};
-        barDrawn[column.id] = true;
+        plan.after[column.id] = {true, Bars[column.id].Level, amberThreshold, column.colour, dim,
+                                 {}};
+        plan.barDrawn[column.id] = true;
     }
 
     // Held-peak lines on top of the bars, for every bar whether shown or not.
-    std::array<std::optional<PixelLine>, 4> lines;
     for (const BarId id : {A, B, S, M}) {
         const std::optional<int32_t> held = UpdatePeakHold(Bars[id], id == S, s.PeakHold);
         if (!held) {
             continue;
         }
-        lines[id] = HeldPeakLine(columns[id].x, Baseline, *held);
-        if (!barDrawn[id]) {
+        plan.lines[id] = HeldPeakLine(columns[id].x, Baseline, *held);
+        if (!plan.barDrawn[id]) {
             // Lines pile up in a column whose bar is not drawn.
-            after[id].known = false;
+            plan.after[id].known = false;
         }
-        after[id].lineRow = lines[id]->y;
+        plan.after[id].lineRow = plan.lines[id]->y;
     }
+    return plan;
+}
 
-    // What changed, column by column. Parts outside the client area are the toolkit's to leave out.
-    BeginDrawing();
+// First what each column is to show, then only the rows in which that differs from what it
+// shows now are drawn and shown. Parts outside the client area are the toolkit's to leave out.
+void MeterWindow::PaintBuffer() {
+    const ColumnPlan plan = PlanColumns();
+    const int barBaseline = BaselineFor(ClientHeight());
     std::vector<PixelRect>& changed = m_changed;
     changed.clear();
-    for (const Column& column : columns) {
-        RowSpan rows;
+    for (const Column& column : Columns(MeterSettings)) {
         const ColumnPicture& before = m_columns[column.id];
-        if (barDrawn[column.id]) {
-            rows = ChangedBarRows(before, after[column.id], barBaseline);
-        } else if (after[column.id].lineRow != before.lineRow) {
-            rows = RowSpan{}.united(*after[column.id].lineRow);
+        const ColumnPicture& after = plan.after[column.id];
+        const bool barDrawn = plan.barDrawn[column.id];
+        RowSpan rows;
+        if (barDrawn) {
+            rows = ChangedBarRows(before, after, barBaseline);
+        } else if (after.lineRow != before.lineRow) {
+            rows = RowSpan{}.united(*after.lineRow);
         }
         if (rows.empty()) {
             continue;
         }
-        if (barDrawn[column.id]) {
-            DrawBar(after[column.id].level, column.x, column.colour, after[column.id].dimColour,
-                    rows);
+        if (barDrawn) {
+            DrawBar(after.level, column.x, column.colour, after.dimColour, rows);
         }
-        const std::optional<PixelLine>& line = lines[column.id];
+        const std::optional<PixelLine>& line = plan.lines[column.id];
         if (line && line->y >= rows.first && line->y <= rows.last) {
             DrawLine(line->x0, line->y, line->x1, kHeldPeakColour);
         }
         changed.push_back({column.x, rows.first, kBarWidth, rows.last - rows.first + 1});
     }
-    m_columns = after;
+    m_columns = plan.after;
     EndDrawing(changed);
 }
 

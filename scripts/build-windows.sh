@@ -13,7 +13,7 @@ build=${1:-build-windows}
 scripts/install-deps.sh --windows
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DKESTRIN_WIN32_SHELL=ON
+    -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j 2
 
 exe=$build/kestrin.exe

@@ -13,10 +13,11 @@ enum class ControlKind {
     GroupBox,
     Panel,
     ComboBox,
-    Image,      // a picture, drawn from its top-left corner
-    Link,       // a label that names an address, which a double-click opens
-    Swatch,     // a colour sample in a lowered bevel
-    MenuPanel,  // a panel in the desktop's menu colour
+    Image,        // a picture, drawn from its top-left corner
+    Link,         // a label that names an address, which a double-click opens
+    Swatch,       // a colour sample in a lowered bevel
+    MenuPanel,    // a panel in the desktop's menu colour
+    ScaleLabel,   // a label in white on black, standing on the meter's black scale panel
 };
 
 // The faces of the designed windows, at fixed pixel heights whatever the screen's resolution.

@@ -40,14 +40,9 @@ PixelRect PrimaryWorkArea() {
     return ToPixelRect(info.rcWork);
 }
 
-std::string CaptionOf(HWND window) {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(
-        static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
+bool IsTopmost(HWND window) {
+    return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
-
-bool Topmost(HWND window) { return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 // Topmost or ordinary, without moving, sizing or activating the window.
 void SetStacking(HWND window, bool onTop) {
@@ -72,11 +67,7 @@ std::vector<HWND> OwnedWindows(HWND owner) {
 
 }  // namespace
 
-void TForm1::SetCaption(const std::string& text) {
-    if (CaptionOf(m_window) != text) {
-        SetWindowTextA(m_window, text.c_str());
-    }
-}
+void TForm1::ShowCaption(const std::string& text) { SetWindowTextA(m_window, text.c_str()); }
 
 void TForm1::SetClientWidth(int width) {
     RECT client{};
@@ -114,22 +105,11 @@ int32_t TForm1::FrameLeft() const { return FrameOf(m_window).left; }
 
 int32_t TForm1::FrameTop() const { return FrameOf(m_window).top; }
 
-// Looked up among the top-level windows of the meter's class by the caption, as the step asks;
-// only this program's meter window is touched (another meter running under the same name keeps
-// its own stacking). Its stacking changes only when it differs, since every paint asks.
-bool TForm1::SetTopmostByCaption(const std::string& caption, bool onTop) {
-    HWND found = nullptr;
-    while ((found = FindWindowExA(nullptr, found, kMeterWindowClass, caption.c_str())) &&
-           found != m_window) {
-    }
-    if (!found) {
-        return false;
-    }
-    if (Topmost(m_window) == onTop) {
-        return true;
-    }
+bool TForm1::Topmost() const { return IsTopmost(m_window); }
+
+void TForm1::SetTopmost(bool onTop) {
     SetStacking(m_window, onTop);
-    if (Topmost(m_window) != onTop) {
+    if (IsTopmost(m_window) != onTop) {
         // Wine puts the window just below the windows it owns (the settings dialog), finds it
         // there already and leaves its stacking as it was: asked again with them let go of for
         // the moment, it takes it. Windows itself takes it at the first asking.
@@ -143,7 +123,6 @@ bool TForm1::SetTopmostByCaption(const std::string& caption, bool onTop) {
             SetStacking(window, onTop);
         }
     }
-    return true;
 }
 
 char TForm1::DecimalSeparator() const {

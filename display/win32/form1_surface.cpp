@@ -65,8 +65,7 @@ void TForm1::DestroySurface() {
 
 void TForm1::Paint() {
     PaintScope paint(m_window, m_paintDc);
-    FillRect(PixelRect{0, 0, kSurfaceWidth, kClientHeight}, m_windowColour);
-    FormPaint();
+    PaintRequested();
 }
 
 void TForm1::PaintWindowColour(int32_t colour) {
@@ -77,8 +76,6 @@ void TForm1::PaintWindowColour(int32_t colour) {
     // The labels standing on the window's colour take it too.
     RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
-
-void TForm1::BeginDrawing() {}
 
 void TForm1::FillRect(const PixelRect& rect, int32_t colour) {
     if (rect.empty()) {

@@ -4,7 +4,7 @@
 
 namespace kestrin {
 
-// The meter window's class, under which the always-on-top step looks it up with its caption.
+// The meter window's class, as the designer named it.
 constexpr const char* kMeterWindowClass = "TForm1";
 // A fixed dialog frame with a title bar and a close box: no minimise or maximise box, not
 // resizable. Controls are left out of what the window paints, so that the scale and the bars

@@ -118,9 +118,12 @@ TEST(BarGeometry, TickColumnSpans) {
 TEST(BarGeometry, PanelAndColumns) {
     EXPECT_EQ(BaselineFor(kClientHeight), 303);
     EXPECT_EQ(PanelRect(303), (PixelRect{4, 38, 114, 278}));  // x 4 to 117, y 38 to 315
-    EXPECT_EQ(BarColumn(kBarSX, 303), (PixelRect{98, 48, 10, 256}));
-    // The wide client shows the S column, the narrow one ends before the M tick column.
-    EXPECT_LE(BarColumn(kBarSX, 303).right(), kWideClientWidth - 1);
+    // The S column's top and bottom rows (heights 256 and 1) and its right edge, x 107, which the
+    // wide client shows; the narrow one ends before the M tick column.
+    EXPECT_EQ(BarRow(303, kBarHeights), 48);
+    EXPECT_EQ(BarRow(303, 1), 303);
+    EXPECT_EQ(kBarSX + kBarWidth - 1, 107);
+    EXPECT_LE(107, kWideClientWidth - 1);
     EXPECT_EQ(kNarrowClientWidth, kTickColumnX[1]);
 }
 

@@ -41,7 +41,7 @@ void MeterFixture::StartOn(WaveIn& soundSystem, const std::string& settings) {
     Baseline = 0;
     LevelTable.fill(0);
     Decay = kFallbackDecay;
-    form1 = std::make_unique<TForm1>();
+    form1 = std::make_unique<ShowingForm1>();
     form2 = std::make_unique<TForm2>();
 }
 

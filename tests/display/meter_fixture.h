@@ -11,11 +11,25 @@
 
 #include "capture/simulated_wave_in.h"
 #include "config/dialog/qt/form2.h"
-#include "display/display.h"
+#include "display/qt/form1.h"
 #include "tests/support/recording_notifier.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrin::test {
+
+// The meter window, keeping the parts of the window the meter last asked it to show at once (a
+// buffer's changed rows; nothing when no pixel changed).
+class ShowingForm1 : public TForm1 {
+  public:
+    void EndDrawing(const std::vector<PixelRect>& changed) override {
+        lastShown = QRegion();
+        for (const PixelRect& part : changed) {
+            lastShown += QRect(part.left, part.top, part.width, part.height);
+        }
+        TForm1::EndDrawing(changed);
+    }
+    QRegion lastShown;
+};
 
 // The meter window as the program starts it, on a simulated sound system, with the settings file
 // in a fresh folder and failure messages recorded: TForm1 (which opens the capture), then TForm2.
@@ -45,13 +59,14 @@ class MeterFixture : public testing::Test {
     std::string SettingsPath() const { return (dir.path() / "kestrin.ini").string(); }
 
     TForm1& form() { return *form1; }
+    const QRegion& lastShown() const { return form1->lastShown; }
     TForm2& dialog() { return *form2; }
     QRgb Pixel(int x, int y) const { return form1->surface().pixel(x, y); }
 
     TempDir dir;
     RecordingNotifier notes;
     SimulatedWaveIn wave;
-    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<ShowingForm1> form1;
     std::unique_ptr<TForm2> form2;
 };
 

@@ -121,7 +121,7 @@ TEST_P(PulseMeterTwoInputs, ChoosingAnotherInputInTheDialogMovesTheCaptureToIt) 
         dialog().ComboBox1->setCurrentIndex(index);
         dialog().reject();  // the device is taken on any close
     });
-    form().FormMouseDown(Qt::RightButton, Qt::NoModifier, 60, 150);
+    form().RightPressed();
     EXPECT_EQ(MeterSettings.DeviceName, second);
     EXPECT_TRUE(notes.messages.empty());
 
@@ -149,7 +149,7 @@ TEST_P(PulseMeterTwoInputs, ANewDefaultInputNeitherSkipsARestartNorStoresTheWron
         shown = dialog().ComboBox1->currentText();
         dialog().reject();
     });
-    form().FormMouseDown(Qt::RightButton, Qt::NoModifier, 60, 150);
+    form().RightPressed();
     EXPECT_EQ(shown.toStdString(), first) << "the dialog shows the input in use";
     EXPECT_EQ(CaptureHandle, inUse) << "the input in use was opened again";
     EXPECT_EQ(MeterSettings.DeviceName, first);
@@ -160,7 +160,7 @@ TEST_P(PulseMeterTwoInputs, ANewDefaultInputNeitherSkipsARestartNorStoresTheWron
             dialog().ComboBox1->findText(QString::fromStdString(second)));
         dialog().reject();
     });
-    form().FormMouseDown(Qt::RightButton, Qt::NoModifier, 60, 150);
+    form().RightPressed();
     EXPECT_NE(CaptureHandle, inUse) << "the restart onto the new default was skipped";
     EXPECT_EQ(MeterSettings.DeviceName, second);
     EXPECT_EQ(DeviceIndex, 0);
@@ -185,7 +185,7 @@ TEST_P(PulseMeterTwoInputs, ARestartOntoAnInputGoneSinceTheListWasReadShowsOnlyT
         unloaded = server->UnloadModule(module);
         dialog().reject();
     });
-    form().FormMouseDown(Qt::RightButton, Qt::NoModifier, 60, 150);
+    form().RightPressed();
     ASSERT_TRUE(unloaded);
     EXPECT_EQ(notes.messages,
               (std::vector<RecordingNotifier::Message>{

@@ -42,7 +42,7 @@ class SettingsDialogFlow : public MeterFixture {
             inside();
             ran = true;
         });
-        form().FormMouseDown(Qt::RightButton, Qt::NoModifier, 60, 150);
+        form().RightPressed();
         EXPECT_TRUE(ran);
         EXPECT_FALSE(dialog().isVisible());
     }

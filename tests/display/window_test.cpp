@@ -202,6 +202,37 @@ TEST_F(MeterWindow, ActivationNarrowsAndReturnsToTheStoredPosition) {
     EXPECT_EQ(form().pos(), QPoint(30, 40));
 }
 
+// Whether the window goes back to its stored place after a run of focus changes, the first
+// activation already past: only focus that comes back from one of the program's own windows (the
+// settings dialog, a message box) brings it back, however the focus went away.
+struct FocusCase {
+    const char* name;
+    bool awayToOwn;    // the focus went to one of the program's windows
+    bool backFromOwn;  // and came back from one of them
+    bool returns;
+};
+
+class MeterFocus : public MeterFixture, public testing::WithParamInterface<FocusCase> {};
+
+TEST_P(MeterFocus, ReturnsToTheStoredPlaceOnlyWhenTheFocusComesBackFromItsOwnWindows) {
+    Start("[Form]\nleft=30\ntop=40\n");
+    form().move(300, 300);
+    form().Activated(false);  // the first activation, from wherever
+    EXPECT_EQ(form().pos(), QPoint(30, 40));
+    form().move(300, 300);
+    form().Deactivated(GetParam().awayToOwn);
+    form().Activated(GetParam().backFromOwn);
+    EXPECT_EQ(form().pos(), GetParam().returns ? QPoint(30, 40) : QPoint(300, 300));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, MeterFocus,
+    testing::Values(FocusCase{"AnotherProgramAndBack", false, false, false},
+                    FocusCase{"TheDialogAndBack", true, true, true},
+                    FocusCase{"TheDialogThenAnotherProgram", true, false, true},
+                    FocusCase{"AnotherProgramThenAMessageBox", false, true, true}),
+    [](const testing::TestParamInfo<FocusCase>& info) { return info.param.name; });
+
 TEST_F(MeterWindow, HidingMSTurnsSPlus20OffAndShowingLeavesItOff) {
     Start();
     form().dBButtonClick();
@@ -292,7 +323,7 @@ TEST_F(MeterPaints, OwnFlushLeavesHeldPeaksAndAMergedUpdateRunsThePaint) {
     Show();
     Feed(PeakForHeight(100), 0);  // darkens the over indicator too
     EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 100);
-    EXPECT_FALSE(form().lastFlush().isEmpty());
+    EXPECT_FALSE(lastShown().isEmpty());
     Feed(PeakForHeight(120), 0);
     EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 120);  // no paint of the scale in between
     form().update();                                  // pending: our repaint takes it along

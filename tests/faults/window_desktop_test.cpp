@@ -66,8 +66,7 @@ class XConnection {
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(m_display, window, &attributes)) return;
         Window child = 0;
-        XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), 0, 0, x, y,
-                              &child);
+        XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), 0, 0, x, y, &child);
         *width = attributes.width;
         *height = attributes.height;
     }
@@ -102,6 +101,7 @@ class XConnection {
                    SubstructureRedirectMask | SubstructureNotifyMask, &event);
         XFlush(m_display);
     }
+
   private:
     Display* m_display;
 };
@@ -151,8 +151,8 @@ class WindowOnDesktop : public MeterFixture {
         m_desktop->Xdotool({"windowactivate", "--sync", window});
     }
     void Click(const std::string& window, int x, int y, int button) const {
-        m_desktop->Xdotool({"mousemove", "--window", window, std::to_string(x),
-                            std::to_string(y), "click", std::to_string(button)});
+        m_desktop->Xdotool({"mousemove", "--window", window, std::to_string(x), std::to_string(y),
+                            "click", std::to_string(button)});
     }
     // Right press on the meter's surface; the dialog's window once it shows.
     std::string OpenDialog() {
@@ -238,8 +238,9 @@ TEST_F(WindowOnDesktop, OnlyFocusBackFromTheDialogReturnsTheMeterToItsStoredPlac
     EXPECT_TRUE(Await([&] {
         const Geometry now = GeometryOf(m_window);
         return now.x == stored.x && now.y == stored.y;
-    })) << "the meter stays at " << GeometryOf(m_window).x << "," << GeometryOf(m_window).y
-        << " instead of " << stored.x << "," << stored.y;
+    })) << "the meter stays at "
+        << GeometryOf(m_window).x << "," << GeometryOf(m_window).y << " instead of " << stored.x
+        << "," << stored.y;
 }
 
 // Right presses on the buttons and the over indicator open nothing; one on the surface opens the
@@ -302,10 +303,8 @@ TEST_F(WindowOnDesktop, AMaximizeRequestLeavesTheMeterAndTheDialogAtTheirSize) {
         ASSERT_GE(motif.size(), 3u) << what;
         ASSERT_TRUE(motif[0] & 0x2) << what << ": decorations given";
         EXPECT_EQ(motif[2] & 0x61, 0u) << what;
-        EXPECT_FALSE(x.Has(id, "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_MAXIMIZE_HORZ"))
-            << what;
-        EXPECT_FALSE(x.Has(id, "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_MAXIMIZE_VERT"))
-            << what;
+        EXPECT_FALSE(x.Has(id, "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_MAXIMIZE_HORZ")) << what;
+        EXPECT_FALSE(x.Has(id, "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_MAXIMIZE_VERT")) << what;
         x.RequestMaximize(id);
         std::this_thread::sleep_for(kSettle);
         const Geometry after = GeometryOf(window);
@@ -381,9 +380,9 @@ TEST_F(WindowOnDesktop, OnAWaylandSessionWithX11TheMeterRunsOnX11) {
     ASSERT_FALSE(runtime.empty());
     const std::string socket = "kestrin-wayland";
     ChildProcess compositor;
-    compositor.Start({"weston", "--backend=headless-backend.so", "--socket=" + socket,
-                      "--idle-time=0"},
-                     EnvironmentWith(variables), (m_folder.path() / "weston.log").string());
+    compositor.Start(
+        {"weston", "--backend=headless-backend.so", "--socket=" + socket, "--idle-time=0"},
+        EnvironmentWith(variables), (m_folder.path() / "weston.log").string());
     ASSERT_TRUE(Await([&] { return std::filesystem::exists(runtime + "/" + socket); }))
         << "the Wayland compositor did not come up";
 
@@ -402,6 +401,32 @@ TEST_F(WindowOnDesktop, OnAWaylandSessionWithX11TheMeterRunsOnX11) {
     EXPECT_TRUE(m_meter.Running());
     m_meter.Stop();
     compositor.Stop();
+}
+
+// The always-on-top choice reaches the window manager when the dialog closes with OK, on and then
+// off again, with no paint of the meter in between to take it there.
+TEST_F(WindowOnDesktop, AlwaysOnTopIsAppliedWhenTheDialogCloses) {
+    ASSERT_TRUE(StartMetering(Settings(""))) << Diagnostics();  // ontop=0
+    Activate(m_window);
+    std::this_thread::sleep_for(kSettle);
+    XConnection x(m_desktop->display());
+    ASSERT_TRUE(x.ok());
+    const Window id = std::stoul(m_window);
+    ASSERT_FALSE(x.Has(id, "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"));
+    // The "Always on top" box, right of its text.
+    constexpr int kOnTopX = 7 + 185 + 133 - 8, kOnTopY = 120 + 231 + 8;
+    for (const bool above : {true, false}) {
+        const std::string dialog = OpenDialog();
+        ASSERT_FALSE(dialog.empty()) << Diagnostics();
+        std::this_thread::sleep_for(kSettle);
+        Click(dialog, kOnTopX, kOnTopY, 1);
+        ASSERT_TRUE(CloseDialogWithOk(dialog)) << Diagnostics();
+        EXPECT_TRUE(Await([&] {
+            return x.Has(id, "_NET_WM_STATE", "_NET_WM_STATE_ABOVE") == above;
+        })) << (above ? "not above after OK with the box checked" : "still above after OK")
+            << "\n"
+            << SettingsBytes();
+    }
 }
 
 }  // namespace

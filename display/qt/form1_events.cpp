@@ -6,11 +6,7 @@
 
 #include "capture/wim_data_event.h"
 #include "config/dialog/qt/form2.h"
-#include "display/display.h"
-
-#ifdef _WIN32
-#include "capture/windows_wave_in.h"
-#endif
+#include "display/qt/form1.h"
 
 namespace kestrin {
 namespace {
@@ -28,33 +24,30 @@ bool TForm1::event(QEvent* event) {
         return true;
     }
     if (event->type() == kDeliverHeldType) {
-        m_deliveryPosted = false;
-        DeliverHeldBuffers();
+        DeliveryArrived();
         return true;
     }
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
         ActivationChanged(event);
         return true;
     }
-    if (HasHeldBuffers() && Form2 && !m_deliveryPosted) {
-        // The dialog exists now: the held buffers go through the pipeline from the event loop.
-        m_deliveryPosted = true;
+    if (DeliveryDue()) {
         QCoreApplication::postEvent(this, new QEvent(kDeliverHeldType));
     }
     return QWidget::event(event);
 }
 
+// The window that has the focus when this one loses it, and the one that had it when this one
+// gains it, tell whether the focus moves between the program's own windows (the dialog, a box)
+// or to and from another program (none of ours then).
 void TForm1::ActivationChanged(QEvent* event) {
+    const auto ownOther = [this](const QWindow* other) {
+        return other != nullptr && other != windowHandle();
+    };
     if (event->type() == QEvent::WindowActivate) {
-        const bool due = !m_activated || m_focusToOwnWindow;
-        m_activated = true;
-        m_focusToOwnWindow = false;
-        if (due) FormActivate();
+        Activated(ownOther(m_lastFocus));
     } else {
-        // The window that has the focus now is the program's own (the dialog, a box), or none
-        // when another program took it.
-        const QWindow* focus = QGuiApplication::focusWindow();
-        m_focusToOwnWindow = focus != nullptr && focus != windowHandle();
+        Deactivated(ownOther(QGuiApplication::focusWindow()));
     }
     // What QWidget does with these events, but the repaint of the window.
     for (QObject* child : children()) {
@@ -65,49 +58,27 @@ void TForm1::ActivationChanged(QEvent* event) {
     }
 }
 
-#ifdef _WIN32
-bool TForm1::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-    HWAVEIN device = nullptr;
-    WAVEHDR* header = nullptr;
-    if (eventType == "windows_generic_MSG" && WimDataFromNativeMessage(message, &device, &header)) {
-        BufferReturned(device, header);
-        *result = 0;
-        return true;
-    }
-    return QWidget::nativeEvent(eventType, message, result);
-}
-#endif
-
+// Presses on the controls stay there (they don't propagate): these are on the surface.
 void TForm1::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        m_leftPressed = true;
+        LeftPressed();
+    } else if (event->button() == Qt::RightButton) {
+        RightPressed();
     }
-    const QPoint at = event->position().toPoint();
-    FormMouseDown(event->button(), event->modifiers(), at.x(), at.y());
 }
 
 void TForm1::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        return;
-    }
-    // A click is a left press and release on the surface; a release dragged off the window is
-    // none.
-    const bool click = m_leftPressed && rect().contains(event->position().toPoint());
-    m_leftPressed = false;
-    if (click) {
-        FormClick();
+    if (event->button() == Qt::LeftButton) {
+        LeftReleased(rect().contains(event->position().toPoint()));
     }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    bool canClose = true;
-    FormCloseQuery(canClose);
-    if (!canClose) {
+    if (CloseRequested()) {
+        event->accept();
+    } else {
         event->ignore();
-        return;
     }
-    FormClose();
-    event->accept();
 }
 
 // The window keeps its fixed size: a maximize or full screen asked for by the desktop (a key, a

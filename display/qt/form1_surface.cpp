@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "config/dialog/qt/colour.h"
-#include "display/display.h"
+#include "display/qt/form1.h"
 
 namespace kestrin {
 
@@ -17,9 +17,8 @@ void TForm1::paintEvent(QPaintEvent* event) {
     const bool ours = (m_flushing && (event->region() - ownFlush).isEmpty()) ||
                       (event->region() - ownFlush - ControlsRegion()).isEmpty();
     if (!ours) {
-        m_surface.fill(ToQColor(windowColour()));
         m_painting = true;
-        FormPaint();
+        PaintRequested();
         m_painting = false;
     }
     QPainter screen(this);
@@ -39,7 +38,12 @@ QRegion TForm1::ControlsRegion() const {
     return controls;
 }
 
-void TForm1::BeginDrawing() {}
+// A change of the palette repaints the window, which erases the surface in the new colour.
+void TForm1::PaintWindowColour(int32_t colour) {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ToQColor(colour));
+    setPalette(palette);
+}
 
 void TForm1::FillRect(const PixelRect& rect, int32_t colour) {
     const QRect area = QRect(rect.left, rect.top, rect.width, rect.height) & m_surface.rect();
@@ -73,7 +77,6 @@ void TForm1::EndDrawing(const std::vector<PixelRect>& changed) {
 }
 
 void TForm1::Flush(const QRegion& region) {
-    m_lastFlush = region;
     if (region.isEmpty()) {
         return;
     }
