@@ -1,0 +1,292 @@
+#include "measure/loudness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace kestrin {
+
+const double kNoLoudness = -HUGE_VAL;
+
+namespace {
+
+// The K-weighting's analog prototypes: a high shelf lifting the presence region by about 4 dB
+// and a second-order high-pass near 38 Hz.
+constexpr double kShelfHz = 1681.974450955533;
+constexpr double kShelfGainDb = 3.999843853973347;
+constexpr double kShelfQ = 0.7071752369554196;
+constexpr double kHighPassHz = 38.13547087602444;
+constexpr double kHighPassQ = 0.5003270373238773;
+
+// Lowest and highest loudness the histograms resolve, in LUFS, and their bins per LU.
+constexpr double kGateLufs = -70.0;
+constexpr double kTopLufs = 5.0;
+constexpr double kBinsPerLu = 100.0;
+
+constexpr double kRelativeGateLu = -10.0;
+constexpr double kRangeGateLu = -20.0;
+
+double PowerToLufs(double power) {
+    return power > 0.0 ? -0.691 + 10.0 * std::log10(power) : kNoLoudness;
+}
+
+}  // namespace
+
+void LoudnessMeter::Histogram::Clear() {
+    Count.assign(kHistogramBins, 0);
+    Power.assign(kHistogramBins, 0.0);
+    Total = 0;
+}
+
+void LoudnessMeter::Histogram::Add(double power) {
+    const double lufs = PowerToLufs(power);
+    if (!(lufs >= kGateLufs)) {
+        return;
+    }
+    const auto bin = static_cast<size_t>(
+        std::min((lufs - kGateLufs) * kBinsPerLu, static_cast<double>(kHistogramBins - 1)));
+    ++Count[bin];
+    Power[bin] += power;
+    ++Total;
+}
+
+double LoudnessMeter::Histogram::GatedMeanPower(double gateLufs) const {
+    size_t first = 0;
+    if (gateLufs > kGateLufs) {
+        first = static_cast<size_t>(
+            std::min((gateLufs - kGateLufs) * kBinsPerLu, static_cast<double>(kHistogramBins)));
+    }
+    double power = 0.0;
+    uint64_t count = 0;
+    for (size_t bin = first; bin < Count.size(); ++bin) {
+        power += Power[bin];
+        count += Count[bin];
+    }
+    return count > 0 ? power / static_cast<double>(count) : 0.0;
+}
+
+LoudnessMeter::LoudnessMeter(double sampleRate, int channels)
+    : m_channels(std::clamp(channels, 1, kMaxMeterChannels)),
+      m_stepFrames(static_cast<size_t>(std::max(1.0, std::round(sampleRate / 100.0)))) {
+    // Both stages by the bilinear transform, pre-warped at their corner frequencies.
+    const double shelfK = std::tan(std::numbers::pi * kShelfHz / sampleRate);
+    const double shelfHigh = std::pow(10.0, kShelfGainDb / 20.0);
+    const double shelfMid = std::pow(shelfHigh, 0.4996667741545416);
+    const double shelfA0 = 1.0 + shelfK / kShelfQ + shelfK * shelfK;
+    m_shelf = {(shelfHigh + shelfMid * shelfK / kShelfQ + shelfK * shelfK) / shelfA0,
+               2.0 * (shelfK * shelfK - shelfHigh) / shelfA0,
+               (shelfHigh - shelfMid * shelfK / kShelfQ + shelfK * shelfK) / shelfA0,
+               2.0 * (shelfK * shelfK - 1.0) / shelfA0,
+               (1.0 - shelfK / kShelfQ + shelfK * shelfK) / shelfA0};
+    const double passK = std::tan(std::numbers::pi * kHighPassHz / sampleRate);
+    const double passA0 = 1.0 + passK / kHighPassQ + passK * passK;
+    m_highPass = {1.0, -2.0, 1.0, 2.0 * (passK * passK - 1.0) / passA0,
+                  (1.0 - passK / kHighPassQ + passK * passK) / passA0};
+
+    static constexpr double kWeights[kMaxMeterChannels + 1][kMaxMeterChannels] = {
+        {},
+        {1.0},
+        {1.0, 1.0},
+        {1.0, 1.0, 1.0},
+        {1.0, 1.0, 1.41, 1.41},
+        {1.0, 1.0, 1.0, 1.41, 1.41},
+        {1.0, 1.0, 1.0, 0.0, 1.41, 1.41},
+    };
+    std::copy_n(kWeights[m_channels], m_channels, m_weight);
+    m_blocks.Clear();
+    m_shortTerms.Clear();
+    Reset();
+}
+
+LoudnessMeter::Biquad LoudnessMeter::ShelfCoefficients() const { return m_shelf; }
+
+LoudnessMeter::Biquad LoudnessMeter::HighPassCoefficients() const { return m_highPass; }
+
+void LoudnessMeter::Process(const float* interleaved, size_t frames) {
+    ProcessBlock(interleaved, frames, 1.0);
+}
+
+void LoudnessMeter::Process(const int16_t* interleaved, size_t frames) {
+    ProcessBlock(interleaved, frames, 1.0 / 32768.0);
+}
+
+template <typename Sample>
+void LoudnessMeter::ProcessBlock(const Sample* interleaved, size_t frames, double scale) {
+    const auto stride = static_cast<size_t>(m_channels);
+    const Biquad s = m_shelf;
+    const Biquad h = m_highPass;
+    while (frames > 0) {
+        const size_t n = std::min(frames, m_stepFrames - m_stepFill);
+        for (size_t c = 0; c < stride; ++c) {
+            // Direct form I, so that each stage's feedback path is one multiply and one add.
+            double* state = m_state[c];
+            double x1 = state[0], x2 = state[1], y1 = state[2], y2 = state[3];
+            double z1 = state[4], z2 = state[5];
+            double sum = 0.0;
+            for (size_t f = 0; f < n; ++f) {
+                const double x = static_cast<double>(interleaved[f * stride + c]) * scale;
+                const double y = (s.B0 * x + s.B1 * x1 + s.B2 * x2 - s.A2 * y2) - s.A1 * y1;
+                x2 = x1;
+                x1 = x;
+                const double z = (y - 2.0 * y1 + y2 - h.A2 * z2) - h.A1 * z1;
+                y2 = y1;
+                y1 = y;
+                z2 = z1;
+                z1 = z;
+                sum += z * z;
+            }
+            state[0] = x1;
+            state[1] = x2;
+            state[2] = y1;
+            state[3] = y2;
+            state[4] = z1;
+            state[5] = z2;
+            m_stepSum += m_weight[c] * sum;
+        }
+        interleaved += n * stride;
+        frames -= n;
+        m_stepFill += n;
+        if (m_stepFill == m_stepFrames) {
+            FinishStep();
+        }
+    }
+}
+
+template void LoudnessMeter::ProcessBlock<float>(const float*, size_t, double);
+template void LoudnessMeter::ProcessBlock<int16_t>(const int16_t*, size_t, double);
+
+void LoudnessMeter::FinishStep() {
+    const double power = m_stepSum / static_cast<double>(m_stepFrames);
+    m_stepSum = 0.0;
+    m_stepFill = 0;
+
+    const int leaving = (m_stepPos + kShortTermSteps - kMomentarySteps) % kShortTermSteps;
+    m_momentarySum += power - m_steps[static_cast<size_t>(leaving)];
+    m_shortTermSum += power - m_steps[static_cast<size_t>(m_stepPos)];
+    m_steps[static_cast<size_t>(m_stepPos)] = power;
+    m_stepPos = (m_stepPos + 1) % kShortTermSteps;
+    if (m_stepPos == 0) {
+        // Once a round, add the window sums up afresh so rounding cannot pile up.
+        m_shortTermSum = 0.0;
+        for (double p : m_steps) {
+            m_shortTermSum += p;
+        }
+        m_momentarySum = 0.0;
+        for (int i = kShortTermSteps - kMomentarySteps; i < kShortTermSteps; ++i) {
+            m_momentarySum += m_steps[static_cast<size_t>(i)];
+        }
+    }
+    const double momentaryPower = std::max(0.0, m_momentarySum / kMomentarySteps);
+    const double shortTermPower = std::max(0.0, m_shortTermSum / kShortTermSteps);
+    m_momentary = PowerToLufs(momentaryPower);
+    m_shortTerm = PowerToLufs(shortTermPower);
+    if (!m_running) {
+        return;
+    }
+    m_maxMomentary = std::max(m_maxMomentary, m_momentary);
+    m_maxShortTerm = std::max(m_maxShortTerm, m_shortTerm);
+    ++m_stepsRunning;
+    if (m_stepsRunning % kBlockHopSteps != 0) {
+        return;
+    }
+    if (m_stepsRunning >= kMomentarySteps) {
+        m_blocks.Add(momentaryPower);
+    }
+    if (m_stepsRunning >= kShortTermSteps) {
+        m_shortTerms.Add(shortTermPower);
+    }
+}
+
+double LoudnessMeter::Momentary() const { return m_momentary; }
+
+double LoudnessMeter::ShortTerm() const { return m_shortTerm; }
+
+double LoudnessMeter::MaxMomentary() const { return m_maxMomentary; }
+
+double LoudnessMeter::MaxShortTerm() const { return m_maxShortTerm; }
+
+double LoudnessMeter::Integrated() const {
+    const double ungated = m_blocks.GatedMeanPower(kGateLufs);
+    if (ungated <= 0.0) {
+        return kNoLoudness;
+    }
+    return PowerToLufs(m_blocks.GatedMeanPower(PowerToLufs(ungated) + kRelativeGateLu));
+}
+
+double LoudnessMeter::Range() const {
+    const double ungated = m_shortTerms.GatedMeanPower(kGateLufs);
+    if (ungated <= 0.0) {
+        return kNoLoudness;
+    }
+    const double gate = PowerToLufs(ungated) + kRangeGateLu;
+    size_t first = 0;
+    if (gate > kGateLufs) {
+        first = static_cast<size_t>((gate - kGateLufs) * kBinsPerLu);
+    }
+    uint64_t count = 0;
+    for (size_t bin = first; bin < m_shortTerms.Count.size(); ++bin) {
+        count += m_shortTerms.Count[bin];
+    }
+    if (count == 0) {
+        return kNoLoudness;
+    }
+    // The bins holding the values of rank 10 % and 95 % of those gated in, read at their centres.
+    const auto lowRank = static_cast<uint64_t>(std::floor(0.10 * static_cast<double>(count - 1)));
+    const auto highRank = static_cast<uint64_t>(std::floor(0.95 * static_cast<double>(count - 1)));
+    double low = 0.0;
+    double high = 0.0;
+    uint64_t seen = 0;
+    for (size_t bin = first; bin < m_shortTerms.Count.size(); ++bin) {
+        const uint64_t inBin = m_shortTerms.Count[bin];
+        const double centre = kGateLufs + (static_cast<double>(bin) + 0.5) / kBinsPerLu;
+        if (seen <= lowRank && lowRank < seen + inBin) {
+            low = centre;
+        }
+        if (seen <= highRank && highRank < seen + inBin) {
+            high = centre;
+            break;
+        }
+        seen += inBin;
+    }
+    return high - low;
+}
+
+void LoudnessMeter::ClearMeasurement() {
+    m_blocks.Clear();
+    m_shortTerms.Clear();
+    m_maxMomentary = kNoLoudness;
+    m_maxShortTerm = kNoLoudness;
+    m_stepsRunning = 0;
+}
+
+void LoudnessMeter::Start() {
+    ClearMeasurement();
+    m_running = true;
+}
+
+void LoudnessMeter::Pause() { m_running = false; }
+
+void LoudnessMeter::Continue() {
+    if (!m_running) {
+        m_running = true;
+        m_stepsRunning = 0;
+    }
+}
+
+void LoudnessMeter::Reset() {
+    for (auto& state : m_state) {
+        std::fill(std::begin(state), std::end(state), 0.0);
+    }
+    m_stepSum = 0.0;
+    m_stepFill = 0;
+    m_steps.fill(0.0);
+    m_stepPos = 0;
+    m_momentarySum = 0.0;
+    m_shortTermSum = 0.0;
+    m_momentary = kNoLoudness;
+    m_shortTerm = kNoLoudness;
+    m_running = true;
+    ClearMeasurement();
+}
+
+}  // namespace kestrin

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kestrin {
+
+// The largest channel count the standard meters take (5.1).
+constexpr int kMaxMeterChannels = 6;
+
+// Converts a linear full-scale reading to dB (dBFS, dBTP); silence gives -HUGE_VAL.
+double LinearToDb(double linear);
+
+// Estimates the peak of the waveform the samples stand for, between the samples too, per channel.
+// The signal is oversampled 4 times below 96 kHz, twice below 192 kHz and not at all above, with
+// a windowed-sinc interpolator worked out at construction; the crest between two oversampled
+// points is then estimated from a parabola through the largest one and its neighbours. For sines
+// from 20 Hz to 16 kHz at 44.1 and 48 kHz it reads within 0.1 dB of the crest at any phase.
+// The interpolator delays the readings by 8 input samples (they count in the block that ends
+// 8 samples later).
+// Readings are linear, full scale = 1.0 (a float sample of 1.0 or an int16 sample of 32768).
+class TruePeakMeter {
+  public:
+    // sampleRate in Hz (8000 to 192000), channels 1 to kMaxMeterChannels; allocates all it needs.
+    TruePeakMeter(double sampleRate, int channels);
+
+    // Takes one block of interleaved frames, any length (0 included).
+    void Process(const float* interleaved, size_t frames);
+    void Process(const int16_t* interleaved, size_t frames);
+
+    // The highest true peak since construction or the last Reset, of one channel or of all.
+    double MaxLinear(int channel) const;
+    double MaxLinear() const;
+    // The highest true peak found while the last block was processed, over all channels (for an
+    // over lamp), and of one channel.
+    double BlockMaxLinear() const;
+    double BlockMaxLinear(int channel) const;
+
+    // Forgets the readings and the signal's history.
+    void Reset();
+
+    int Channels() const { return m_channels; }
+    int Oversampling() const { return m_factor; }
+
+  private:
+    template <typename Sample>
+    void ProcessBlock(const Sample* interleaved, size_t frames, float scale);
+    void DesignInterpolator();
+
+    int m_channels;                     // channels in an interleaved frame
+    int m_factor;                       // oversampled points per input sample: 4, 2 or 1
+    int m_taps;                         // input samples each oversampled point is interpolated from
+    std::vector<float> m_coefficients;  // tap-major: m_taps rows of m_factor phase gains
+    std::vector<float> m_history;       // per channel, the last input samples twice over
+                                        // (a mirrored ring so a window is always contiguous)
+    size_t m_historyPos = 0;            // ring index of the next input sample, same for all
+    float m_last[kMaxMeterChannels][2] = {};    // per channel, the two oversampled magnitudes
+                                                // before the next one (previous, latest), linear
+    double m_max[kMaxMeterChannels] = {};       // highest true peak since reset, linear
+    double m_blockMax[kMaxMeterChannels] = {};  // highest true peak in the last block, linear
+};
+
+}  // namespace kestrin
