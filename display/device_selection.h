@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "config/notice.h"
+
 namespace kestrin {
 
 // The position of the last entry of the device list that equals the name exactly (letter case
@@ -12,7 +14,5 @@ int32_t FindDeviceIndex(const std::string& name, const std::vector<std::string>&
 
 // The start-up message for a stored input device that is not among the devices.
 std::string DeviceNotFoundText(const std::string& deviceName);
-
-constexpr const char* kErrorCaption = " Kestrin Error";
 
 }  // namespace kestrin

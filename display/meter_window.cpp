@@ -17,7 +17,6 @@ TLevelTable LevelTable = {};
 
 namespace {
 
-constexpr const char* kApplicationTitle = "Kestrin";  // caption of the standard error box
 
 MeterWindow* theMeterWindow = nullptr;
 

@@ -23,14 +23,14 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 // The outcomes as the workers finish them, guarded by `mutex`.
 struct Results {
     std::mutex mutex;
-    std::condition_variable done;                 // a file has been finished
+    std::condition_variable done;                   // a file has been finished
     std::vector<std::optional<FileOutcome>> slots;  // per path, once finished
-    size_t next = 0;                              // index of the next path to start
-    size_t finished = 0;                          // files finished
+    size_t next = 0;                                // index of the next path to start
+    size_t finished = 0;                            // files finished
 };
 
 class ProgressLine {
-public:
+  public:
     explicit ProgressLine(bool enabled) : m_enabled(enabled), m_start(Clock::now()) {}
 
     void Show(const Progress& progress, size_t finished, size_t total) {
@@ -54,8 +54,8 @@ public:
         m_visible = false;
     }
 
-private:
-    bool m_enabled;          // standard error is a terminal
+  private:
+    bool m_enabled;                 // standard error is a terminal
     Clock::time_point m_start;      // when the work began
     Clock::time_point m_lastShown;  // when the line was last written
     bool m_visible = false;         // the line stands on the terminal now

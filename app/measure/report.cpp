@@ -90,16 +90,16 @@ std::string JsonArray(const std::vector<double>& values) {
 }  // namespace
 
 std::string TextReport(const std::string& path, const FileMeasures& m) {
-    std::string text = path + ": " + std::to_string(m.rate) + " Hz, " +
-                       std::to_string(m.channels) + (m.channels == 1 ? " channel, " : " channels, ") +
+    std::string text = path + ": " + std::to_string(m.rate) + " Hz, " + std::to_string(m.channels) +
+                       (m.channels == 1 ? " channel, " : " channels, ") +
                        Duration(m.frames, m.rate) + "\n";
     text += Row("Integrated loudness", m.integrated, "LUFS");
     text += Row("Loudness range", m.range, "LU");
     text += Row("Momentary max", m.maxMomentary, "LUFS");
     text += Row("Short-term max", m.maxShortTerm, "LUFS");
     text += Row("True peak max", Highest(m.truePeak), "dBTP", PerChannel(m.truePeak, m.channels));
-    text += Row("Sample peak max", Highest(m.samplePeak), "dBFS",
-                PerChannel(m.samplePeak, m.channels));
+    text +=
+        Row("Sample peak max", Highest(m.samplePeak), "dBFS", PerChannel(m.samplePeak, m.channels));
     const std::string caption = std::string("Quasi-peak max (") + IecTypeName(m.ppm) + ")";
     text += Row(caption.c_str(), m.maxQuasiPeak, "dB");
     if (m.nonFinite > 0) {

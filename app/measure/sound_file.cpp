@@ -59,8 +59,8 @@ bool LogShowsCutData(SNDFILE* file) {
     while (std::getline(lines, line)) {
         const size_t start = line.find_first_not_of(' ');
         if (start == std::string::npos) continue;
-        const bool dataChunk = line.compare(start, 4, "data") == 0 ||
-                               line.compare(start, 4, "SSND") == 0;
+        const bool dataChunk =
+            line.compare(start, 4, "data") == 0 || line.compare(start, 4, "SSND") == 0;
         if (dataChunk && line.find("(should be") != std::string::npos) return true;
     }
     return false;
@@ -84,8 +84,8 @@ std::string OpenFailure(int code, const char* text) {
 struct SoundFile::Handle {
     SNDFILE* file = nullptr;
     SF_INFO info{};
-    MemoryBytes bytes;       // the input when it is in memory
-    bool cutData = false;    // the header announces more audio data than the file holds
+    MemoryBytes bytes;     // the input when it is in memory
+    bool cutData = false;  // the header announces more audio data than the file holds
 
     ~Handle() {
         if (file) sf_close(file);
@@ -180,11 +180,15 @@ int64_t SoundFile::Read(float* out, int64_t count) {
 }
 
 std::string SoundFile::Shortfall() const {
-    if (m_failed) return std::string("read error: ") + sf_strerror(m_handle->file);
+    const std::string libraryError = m_failed ? sf_strerror(m_handle->file) : "";
     if (m_read < m_frames) {
-        return "truncated: " + std::to_string(m_read) + " of the " + std::to_string(m_frames) +
-               " frames its header announces could be read";
+        const std::string count = std::to_string(m_read) + " of the " + std::to_string(m_frames) +
+                                  " frames its header announces could be read";
+        // A decoder that loses its way at a cut end reports an error, as it does for damage.
+        if (m_failed) return "truncated or damaged: " + count + " (" + libraryError + ")";
+        return "truncated: " + count;
     }
+    if (m_failed) return "read error: " + libraryError;
     if (m_handle->cutData) return "truncated: the file ends before the audio its header announces";
     return {};
 }

@@ -15,7 +15,7 @@ inline constexpr int kMaxRate = 192000;  // Hz
 // Opening refuses what cannot be measured, so a file that opens has a rate and a channel count
 // the meters take. libsndfile is kept out of this header.
 class SoundFile {
-public:
+  public:
     ~SoundFile();
     SoundFile(const SoundFile&) = delete;
     SoundFile& operator=(const SoundFile&) = delete;
@@ -38,17 +38,17 @@ public:
     // not ("truncated: ...", "read error: ...").
     std::string Shortfall() const;
 
-private:
+  private:
     struct Handle;
     explicit SoundFile(std::unique_ptr<Handle> handle);
     static std::unique_ptr<SoundFile> Accept(std::unique_ptr<Handle> handle, std::string& why);
 
     std::unique_ptr<Handle> m_handle;
-    int m_rate = 0;          // frames per second
-    int m_channels = 0;      // samples per frame
-    int64_t m_frames = 0;    // frames the header announces
-    int64_t m_read = 0;      // frames read so far
-    bool m_failed = false;   // a read reported an error
+    int m_rate = 0;         // frames per second
+    int m_channels = 0;     // samples per frame
+    int64_t m_frames = 0;   // frames the header announces
+    int64_t m_read = 0;     // frames read so far
+    bool m_failed = false;  // a read reported an error
 };
 
 }  // namespace kestrin::tool

@@ -8,7 +8,6 @@ namespace {
 const char* const kUnfitPasswordText =
     "The password contains characters that the settings file cannot keep. "
     "Please choose another password.";
-const char* const kErrorCaption = " Kestrin Error";
 
 }  // namespace
 

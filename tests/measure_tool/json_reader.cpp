@@ -9,7 +9,7 @@ namespace kestrin::test {
 namespace {
 
 class Reader {
-public:
+  public:
     explicit Reader(const std::string& text) : m_text(text) {}
 
     bool Value(JsonValue& value, int depth) {
@@ -36,7 +36,7 @@ public:
         return m_at == m_text.size();
     }
 
-private:
+  private:
     void Blanks() {
         while (m_at < m_text.size() && std::isspace(static_cast<unsigned char>(m_text[m_at]))) {
             ++m_at;

@@ -35,7 +35,8 @@ void WriteSound(const std::filesystem::path& path, int rate, int channels, int64
     info.channels = channels;
     info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file) throw std::runtime_error("cannot write " + path.string() + ": " + sf_strerror(nullptr));
+    if (!file)
+        throw std::runtime_error("cannot write " + path.string() + ": " + sf_strerror(nullptr));
     std::vector<double> block;
     constexpr int64_t kBlockFrames = 8192;
     for (int64_t start = 0; start < frames; start += kBlockFrames) {

@@ -10,9 +10,9 @@ namespace kestrin::test {
 
 // What a run of kestrin-measure left behind.
 struct ToolRun {
-    int status = -1;      // exit status; -1 when it had to be killed
-    std::string out;      // standard output
-    std::string err;      // standard error
+    int status = -1;  // exit status; -1 when it had to be killed
+    std::string out;  // standard output
+    std::string err;  // standard error
 };
 
 // Runs the analyser built beside the tests with the given arguments, for at most two minutes
