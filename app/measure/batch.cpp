@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
 #include "app/measure/file_analysis.h"
@@ -70,7 +71,14 @@ void Work(const std::vector<std::string>& paths, IecType ppm, Results& results,
             if (results.next == paths.size()) return;
             index = results.next++;
         }
-        FileOutcome outcome = AnalyseFile(paths[index], ppm, &progress);
+        FileOutcome outcome;
+        // Whatever goes wrong with one file (memory, above all) is that file's failure alone.
+        try {
+            outcome = AnalyseFile(paths[index], ppm, &progress);
+        } catch (const std::exception& error) {
+            outcome = {paths[index], std::nullopt,
+                       std::string("cannot be measured: ") + error.what()};
+        }
         std::lock_guard lock(results.mutex);
         results.slots[index] = std::move(outcome);
         ++results.finished;

@@ -13,7 +13,7 @@ namespace {
 const char* ChannelName(int channels, size_t index) {
     static const char* const kStereo[] = {"L", "R"};
     static const char* const kSurround[] = {"L", "R", "C", "LFE", "Ls", "Rs"};
-    if (channels == 1) return "M";
+    if (channels == 1) return "mono";
     return channels == 2 ? kStereo[index] : kSurround[index];
 }
 
