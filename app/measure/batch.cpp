@@ -62,7 +62,7 @@ class ProgressLine {
     bool m_visible = false;         // the line stands on the terminal now
 };
 
-void Work(const std::vector<std::string>& paths, IecType ppm, Results& results,
+void Work(const std::vector<std::string>& paths, IecType ppm, bool truePeakBeside, Results& results,
           Progress& progress) {
     for (;;) {
         size_t index = 0;
@@ -74,7 +74,7 @@ void Work(const std::vector<std::string>& paths, IecType ppm, Results& results,
         FileOutcome outcome;
         // Whatever goes wrong with one file (memory, above all) is that file's failure alone.
         try {
-            outcome = AnalyseFile(paths[index], ppm, &progress);
+            outcome = AnalyseFile(paths[index], ppm, &progress, truePeakBeside);
         } catch (const std::exception& error) {
             outcome = {paths[index], std::nullopt,
                        std::string("cannot be measured: ") + error.what()};
@@ -95,8 +95,11 @@ void AnalyseAll(const std::vector<std::string>& paths, IecType ppm, unsigned job
     Progress progress;
     const size_t workers = std::min<size_t>(std::max(jobs, 1u), paths.size());
     std::vector<std::thread> threads;
+    // Fewer files than cores: each file's true peak gets a core of its own.
+    const bool truePeakBeside = workers * 2 <= std::max(jobs, 1u);
     for (size_t i = 0; i < workers; ++i) {
-        threads.emplace_back(Work, std::cref(paths), ppm, std::ref(results), std::ref(progress));
+        threads.emplace_back(Work, std::cref(paths), ppm, truePeakBeside, std::ref(results),
+                             std::ref(progress));
     }
 
     ProgressLine line(showProgress);
