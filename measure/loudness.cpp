@@ -113,35 +113,27 @@ void LoudnessMeter::Process(const int16_t* interleaved, size_t frames) {
 template <typename Sample>
 void LoudnessMeter::ProcessBlock(const Sample* interleaved, size_t frames, double scale) {
     const auto stride = static_cast<size_t>(m_channels);
-    const Biquad s = m_shelf;
-    const Biquad h = m_highPass;
     while (frames > 0) {
         const size_t n = std::min(frames, m_stepFrames - m_stepFill);
-        for (size_t c = 0; c < stride; ++c) {
-            // Direct form I, so that each stage's feedback path is one multiply and one add.
-            double* state = m_state[c];
-            double x1 = state[0], x2 = state[1], y1 = state[2], y2 = state[3];
-            double z1 = state[4], z2 = state[5];
-            double sum = 0.0;
-            for (size_t f = 0; f < n; ++f) {
-                const double x = static_cast<double>(interleaved[f * stride + c]) * scale;
-                const double y = (s.B0 * x + s.B1 * x1 + s.B2 * x2 - s.A2 * y2) - s.A1 * y1;
-                x2 = x1;
-                x1 = x;
-                const double z = (y - 2.0 * y1 + y2 - h.A2 * z2) - h.A1 * z1;
-                y2 = y1;
-                y1 = y;
-                z2 = z1;
-                z1 = z;
-                sum += z * z;
-            }
-            state[0] = x1;
-            state[1] = x2;
-            state[2] = y1;
-            state[3] = y2;
-            state[4] = z1;
-            state[5] = z2;
-            m_stepSum += m_weight[c] * sum;
+        switch (m_channels) {
+            case 1:
+                Weigh<1>(interleaved, n, scale);
+                break;
+            case 2:
+                Weigh<2>(interleaved, n, scale);
+                break;
+            case 3:
+                Weigh<3>(interleaved, n, scale);
+                break;
+            case 4:
+                Weigh<4>(interleaved, n, scale);
+                break;
+            case 5:
+                Weigh<5>(interleaved, n, scale);
+                break;
+            default:
+                Weigh<6>(interleaved, n, scale);
+                break;
         }
         interleaved += n * stride;
         frames -= n;
@@ -149,6 +141,39 @@ void LoudnessMeter::ProcessBlock(const Sample* interleaved, size_t frames, doubl
         if (m_stepFill == m_stepFrames) {
             FinishStep();
         }
+    }
+}
+
+template <int Channels, typename Sample>
+void LoudnessMeter::Weigh(const Sample* interleaved, size_t frames, double scale) {
+    // All channels in one pass, so that their filters' sample-to-sample dependencies overlap;
+    // direct form I, so that each stage's feedback path is one multiply and one subtraction.
+    const Biquad s = m_shelf;
+    const Biquad h = m_highPass;
+    double state[Channels][6];
+    double sum[Channels] = {};
+    for (int c = 0; c < Channels; ++c) {
+        std::copy_n(m_state[c], 6, state[c]);
+    }
+    for (size_t f = 0; f < frames; ++f) {
+        const Sample* frame = interleaved + f * Channels;
+        for (int c = 0; c < Channels; ++c) {
+            double* z = state[c];
+            const double x = static_cast<double>(frame[c]) * scale;
+            const double y = (s.B0 * x + s.B1 * z[0] + s.B2 * z[1] - s.A2 * z[3]) - s.A1 * z[2];
+            const double k = (y - 2.0 * z[2] + z[3] - h.A2 * z[5]) - h.A1 * z[4];
+            z[1] = z[0];
+            z[0] = x;
+            z[3] = z[2];
+            z[2] = y;
+            z[5] = z[4];
+            z[4] = k;
+            sum[c] += k * k;
+        }
+    }
+    for (int c = 0; c < Channels; ++c) {
+        std::copy_n(state[c], 6, m_state[c]);
+        m_stepSum += m_weight[c] * sum[c];
     }
 }
 

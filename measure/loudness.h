@@ -83,6 +83,8 @@ class LoudnessMeter {
 
     template <typename Sample>
     void ProcessBlock(const Sample* interleaved, size_t frames, double scale);
+    template <int Channels, typename Sample>
+    void Weigh(const Sample* interleaved, size_t frames, double scale);
     void FinishStep();
     void ClearMeasurement();
 

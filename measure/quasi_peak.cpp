@@ -11,12 +11,12 @@ IecBallistics BallisticsOf(IecType type) {
     constexpr double kDbPerNeper = 8.685889638065037;
     switch (type) {
         case IecType::TypeI:
-            return {0.0017, 1.7 * kDbPerNeper / 20.0};
+            return {0.00092, 1.7 * kDbPerNeper / 20.0};
         case IecType::TypeIIa:
         case IecType::TypeIIb:
             break;
     }
-    return {0.0028, 2.8 * kDbPerNeper / 24.0};
+    return {0.00193, 2.8 * kDbPerNeper / 24.0};
 }
 
 QuasiPeakMeter::QuasiPeakMeter(IecType type, double sampleRate, int channels)
@@ -36,22 +36,56 @@ void QuasiPeakMeter::Process(const int16_t* interleaved, size_t frames) {
 
 template <typename Sample>
 void QuasiPeakMeter::ProcessBlock(const Sample* interleaved, size_t frames, float scale) {
-    const auto stride = static_cast<size_t>(m_channels);
-    for (size_t c = 0; c < stride; ++c) {
-        double value = m_value[c];
-        double highest = 0.0;
-        for (size_t f = 0; f < frames; ++f) {
-            const double rectified =
-                std::abs(static_cast<double>(interleaved[f * stride + c]) * scale);
-            value *= m_release;
-            if (rectified > value) {
-                value += m_attack * (rectified - value);
+    switch (m_channels) {
+        case 1:
+            Integrate<1>(interleaved, frames, scale);
+            break;
+        case 2:
+            Integrate<2>(interleaved, frames, scale);
+            break;
+        case 3:
+            Integrate<3>(interleaved, frames, scale);
+            break;
+        case 4:
+            Integrate<4>(interleaved, frames, scale);
+            break;
+        case 5:
+            Integrate<5>(interleaved, frames, scale);
+            break;
+        default:
+            Integrate<6>(interleaved, frames, scale);
+            break;
+    }
+}
+
+template <int Channels, typename Sample>
+void QuasiPeakMeter::Integrate(const Sample* interleaved, size_t frames, float scale) {
+    // All channels in one pass, so that their integrators' sample-to-sample dependencies overlap.
+    double value[Channels];
+    double highest[Channels];
+    for (int c = 0; c < Channels; ++c) {
+        value[c] = m_value[c];
+        highest[c] = frames > 0 ? 0.0 : value[c];
+    }
+    for (size_t f = 0; f < frames; ++f) {
+        const Sample* frame = interleaved + f * Channels;
+        for (int c = 0; c < Channels; ++c) {
+            const double rectified = std::abs(static_cast<double>(frame[c]) * scale);
+            double v = value[c] * m_release;
+            if (rectified > v) {
+                // The charge slows as the reading nears the signal: it closes the gap in
+                // proportion to the gap times the square root of its share of the signal.
+                const double gap = rectified - v;
+                v += m_attack * gap * std::sqrt(gap / rectified);
             }
-            highest = std::max(highest, value);
+            value[c] = v;
+            highest[c] = highest[c] > v ? highest[c] : v;
         }
-        m_value[c] = value;
-        m_blockMax[c] = frames > 0 ? highest : value;
-        m_max[c] = std::max(m_max[c], highest);
+    }
+    for (int c = 0; c < Channels; ++c) {
+        m_value[c] = value[c];
+        m_blockMax[c] = highest[c];
+        m_max[c] = std::max(m_max[c], highest[c]);
     }
 }
 

@@ -15,14 +15,16 @@ enum class IecType { TypeI, TypeIIa, TypeIIb };
 // The rise and return of one type, in seconds.
 struct IecBallistics {
     double AttackSeconds;   // time constant of the charge while the rectified signal is above
+                            // the reading (before the slowing near the signal)
     double ReleaseSeconds;  // time constant of the exponential return (a straight fall in dB)
 };
 IecBallistics BallisticsOf(IecType type);
 
 // Quasi-peak ballistics per channel: a full-wave rectifier charging an integrator while the signal
-// is above the integrator's value, and an exponential return throughout. Per-sample coefficients
-// come from the time constants, so a reading does not depend on the sample rate. Readings are
-// linear, full scale = 1.0, like the true-peak meter's.
+// is above the integrator's value, the charge slowing as the two draw together (so that bursts
+// read as the published tone-burst tables have them), and an exponential return throughout.
+// Per-sample coefficients come from the time constants, so a reading does not depend on the sample
+// rate. Readings are linear, full scale = 1.0, like the true-peak meter's.
 class QuasiPeakMeter {
   public:
     // sampleRate in Hz (8000 to 192000), channels 1 to kMaxMeterChannels.
@@ -46,6 +48,8 @@ class QuasiPeakMeter {
   private:
     template <typename Sample>
     void ProcessBlock(const Sample* interleaved, size_t frames, float scale);
+    template <int Channels, typename Sample>
+    void Integrate(const Sample* interleaved, size_t frames, float scale);
 
     IecType m_type;
     int m_channels;    // channels in an interleaved frame

@@ -17,8 +17,8 @@ double LinearToDb(double linear);
 // a windowed-sinc interpolator worked out at construction; the crest between two oversampled
 // points is then estimated from a parabola through the largest one and its neighbours. For sines
 // from 20 Hz to 16 kHz at 44.1 and 48 kHz it reads within 0.1 dB of the crest at any phase.
-// The interpolator delays the readings by 8 input samples (they count in the block that ends
-// 8 samples later).
+// The interpolator delays the readings by 6 input samples (they count in the block that ends
+// 6 samples later).
 // Readings are linear, full scale = 1.0 (a float sample of 1.0 or an int16 sample of 32768).
 class TruePeakMeter {
   public:
@@ -44,19 +44,29 @@ class TruePeakMeter {
     int Oversampling() const { return m_factor; }
 
   private:
+    static constexpr size_t kTaps = 12;          // input samples each point is worked out from
+    static constexpr size_t kPairs = kTaps / 2;  // window samples paired about its middle
+    static constexpr size_t kChunkFrames = 256;  // frames filtered at a time per channel
+
     template <typename Sample>
     void ProcessBlock(const Sample* interleaved, size_t frames, float scale);
+    template <int Factor>
+    void ProcessChunk(int channel, size_t frames);
     void DesignInterpolator();
 
-    int m_channels;                     // channels in an interleaved frame
-    int m_factor;                       // oversampled points per input sample: 4, 2 or 1
-    int m_taps;                         // input samples each oversampled point is interpolated from
-    std::vector<float> m_coefficients;  // tap-major: m_taps rows of m_factor phase gains
-    std::vector<float> m_history;       // per channel, the last input samples twice over
-                                        // (a mirrored ring so a window is always contiguous)
-    size_t m_historyPos = 0;            // ring index of the next input sample, same for all
-    float m_last[kMaxMeterChannels][2] = {};    // per channel, the two oversampled magnitudes
-                                                // before the next one (previous, latest), linear
+    int m_channels;  // channels in an interleaved frame
+    int m_factor;    // oversampled points per input sample: 4, 2 or 1
+    // Folded interpolator gains per window pair (the window is symmetric about its middle):
+    // the midpoint's, and the half-sum and half-difference of the quarter points'.
+    std::vector<float> m_middle;
+    std::vector<float> m_quarterSum;
+    std::vector<float> m_quarterDiff;
+    std::vector<float> m_history;  // per channel, the last kTaps - 1 input samples, full scale
+    std::vector<float> m_window;   // scratch: one channel's history, its chunk, eight zeros
+    std::vector<float> m_points;   // scratch: the chunk's quarter, middle and three-quarter
+                                   // points and each frame's largest magnitude
+    float m_last[kMaxMeterChannels][2] = {};    // per channel, the two latest oversampled
+                                                // magnitudes (previous, latest), full scale
     double m_max[kMaxMeterChannels] = {};       // highest true peak since reset, linear
     double m_blockMax[kMaxMeterChannels] = {};  // highest true peak in the last block, linear
 };

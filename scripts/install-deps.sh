@@ -19,9 +19,10 @@ case "${1:-}" in
     --tests)
         # Only for the tests: a second sound server (PipeWire is started privately by the tests,
         # never for the session), the accessibility bus, the sanitizer and fuzzing compiler, Wine
-        # and the Windows cross compiler, and the package tools.
+        # and the Windows cross compiler, the package tools, and libebur128 as the loudness
+        # tests' and benchmarks' independent peer.
         packages+=(
-            libgtest-dev libgmock-dev libbenchmark-dev
+            libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev
             pipewire pipewire-pulse wireplumber dbus
             dbus-daemon at-spi2-core
             weston qt6-wayland
