@@ -124,12 +124,11 @@ TEST(StandardCases, SixChannelsLeaveTheLfeOut) {
     const double levels[] = {-28, -28, -24, -20, -30, -30};  // L R C LFE Ls Rs, dBFS
     TempDir dir;
     const std::string file = (dir.path() / "surround.wav").string();
+    std::vector<Signal> channels;
+    for (const double level : levels) channels.push_back(SteppedSine(kRate, {level}, {20}));
     WriteSound(
         file, kRate, 6, 20 * kRate,
-        [&](int64_t frame, int channel) {
-            return SteppedSine(kRate, {levels[channel]}, {20})(frame, channel);
-        },
-        kFloatWav);
+        [&](int64_t frame, int channel) { return channels[channel](frame, channel); }, kFloatWav);
     const auto entries = Measure({file}, dir);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NEAR(entries[0]["integrated_lufs"].number, -23.0, 0.1);
