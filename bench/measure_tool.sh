@@ -47,14 +47,14 @@ ffmpeg_one="ffmpeg -nostdin -nostats -hide_banner -i {} -af ebur128=peak=true -f
 cores=$(nproc)
 load_start=$(load)
 say "timing, $runs runs per command"
-hyperfine --style basic --warmup 1 --runs "$runs" --export-markdown "$work/table.md" \
+hyperfine --style basic --warmup 1 --runs "$runs" \
     -n "kestrin-measure, 1 file" "$measure ${files[0]}" \
     -n "ffmpeg ebur128=peak=true, 1 file" "${ffmpeg_one//\{\}/${files[0]}}" \
     -n "kestrin-measure, 4 files" "$measure ${files[*]}" \
     -n "ffmpeg, 4 files one after another" \
     "for f in ${files[*]}; do ${ffmpeg_one//\{\}/\$f}; done" \
     -n "ffmpeg, 4 files, $cores at a time" \
-    "printf '%s\n' ${files[*]} | xargs -P $cores -I{} $ffmpeg_one" >&2
+    "printf '%s\n' ${files[*]} | xargs -P $cores -I{} $ffmpeg_one" 2>&1 | tee "$work/hyperfine.log" >&2
 load_end=$(load)
 
 # The readings of both on the first file, to show they measure the same thing.
@@ -64,8 +64,18 @@ ffmpeg -nostdin -nostats -hide_banner -i "${files[0]}" -af ebur128=peak=true -f 
     sed -n '/Summary:/,$p' >&2
 
 echo
-echo "kestrin-measure against ffmpeg's ebur128 filter, $(date -u +%Y-%m-%d), $cores cores, " \
+echo "kestrin-measure against ffmpeg's ebur128 filter, $(date -u +%Y-%m-%d), $cores cores," \
     "load average $load_start at the start and $load_end at the end; ${minutes}-minute stereo" \
-    "48 kHz 24-bit WAV files; wall time, $runs runs after one warm-up:"
+    "48 kHz 24-bit WAV files; $runs runs after one warm-up (hyperfine):"
 echo
-cat "$work/table.md"
+# Wall time, and the processor time that a busy machine does not stretch.
+echo "| Command | Wall time, mean ± σ | Processor time (user + system), mean |"
+echo "|:---|---:|---:|"
+awk '/^Benchmark [0-9]+: / { name = substr($0, index($0, ": ") + 2) }
+     /Time \(mean/ {
+         match($0, /[0-9.]+ s ± +[0-9.]+ s/); wall = substr($0, RSTART, RLENGTH)
+         gsub(/ +/, " ", wall)
+         match($0, /User: [0-9.]+/); user = substr($0, RSTART + 6, RLENGTH - 6)
+         match($0, /System: [0-9.]+/); sys = substr($0, RSTART + 8, RLENGTH - 8)
+         printf "| %s | %s | %.2f s |\n", name, wall, user + sys
+     }' "$work/hyperfine.log"
