@@ -205,19 +205,23 @@ void LoudnessMeter::FinishStep() {
     const double shortTermPower = std::max(0.0, m_shortTermSum / kShortTermSteps);
     m_momentary = PowerToLufs(momentaryPower);
     m_shortTerm = PowerToLufs(shortTermPower);
+    ++m_stepsHeard;
     if (!m_running) {
         return;
     }
-    m_maxMomentary = std::max(m_maxMomentary, m_momentary);
-    m_maxShortTerm = std::max(m_maxShortTerm, m_shortTerm);
+    // The maxima take only windows heard wholly while running (or filled out with the silence
+    // of a fresh meter), so that nothing from before a start or during a pause counts.
     ++m_stepsRunning;
-    if (m_stepsRunning % kBlockHopSteps != 0) {
-        return;
+    if (m_silentBefore || m_stepsRunning >= kMomentarySteps) {
+        m_maxMomentary = std::max(m_maxMomentary, m_momentary);
     }
-    if (m_stepsRunning >= kMomentarySteps) {
+    if (m_silentBefore || m_stepsRunning >= kShortTermSteps) {
+        m_maxShortTerm = std::max(m_maxShortTerm, m_shortTerm);
+    }
+    if (m_stepsRunning % kBlockHopSteps == 0 && m_stepsRunning >= kMomentarySteps) {
         m_blocks.Add(momentaryPower);
     }
-    if (m_stepsRunning >= kShortTermSteps) {
+    if (m_stepsRunning % kRangeHopSteps == 0 && m_stepsRunning >= kShortTermSteps) {
         m_shortTerms.Add(shortTermPower);
     }
 }
@@ -256,8 +260,8 @@ double LoudnessMeter::Range() const {
         return kNoLoudness;
     }
     // The bins holding the values of rank 10 % and 95 % of those gated in, read at their centres.
-    const auto lowRank = static_cast<uint64_t>(std::floor(0.10 * static_cast<double>(count - 1)));
-    const auto highRank = static_cast<uint64_t>(std::floor(0.95 * static_cast<double>(count - 1)));
+    const auto lowRank = static_cast<uint64_t>(std::round(0.10 * static_cast<double>(count - 1)));
+    const auto highRank = static_cast<uint64_t>(std::round(0.95 * static_cast<double>(count - 1)));
     double low = 0.0;
     double high = 0.0;
     uint64_t seen = 0;
@@ -287,6 +291,7 @@ void LoudnessMeter::ClearMeasurement() {
 void LoudnessMeter::Start() {
     ClearMeasurement();
     m_running = true;
+    m_silentBefore = m_stepsHeard == 0;
 }
 
 void LoudnessMeter::Pause() { m_running = false; }
@@ -295,6 +300,7 @@ void LoudnessMeter::Continue() {
     if (!m_running) {
         m_running = true;
         m_stepsRunning = 0;
+        m_silentBefore = m_stepsHeard == 0;
     }
 }
 
@@ -311,6 +317,8 @@ void LoudnessMeter::Reset() {
     m_momentary = kNoLoudness;
     m_shortTerm = kNoLoudness;
     m_running = true;
+    m_stepsHeard = 0;
+    m_silentBefore = true;
     ClearMeasurement();
 }
 

@@ -14,14 +14,15 @@ extern const double kNoLoudness;
 
 // Loudness as broadcasters measure it, per block of interleaved frames: each channel K-weighted
 // (two biquads worked out for the running rate), squared and weighted by its place (1 for left,
-// right and centre, 1.41 for the surrounds, the LFE left out), summed in steps of 10 ms. Every
-// step gives a new momentary (last 400 ms) and short-term (last 3 s) loudness; before 400 ms or
-// 3 s have been heard the windows count the missing time as silence. Integrated loudness takes
-// a 400 ms block every 100 ms with the absolute (-70 LUFS) and relative (-10 LU) gates; loudness
-// range takes a short-term value every 100 ms with the absolute and relative (-20 LU) gates and
-// reads the 95th minus the 10th percentile. Both keep their blocks in fixed histograms of
-// 0.01 LU bins from -70 to +5 LUFS that also sum the blocks' power, so the gated means are exact
-// and only the gate and the percentiles are resolved to 0.01 LU.
+// right and centre, 1.41 for the surrounds, the LFE left out), summed in steps of 10 ms (the
+// nearest whole number of frames). Every step gives a new momentary (last 400 ms) and short-term
+// (last 3 s) loudness; before 400 ms or 3 s have been heard the windows count the missing time as
+// silence. Integrated loudness takes a 400 ms block every 100 ms with the absolute (-70 LUFS)
+// and relative (-10 LU) gates; loudness range takes a short-term value every second with the
+// absolute and relative (-20 LU) gates and reads the 95th minus the 10th percentile (the values
+// of those ranks, rounded to the nearest). Both keep their blocks in fixed histograms of 0.01 LU
+// bins from -70 to +5 LUFS (louder blocks count in the top bin) that also sum the blocks' power,
+// so the gated means are exact and only the gates and the percentiles are resolved to 0.01 LU.
 // Channel layouts: 1 mono, 2 L R, 3 L R C, 4 L R Ls Rs, 5 L R C Ls Rs, 6 L R C LFE Ls Rs.
 class LoudnessMeter {
   public:
@@ -36,7 +37,8 @@ class LoudnessMeter {
     // Loudness of the last complete 10 ms step's windows, in LUFS (kNoLoudness for silence).
     double Momentary() const;
     double ShortTerm() const;
-    // The highest momentary and short-term loudness of any step while the measurement ran.
+    // The highest momentary and short-term loudness of the steps whose windows the measurement
+    // heard wholly (a fresh meter's windows count as filled with silence).
     double MaxMomentary() const;
     double MaxShortTerm() const;
     // Gated integrated loudness in LUFS and loudness range in LU of what the measurement took
@@ -69,6 +71,7 @@ class LoudnessMeter {
     static constexpr int kMomentarySteps = 40;   // steps in the 400 ms momentary window
     static constexpr int kShortTermSteps = 300;  // steps in the 3 s short-term window
     static constexpr int kBlockHopSteps = 10;    // steps between gating blocks (100 ms)
+    static constexpr int kRangeHopSteps = 100;   // steps between short-term values for the range
     static constexpr int kHistogramBins = 7500;  // 0.01 LU bins from -70 to +5 LUFS
 
     // Blocks gated in, kept as counts and summed mean-square powers per loudness bin.
@@ -109,6 +112,9 @@ class LoudnessMeter {
     double m_maxShortTerm;       // highest short-term loudness while running, LUFS
     bool m_running = true;       // whether the measurement takes blocks
     int64_t m_stepsRunning = 0;  // steps heard since the measurement last (re)started
+    int64_t m_stepsHeard = 0;    // steps heard since construction or Reset
+    bool m_silentBefore = true;  // whether the meter had heard nothing when the measurement
+                                 // last (re)started
     Histogram m_blocks;          // 400 ms gating blocks of the integrated loudness
     Histogram m_shortTerms;      // short-term values of the loudness range
 };

@@ -8,8 +8,8 @@ namespace kestrin {
 
 namespace {
 
-// The Kaiser window's stop-band attenuation in dB: with 12 taps the interpolator stays flat
-// within 0.03 dB to 16 kHz at 44.1 kHz.
+// The Kaiser window's stop-band attenuation in dB. With 10 taps a steady sine reads within
+// 0.05 dB up to 16 kHz at 44.1 and 48 kHz, the crest fit included.
 constexpr double kStopBandDb = 50.0;
 
 // A crest between oversampled points lies at most an eighth above the largest of the three

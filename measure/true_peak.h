@@ -17,8 +17,8 @@ double LinearToDb(double linear);
 // a windowed-sinc interpolator worked out at construction; the crest between two oversampled
 // points is then estimated from a parabola through the largest one and its neighbours. For sines
 // from 20 Hz to 16 kHz at 44.1 and 48 kHz it reads within 0.1 dB of the crest at any phase.
-// The interpolator delays the readings by 6 input samples (they count in the block that ends
-// 6 samples later).
+// The interpolator delays the readings by 5 input samples (they count in the block that ends
+// 5 samples later).
 // Readings are linear, full scale = 1.0 (a float sample of 1.0 or an int16 sample of 32768).
 class TruePeakMeter {
   public:
@@ -44,7 +44,7 @@ class TruePeakMeter {
     int Oversampling() const { return m_factor; }
 
   private:
-    static constexpr size_t kTaps = 12;          // input samples each point is worked out from
+    static constexpr size_t kTaps = 10;          // input samples each point is worked out from
     static constexpr size_t kPairs = kTaps / 2;  // window samples paired about its middle
     static constexpr size_t kChunkFrames = 256;  // frames filtered at a time per channel
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <numbers>
 #include <utility>
@@ -104,8 +105,14 @@ TEST_P(StandardTables, TruePeakOfTech3341Cases15To19) {
         const double dbfs = 20.0 * std::log10(c.Amplitude);
         const std::vector<float> tone = Tone(Rate(), Stereo({{dbfs, 1.0}}), Rate() / c.Divisor,
                                              c.Degrees * std::numbers::pi / 180.0, 0.01);
+        // As 16-bit samples: case 19's stay within full scale.
+        std::vector<int16_t> samples(tone.size());
+        for (size_t i = 0; i < tone.size(); ++i) {
+            samples[i] = static_cast<int16_t>(
+                std::clamp(std::lround(tone[i] * 32768.0), long{-32768}, long{32767}));
+        }
         TruePeakMeter meter(Rate(), 2);
-        meter.Process(tone.data(), tone.size() / 2);
+        meter.Process(samples.data(), samples.size() / 2);
         const double read = LinearToDb(meter.MaxLinear());
         std::printf("Tech 3341 case %d at %.0f Hz: %.3f dBTP\n", c.Case, Rate(), read);
         // The table allows +0.2 / -0.4 dB; this meter holds its own 0.1 dB.
@@ -126,6 +133,27 @@ TEST_P(StandardTables, LoudnessRangeOfTech3342Cases) {
         // The table allows 1 LU; published meters read these exactly.
         EXPECT_NEAR(meter.Range(), c.Range, 0.1) << "case " << c.Case;
     }
+}
+
+// A measurement paused over a louder stretch leaves it out; Start clears it.
+TEST_P(StandardTables, PausedMeasurementLeavesOutWhatItDidNotHear) {
+    const std::vector<float> quiet = Tone(Rate(), Stereo({{-23, 10}}));
+    const std::vector<float> loud = Tone(Rate(), Stereo({{-13, 10}}));
+    LoudnessMeter meter(Rate(), 2);
+    meter.Process(quiet.data(), quiet.size() / 2);
+    meter.Pause();
+    meter.Process(loud.data(), loud.size() / 2);
+    EXPECT_FALSE(meter.Running());
+    EXPECT_NEAR(meter.Momentary(), -13.0, 0.1);
+    meter.Continue();
+    meter.Process(quiet.data(), quiet.size() / 2);
+    EXPECT_NEAR(meter.Integrated(), -23.0, 0.1);
+    EXPECT_NEAR(meter.MaxMomentary(), -23.0, 0.1);
+    EXPECT_NEAR(meter.MaxShortTerm(), -23.0, 0.1);
+    meter.Start();
+    EXPECT_EQ(meter.Integrated(), kNoLoudness);
+    EXPECT_EQ(meter.MaxMomentary(), kNoLoudness);
+    EXPECT_NEAR(meter.ShortTerm(), -23.0, 0.1);
 }
 
 // The highest reading of a 5 kHz tone lasting seconds, in dB full scale.
@@ -204,7 +232,7 @@ TEST(KWeighting, DerivedAt48kHzAsPublished) {
     }
 }
 
-// Sines from 20 Hz to 20 kHz in sixth-octave steps and at the rate's whole fractions, each at 24
+// Sines from 20 Hz to 20 kHz in sixth-octave steps and at fractions of the rate, each at 24
 // phases, faded in and out over 10 ms so that the waveform's peak is the sine's amplitude.
 TEST(TruePeakSweep, WithinATenthOfADecibelTo16kHz) {
     for (const double rate : {44100.0, 48000.0}) {
@@ -212,9 +240,11 @@ TEST(TruePeakSweep, WithinATenthOfADecibelTo16kHz) {
         for (double hz = 20.0; hz <= 20000.0; hz *= std::pow(2.0, 1.0 / 6.0)) {
             tones.push_back(hz);
         }
+        // Tones whose crests keep falling at the same few places between samples.
         for (int k = 2; k <= 12; ++k) {
             tones.push_back(rate / (2 * k));
         }
+        tones.insert(tones.end(), {rate / 3.0, rate * 0.3, rate * 3.0 / 8.0});
         double worst16 = 0.0;
         double worst20 = 0.0;
         double highest = 0.0;
