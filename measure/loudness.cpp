@@ -66,7 +66,7 @@ double LoudnessMeter::Histogram::GatedMeanPower(double gateLufs) const {
 }
 
 LoudnessMeter::LoudnessMeter(double sampleRate, int channels)
-    : m_channels(std::clamp(channels, 1, kMaxMeterChannels)),
+    : m_channels((CheckMeterFormat("loudness meter", sampleRate, channels), channels)),
       m_stepFrames(static_cast<size_t>(std::max(1.0, std::round(sampleRate / 100.0)))) {
     // Both stages by the bilinear transform, pre-warped at their corner frequencies.
     const double shelfK = std::tan(std::numbers::pi * kShelfHz / sampleRate);
@@ -103,37 +103,25 @@ LoudnessMeter::Biquad LoudnessMeter::ShelfCoefficients() const { return m_shelf;
 LoudnessMeter::Biquad LoudnessMeter::HighPassCoefficients() const { return m_highPass; }
 
 void LoudnessMeter::Process(const float* interleaved, size_t frames) {
-    ProcessBlock(interleaved, frames, 1.0);
+    ProcessBlock(interleaved, frames, 1.0f);
 }
 
 void LoudnessMeter::Process(const int16_t* interleaved, size_t frames) {
-    ProcessBlock(interleaved, frames, 1.0 / 32768.0);
+    ProcessBlock(interleaved, frames, 1.0f / 32768.0f);
 }
 
 template <typename Sample>
-void LoudnessMeter::ProcessBlock(const Sample* interleaved, size_t frames, double scale) {
+void LoudnessMeter::ProcessBlock(const Sample* interleaved, size_t frames, float scale) {
     const auto stride = static_cast<size_t>(m_channels);
     while (frames > 0) {
         const size_t n = std::min(frames, m_stepFrames - m_stepFill);
-        switch (m_channels) {
-            case 1:
-                Weigh<1>(interleaved, n, scale);
-                break;
-            case 2:
-                Weigh<2>(interleaved, n, scale);
-                break;
-            case 3:
-                Weigh<3>(interleaved, n, scale);
-                break;
-            case 4:
-                Weigh<4>(interleaved, n, scale);
-                break;
-            case 5:
-                Weigh<5>(interleaved, n, scale);
-                break;
-            default:
-                Weigh<6>(interleaved, n, scale);
-                break;
+        // Channels in pairs, so that two filters' sample-to-sample dependencies overlap.
+        size_t c = 0;
+        for (; c + 1 < stride; c += 2) {
+            Weigh<2>(interleaved, n, scale, c);
+        }
+        if (c < stride) {
+            Weigh<1>(interleaved, n, scale, c);
         }
         interleaved += n * stride;
         frames -= n;
@@ -144,41 +132,70 @@ void LoudnessMeter::ProcessBlock(const Sample* interleaved, size_t frames, doubl
     }
 }
 
-template <int Channels, typename Sample>
-void LoudnessMeter::Weigh(const Sample* interleaved, size_t frames, double scale) {
-    // All channels in one pass, so that their filters' sample-to-sample dependencies overlap;
-    // direct form I, so that each stage's feedback path is one multiply and one subtraction.
+namespace {
+
+// One channel's K-weighting in direct form I (each stage's feedback path is one multiply and
+// one subtraction), held in locals so that the compiler keeps it in registers.
+struct Chain {
+    double X1, X2;  // the last two inputs, full scale
+    double Y1, Y2;  // the last two shelf outputs
+    double Z1, Z2;  // the last two high-pass outputs
+    double Sum;     // sum of squared high-pass outputs over the frames so far
+
+    template <typename Biquad>
+    void Step(double x, const Biquad& s, const Biquad& h) {
+        const double y = (s.B0 * x + s.B1 * X1 + s.B2 * X2 - s.A2 * Y2) - s.A1 * Y1;
+        const double z = (y - 2.0 * Y1 + Y2 - h.A2 * Z2) - h.A1 * Z1;
+        X2 = X1;
+        X1 = x;
+        Y2 = Y1;
+        Y1 = y;
+        Z2 = Z1;
+        Z1 = z;
+        Sum += z * z;
+    }
+};
+
+}  // namespace
+
+template <int Lanes, typename Sample>
+void LoudnessMeter::Weigh(const Sample* interleaved, size_t frames, float scale, size_t first) {
     const Biquad s = m_shelf;
     const Biquad h = m_highPass;
-    double state[Channels][6];
-    double sum[Channels] = {};
-    for (int c = 0; c < Channels; ++c) {
-        std::copy_n(m_state[c], 6, state[c]);
-    }
-    for (size_t f = 0; f < frames; ++f) {
-        const Sample* frame = interleaved + f * Channels;
-        for (int c = 0; c < Channels; ++c) {
-            double* z = state[c];
-            const double x = static_cast<double>(frame[c]) * scale;
-            const double y = (s.B0 * x + s.B1 * z[0] + s.B2 * z[1] - s.A2 * z[3]) - s.A1 * z[2];
-            const double k = (y - 2.0 * z[2] + z[3] - h.A2 * z[5]) - h.A1 * z[4];
-            z[1] = z[0];
-            z[0] = x;
-            z[3] = z[2];
-            z[2] = y;
-            z[5] = z[4];
-            z[4] = k;
-            sum[c] += k * k;
+    const auto stride = static_cast<size_t>(m_channels);
+    const auto load = [&](size_t c) {
+        const double* z = m_state[c];
+        return Chain{z[0], z[1], z[2], z[3], z[4], z[5], 0.0};
+    };
+    const auto store = [&](size_t c, const Chain& chain) {
+        double* z = m_state[c];
+        z[0] = chain.X1;
+        z[1] = chain.X2;
+        z[2] = chain.Y1;
+        z[3] = chain.Y2;
+        z[4] = chain.Z1;
+        z[5] = chain.Z2;
+        m_stepSum += m_weight[c] * chain.Sum;
+    };
+    Chain a = load(first);
+    if constexpr (Lanes == 2) {
+        Chain b = load(first + 1);
+        for (size_t f = 0; f < frames; ++f) {
+            const Sample* frame = interleaved + f * stride + first;
+            a.Step(FullScale(frame[0], scale), s, h);
+            b.Step(FullScale(frame[1], scale), s, h);
+        }
+        store(first + 1, b);
+    } else {
+        for (size_t f = 0; f < frames; ++f) {
+            a.Step(FullScale(interleaved[f * stride + first], scale), s, h);
         }
     }
-    for (int c = 0; c < Channels; ++c) {
-        std::copy_n(state[c], 6, m_state[c]);
-        m_stepSum += m_weight[c] * sum[c];
-    }
+    store(first, a);
 }
 
-template void LoudnessMeter::ProcessBlock<float>(const float*, size_t, double);
-template void LoudnessMeter::ProcessBlock<int16_t>(const int16_t*, size_t, double);
+template void LoudnessMeter::ProcessBlock<float>(const float*, size_t, float);
+template void LoudnessMeter::ProcessBlock<int16_t>(const int16_t*, size_t, float);
 
 void LoudnessMeter::FinishStep() {
     const double power = m_stepSum / static_cast<double>(m_stepFrames);

@@ -26,8 +26,9 @@ extern const double kNoLoudness;
 // Channel layouts: 1 mono, 2 L R, 3 L R C, 4 L R Ls Rs, 5 L R C Ls Rs, 6 L R C LFE Ls Rs.
 class LoudnessMeter {
   public:
-    // sampleRate in Hz (8000 to 192000), channels 1 to kMaxMeterChannels; allocates all it
-    // needs. The measurement of integrated loudness and range runs from the start.
+    // sampleRate in Hz (8000 to 192000), channels 1 to kMaxMeterChannels (else throws
+    // std::invalid_argument); allocates all it needs. The measurement of integrated loudness and
+    // range runs from the start.
     LoudnessMeter(double sampleRate, int channels);
 
     // Takes one block of interleaved frames, any length (0 included).
@@ -85,9 +86,9 @@ class LoudnessMeter {
     };
 
     template <typename Sample>
-    void ProcessBlock(const Sample* interleaved, size_t frames, double scale);
-    template <int Channels, typename Sample>
-    void Weigh(const Sample* interleaved, size_t frames, double scale);
+    void ProcessBlock(const Sample* interleaved, size_t frames, float scale);
+    template <int Lanes, typename Sample>
+    void Weigh(const Sample* interleaved, size_t frames, float scale, size_t first);
     void FinishStep();
     void ClearMeasurement();
 

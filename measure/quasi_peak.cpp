@@ -20,7 +20,8 @@ IecBallistics BallisticsOf(IecType type) {
 }
 
 QuasiPeakMeter::QuasiPeakMeter(IecType type, double sampleRate, int channels)
-    : m_type(type), m_channels(std::clamp(channels, 1, kMaxMeterChannels)) {
+    : m_type(type),
+      m_channels((CheckMeterFormat("quasi-peak meter", sampleRate, channels), channels)) {
     const IecBallistics ballistics = BallisticsOf(type);
     m_attack = 1.0 - std::exp(-1.0 / (ballistics.AttackSeconds * sampleRate));
     m_release = std::exp(-1.0 / (ballistics.ReleaseSeconds * sampleRate));
@@ -70,7 +71,7 @@ void QuasiPeakMeter::Integrate(const Sample* interleaved, size_t frames, float s
     for (size_t f = 0; f < frames; ++f) {
         const Sample* frame = interleaved + f * Channels;
         for (int c = 0; c < Channels; ++c) {
-            const double rectified = std::abs(static_cast<double>(frame[c]) * scale);
+            const double rectified = std::abs(static_cast<double>(FullScale(frame[c], scale)));
             double v = value[c] * m_release;
             if (rectified > v) {
                 // The charge slows as the reading nears the signal: it closes the gap in

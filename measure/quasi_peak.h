@@ -27,7 +27,8 @@ IecBallistics BallisticsOf(IecType type);
 // rate. Readings are linear, full scale = 1.0, like the true-peak meter's.
 class QuasiPeakMeter {
   public:
-    // sampleRate in Hz (8000 to 192000), channels 1 to kMaxMeterChannels.
+    // sampleRate in Hz (8000 to 192000), channels 1 to kMaxMeterChannels (else throws
+    // std::invalid_argument).
     QuasiPeakMeter(IecType type, double sampleRate, int channels);
 
     // Takes one block of interleaved frames, any length (0 included).

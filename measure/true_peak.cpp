@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
+#include <string>
 
 namespace kestrin {
 
@@ -60,10 +62,22 @@ float LargestOf(const float* values, size_t count) {
 
 }  // namespace
 
+void CheckMeterFormat(const char* meter, double sampleRate, int channels) {
+    if (channels < 1 || channels > kMaxMeterChannels) {
+        throw std::invalid_argument(std::string("The ") + meter + " takes 1 to 6 channels, not " +
+                                    std::to_string(channels) + ".");
+    }
+    if (!(sampleRate >= kMinMeterRate && sampleRate <= kMaxMeterRate)) {
+        throw std::invalid_argument(std::string("The ") + meter +
+                                    " takes sample rates from 8000 to 192000 Hz, not " +
+                                    std::to_string(sampleRate) + " Hz.");
+    }
+}
+
 double LinearToDb(double linear) { return linear > 0.0 ? 20.0 * std::log10(linear) : -HUGE_VAL; }
 
 TruePeakMeter::TruePeakMeter(double sampleRate, int channels)
-    : m_channels(std::clamp(channels, 1, kMaxMeterChannels)),
+    : m_channels((CheckMeterFormat("true-peak meter", sampleRate, channels), channels)),
       m_factor(sampleRate < 96000.0 ? 4 : (sampleRate < 192000.0 ? 2 : 1)) {
     DesignInterpolator();
     m_history.assign(static_cast<size_t>(m_channels) * (kTaps - 1), 0.0f);
@@ -120,7 +134,7 @@ void TruePeakMeter::ProcessBlock(const Sample* interleaved, size_t frames, float
             std::copy_n(history, kTaps - 1, m_window.data());
             float* fresh = m_window.data() + kTaps - 1;
             for (size_t f = 0; f < n; ++f) {
-                fresh[f] = static_cast<float>(chunk[f * stride + c]) * scale;
+                fresh[f] = FullScale(chunk[f * stride + c], scale);
             }
             // Frames past the chunk's end up to the next group of eight read as silence.
             std::fill_n(fresh + n, 8, 0.0f);

@@ -2,12 +2,32 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace kestrin {
 
-// The largest channel count the standard meters take (5.1).
+// The largest channel count the standard meters take (5.1), and the range of sample rates.
 constexpr int kMaxMeterChannels = 6;
+constexpr double kMinMeterRate = 8000.0;    // Hz
+constexpr double kMaxMeterRate = 192000.0;  // Hz
+
+// Throws std::invalid_argument naming the meter and the value when a standard meter is asked
+// for a channel count or a sample rate it does not take.
+void CheckMeterFormat(const char* meter, double sampleRate, int channels);
+
+// A sample in full-scale units. Float samples beyond 80 dB over full scale, infinite or not a
+// number (a damaged file) read as silence, so that one of them cannot poison a filter's state.
+constexpr float kLargestSample = 1e4f;
+template <typename Sample>
+inline float FullScale(Sample sample, float scale) {
+    const float value = static_cast<float>(sample) * scale;
+    if constexpr (std::is_floating_point_v<Sample>) {
+        return value <= kLargestSample && value >= -kLargestSample ? value : 0.0f;
+    } else {
+        return value;
+    }
+}
 
 // Converts a linear full-scale reading to dB (dBFS, dBTP); silence gives -HUGE_VAL.
 double LinearToDb(double linear);
@@ -22,7 +42,8 @@ double LinearToDb(double linear);
 // Readings are linear, full scale = 1.0 (a float sample of 1.0 or an int16 sample of 32768).
 class TruePeakMeter {
   public:
-    // sampleRate in Hz (8000 to 192000), channels 1 to kMaxMeterChannels; allocates all it needs.
+    // sampleRate in Hz (8000 to 192000), channels 1 to kMaxMeterChannels (else throws
+    // std::invalid_argument); allocates all it needs.
     TruePeakMeter(double sampleRate, int channels);
 
     // Takes one block of interleaved frames, any length (0 included).

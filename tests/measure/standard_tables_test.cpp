@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <numbers>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -268,6 +269,29 @@ TEST(TruePeakSweep, WithinATenthOfADecibelTo16kHz) {
             "highest %+.3f dB\n",
             rate, worst16, worst20, highest);
     }
+}
+
+// A damaged file's samples (not numbers, infinite, absurdly large) read as silence and leave
+// the meters working; a format they do not take is refused.
+TEST(StandardMeters, DamagedSamplesAndUnsupportedFormats) {
+    std::vector<float> tone = Tone(48000.0, Stereo({{kSilent, 1}, {-23, 20}}));
+    tone[1000] = std::nanf("");
+    tone[2001] = HUGE_VALF;
+    tone[3000] = -1e30f;
+    LoudnessMeter loudness(48000.0, 2);
+    TruePeakMeter truePeak(48000.0, 2);
+    QuasiPeakMeter quasiPeak(IecType::TypeI, 48000.0, 2);
+    loudness.Process(tone.data(), tone.size() / 2);
+    truePeak.Process(tone.data(), tone.size() / 2);
+    quasiPeak.Process(tone.data(), tone.size() / 2);
+    EXPECT_NEAR(loudness.Integrated(), -23.0, 0.1);
+    EXPECT_NEAR(LinearToDb(truePeak.MaxLinear()), -23.0, 0.1);
+    EXPECT_LT(LinearToDb(quasiPeak.Max(1)), -22.9);
+
+    EXPECT_THROW(LoudnessMeter(48000.0, 7), std::invalid_argument);
+    EXPECT_THROW(TruePeakMeter(48000.0, 0), std::invalid_argument);
+    EXPECT_THROW(QuasiPeakMeter(IecType::TypeIIa, 4000.0, 2), std::invalid_argument);
+    EXPECT_THROW(LoudnessMeter(384000.0, 2), std::invalid_argument);
 }
 
 }  // namespace
