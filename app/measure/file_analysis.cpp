@@ -22,12 +22,12 @@ constexpr int64_t kReadFrames = 16384;
 // samples late, and a converter would go on rebuilding the waveform into the silence after it.
 constexpr size_t kTailFrames = 64;
 
-// Makes the block safe to measure: a float file may hold NaN or infinities, which would stick
-// in the filters' state for the rest of the file. Returns how many samples were replaced.
-int64_t SilenceNonFinite(float* samples, size_t count) {
+// A float file may hold samples that are not numbers, infinite or absurdly large (damage): they
+// are measured as silence by every meter, the sample peak included, and counted for the report.
+int64_t SilenceDamagedSamples(float* samples, size_t count) {
     int64_t replaced = 0;
     for (size_t i = 0; i < count; ++i) {
-        if (!std::isfinite(samples[i])) {
+        if (!(std::fabs(samples[i]) <= kLargestSample)) {
             samples[i] = 0.0f;
             ++replaced;
         }
@@ -64,8 +64,8 @@ std::optional<FileMeasures> Measure(SoundFile& file, IecType ppm, Progress* prog
     for (int turn = 0; (got = file.Read(blocks[turn].data(), kReadFrames)) > 0; turn ^= 1) {
         const float* block = blocks[turn].data();
         const auto frames = static_cast<size_t>(got);
-        m.nonFinite +=
-            SilenceNonFinite(blocks[turn].data(), frames * static_cast<size_t>(channels));
+        m.damaged +=
+            SilenceDamagedSamples(blocks[turn].data(), frames * static_cast<size_t>(channels));
         if (truePeakDone.valid()) truePeakDone.get();
         if (truePeakBeside) {
             truePeakDone = std::async(std::launch::async, [&truePeak, block, frames] {

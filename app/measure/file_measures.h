@@ -23,7 +23,7 @@ struct FileMeasures {
     std::vector<double> samplePeak;  // dBFS per channel
     IecType ppm = IecType::TypeIIb;  // the quasi-peak type measured
     double maxQuasiPeak = 0;         // dB, the highest reading of that meter (0 dB: full scale)
-    int64_t nonFinite = 0;           // samples that were NaN or infinite, measured as silence
+    int64_t damaged = 0;             // samples not numbers, infinite or over 80 dBFS: silence
 };
 
 // What became of one file named on the command line.

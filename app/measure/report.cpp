@@ -102,8 +102,9 @@ std::string TextReport(const std::string& path, const FileMeasures& m) {
         Row("Sample peak max", Highest(m.samplePeak), "dBFS", PerChannel(m.samplePeak, m.channels));
     const std::string caption = std::string("Quasi-peak max (") + IecTypeName(m.ppm) + ")";
     text += Row(caption.c_str(), m.maxQuasiPeak, "dB");
-    if (m.nonFinite > 0) {
-        text += "  (" + std::to_string(m.nonFinite) + " samples not numbers, read as silence)\n";
+    if (m.damaged > 0) {
+        text += "  (" + std::to_string(m.damaged) +
+                " samples not numbers or beyond 80 dB over full scale, read as silence)\n";
     }
     return text + "\n";
 }
@@ -125,7 +126,7 @@ std::string JsonEntry(const FileOutcome& outcome) {
     text += ", \"sample_peak_per_channel_dbfs\": " + JsonArray(m.samplePeak);
     text += ", \"quasi_peak_type\": " + JsonString(IecTypeName(m.ppm));
     text += ", \"max_quasi_peak_db\": " + Number(m.maxQuasiPeak);
-    text += ", \"non_finite_samples\": " + std::to_string(m.nonFinite);
+    text += ", \"damaged_samples\": " + std::to_string(m.damaged);
     return text + "}";
 }
 

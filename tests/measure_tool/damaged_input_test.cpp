@@ -114,6 +114,30 @@ TEST_P(DamagedInput, NamedOnStandardErrorWhileTheOthersAreMeasured) {
 INSTANTIATE_TEST_SUITE_P(Files, DamagedInput, testing::ValuesIn(kDamagedCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A float file with a sample that is not a number and one absurdly large: both are counted and
+// measured as silence, and the readings around them stay those of the tone.
+TEST(DamagedSamples, ReadAsSilenceAndCounted) {
+    TempDir dir;
+    const std::string file = (dir.path() / "spoilt.wav").string();
+    const Signal tone = SteppedSine(kRate, {-20}, {1});
+    WriteSound(
+        file, kRate, 2, kRate,
+        [&](int64_t frame, int channel) {
+            if (frame == 1000 && channel == 0) return std::nan("");
+            if (frame == 2000 && channel == 1) return 1e30;
+            return tone(frame, channel);
+        },
+        SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const ToolRun run = RunTool({"--json", file}, dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto parsed = ParseJson(run.out);
+    ASSERT_TRUE(parsed && parsed->items.size() == 1) << run.out;
+    const JsonValue& entry = parsed->items[0];
+    EXPECT_EQ(entry["damaged_samples"].number, 2);
+    EXPECT_NEAR(entry["sample_peak_dbfs"].number, -20.0, 0.01);
+    EXPECT_NEAR(entry["integrated_lufs"].number, -20.0, 0.1);
+}
+
 struct WrongArguments {
     const char* name;
     std::vector<std::string> arguments;  // "FILE" stands for a good file
