@@ -7,16 +7,20 @@ namespace kestrin {
 
 IecBallistics BallisticsOf(IecType type) {
     // The return: an exponential fall of the linear reading is a straight fall in dB, so the
-    // time constant is the fall time times 20 log10(e) over the fall in dB.
+    // time constant is the fall time times 20 log10(e) over the fall in dB. The charge's time
+    // constants are fitted to the tone-burst readings. With the charge slowing near the signal,
+    // the integrator settles where each crest's charge makes up the return since the last one:
+    // as far below a steady sine's peak at any frequency (well below the sample rate) and any
+    // rate, so the meter is lined up by that much, as a programme meter is to its line-up tone.
     constexpr double kDbPerNeper = 8.685889638065037;
     switch (type) {
         case IecType::TypeI:
-            return {0.00092, 1.7 * kDbPerNeper / 20.0};
+            return {0.00092, 1.7 * kDbPerNeper / 20.0, 0.419};
         case IecType::TypeIIa:
         case IecType::TypeIIb:
             break;
     }
-    return {0.00193, 2.8 * kDbPerNeper / 24.0};
+    return {0.00193, 2.8 * kDbPerNeper / 24.0, 0.518};
 }
 
 QuasiPeakMeter::QuasiPeakMeter(IecType type, double sampleRate, int channels)
@@ -25,6 +29,7 @@ QuasiPeakMeter::QuasiPeakMeter(IecType type, double sampleRate, int channels)
     const IecBallistics ballistics = BallisticsOf(type);
     m_attack = 1.0 - std::exp(-1.0 / (ballistics.AttackSeconds * sampleRate));
     m_release = std::exp(-1.0 / (ballistics.ReleaseSeconds * sampleRate));
+    m_lineUp = std::pow(10.0, ballistics.LineUpDb / 20.0);
 }
 
 void QuasiPeakMeter::Process(const float* interleaved, size_t frames) {
@@ -94,15 +99,15 @@ template void QuasiPeakMeter::ProcessBlock<float>(const float*, size_t, float);
 template void QuasiPeakMeter::ProcessBlock<int16_t>(const int16_t*, size_t, float);
 
 double QuasiPeakMeter::Reading(int channel) const {
-    return m_value[std::clamp(channel, 0, m_channels - 1)];
+    return m_value[std::clamp(channel, 0, m_channels - 1)] * m_lineUp;
 }
 
 double QuasiPeakMeter::BlockMax(int channel) const {
-    return m_blockMax[std::clamp(channel, 0, m_channels - 1)];
+    return m_blockMax[std::clamp(channel, 0, m_channels - 1)] * m_lineUp;
 }
 
 double QuasiPeakMeter::Max(int channel) const {
-    return m_max[std::clamp(channel, 0, m_channels - 1)];
+    return m_max[std::clamp(channel, 0, m_channels - 1)] * m_lineUp;
 }
 
 void QuasiPeakMeter::Reset() {

@@ -17,6 +17,7 @@ struct IecBallistics {
     double AttackSeconds;   // time constant of the charge while the rectified signal is above
                             // the reading (before the slowing near the signal)
     double ReleaseSeconds;  // time constant of the exponential return (a straight fall in dB)
+    double LineUpDb;        // how far the integrator settles below a steady sine's peak, dB
 };
 IecBallistics BallisticsOf(IecType type);
 
@@ -56,6 +57,7 @@ class QuasiPeakMeter {
     int m_channels;    // channels in an interleaved frame
     double m_attack;   // share of the gap to the rectified sample closed per sample (0..1)
     double m_release;  // factor applied to the reading per sample (just below 1)
+    double m_lineUp;   // gain from the integrator to the reading, so a steady sine reads its peak
     double m_value[kMaxMeterChannels] = {};     // integrator's reading, linear full scale
     double m_blockMax[kMaxMeterChannels] = {};  // highest reading in the last block, linear
     double m_max[kMaxMeterChannels] = {};       // highest reading since reset, linear

@@ -33,7 +33,7 @@ inline float FullScale(Sample sample, float scale) {
 double LinearToDb(double linear);
 
 // Estimates the peak of the waveform the samples stand for, between the samples too, per channel.
-// The signal is oversampled 4 times below 96 kHz, twice below 192 kHz and not at all above, with
+// The signal is oversampled 4 times below 96 kHz, twice below 192 kHz and not at 192 kHz, with
 // a windowed-sinc interpolator worked out at construction; the crest between two oversampled
 // points is then estimated from a parabola through the largest one and its neighbours. For sines
 // from 20 Hz to 16 kHz at 44.1 and 48 kHz it reads within 0.1 dB of the crest at any phase.

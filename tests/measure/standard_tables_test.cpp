@@ -179,10 +179,12 @@ TEST_P(StandardTables, QuasiPeakToneBursts) {
         {IecType::TypeI, "I", 0.01, -1},
     };
     for (const auto& c : cases) {
+        // A steady tone reads its peak, as the meter is lined up.
         const double steady = BurstReading(c.Type, Rate(), 1.0);
+        EXPECT_NEAR(steady, 0.0, 0.1) << "Type " << c.Name;
         const double read = BurstReading(c.Type, Rate(), c.Seconds) - steady;
-        std::printf("Type %s at %.0f Hz, %.1f ms burst: %.2f dB\n", c.Name, Rate(),
-                    c.Seconds * 1000.0, read);
+        std::printf("Type %s at %.0f Hz, %.1f ms burst: %.2f dB (steady tone %.3f dBFS)\n", c.Name,
+                    Rate(), c.Seconds * 1000.0, read, steady);
         EXPECT_NEAR(read, c.Reading, 0.5) << "Type " << c.Name << ", " << c.Seconds << " s";
     }
 }
