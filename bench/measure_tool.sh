@@ -71,11 +71,15 @@ echo
 # Wall time, and the processor time that a busy machine does not stretch.
 echo "| Command | Wall time, mean ± σ | Processor time (user + system), mean |"
 echo "|:---|---:|---:|"
-awk '/^Benchmark [0-9]+: / { name = substr($0, index($0, ": ") + 2) }
+awk 'function seconds(text, parts) {
+         split(text, parts, " ")
+         return parts[2] == "ms" ? parts[1] / 1000 : parts[1]
+     }
+     /^Benchmark [0-9]+: / { name = substr($0, index($0, ": ") + 2) }
      /Time \(mean/ {
-         match($0, /[0-9.]+ s ± +[0-9.]+ s/); wall = substr($0, RSTART, RLENGTH)
+         match($0, /[0-9.]+ m?s ± +[0-9.]+ m?s/); wall = substr($0, RSTART, RLENGTH)
          gsub(/ +/, " ", wall)
-         match($0, /User: [0-9.]+/); user = substr($0, RSTART + 6, RLENGTH - 6)
-         match($0, /System: [0-9.]+/); sys = substr($0, RSTART + 8, RLENGTH - 8)
+         match($0, /User: [0-9.]+ m?s/); user = seconds(substr($0, RSTART + 5, RLENGTH - 5))
+         match($0, /System: [0-9.]+ m?s/); sys = seconds(substr($0, RSTART + 7, RLENGTH - 7))
          printf "| %s | %s | %.2f s |\n", name, wall, user + sys
      }' "$work/hyperfine.log"
