@@ -15,7 +15,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/performance.md DESTINATION ${CMAKE_INST
 if(UNIX)
     find_program(KESTRIN_GZIP gzip REQUIRED)
     set(compressed)
-    foreach(file changelog kestrin.1)
+    foreach(file changelog kestrin.1 kestrin-measure.1)
         set(copy ${PROJECT_BINARY_DIR}/packaging/${file})
         add_custom_command(OUTPUT ${copy}.gz
             COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/${file} ${copy}
@@ -27,6 +27,7 @@ if(UNIX)
     add_custom_target(kestrin_compressed_docs ALL DEPENDS ${compressed})
     install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
     install(FILES ${PROJECT_BINARY_DIR}/packaging/kestrin.1.gz
+                  ${PROJECT_BINARY_DIR}/packaging/kestrin-measure.1.gz
             DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
@@ -40,13 +41,19 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Kestrin shows the peak level of one stereo
 bars for the left and right channels and, optionally, for mid and side, with
 held peaks and an over indicator, on a PPM (1-7) or dB scale calibrated to a
 reference level. It meters a sound-card input, or what the computer itself
-plays, through the PulseAudio client interface that PipeWire serves as well.")
+plays, through the PulseAudio client interface that PipeWire serves as well.
+.
+The command kestrin-measure measures sound files (WAV, FLAC, AIFF and the
+other formats libsndfile reads): integrated loudness, loudness range, maximum
+momentary and short-term loudness, true peak, sample peak and the highest IEC
+quasi-peak reading.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kestrin-meter.example/)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The libraries the program links come from dpkg-shlibdeps; named here only what it loads at
-# run time: Qt's platform plugins, and the font that keeps the scale labels' widths.
+# The libraries the programs link (libsndfile for kestrin-measure among them) come from
+# dpkg-shlibdeps; named here only what the meter loads at run time: Qt's platform plugins, and
+# the font that keeps the scale labels' widths.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
 set(CPACK_STRIP_FILES ON)

@@ -9,10 +9,12 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-20}
 build=${KESTRIN_FUZZ_BUILD_DIR:-build-fuzz}
-targets=(settings_file calibration decay analysis)
+targets=(settings_file calibration decay analysis measure_file)
 
-# Longest input per target, in bytes: a settings file of a few keys, a field's text, one block.
-declare -A max_len=([settings_file]=1024 [calibration]=128 [decay]=64 [analysis]=4400)
+# Longest input per target, in bytes: a settings file of a few keys, a field's text, one block,
+# a short sound file.
+declare -A max_len=([settings_file]=1024 [calibration]=128 [decay]=64 [analysis]=4400
+                    [measure_file]=8192)
 
 cmake -S tests/fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 cmake --build "$build" -j "$(nproc)"

@@ -5,11 +5,13 @@
 # Runs apt-get as root, or through sudo for an ordinary user; does nothing when all is there.
 set -euo pipefail
 
-# Building, and the demonstration on a virtual display against a private sound server.
+# Building (the meter, and the file analyser on libsndfile), and the demonstration on a virtual
+# display against a private sound server.
 packages=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev libqt6opengl6-dev libgl-dev
     libpulse-dev pulseaudio pulseaudio-utils
+    libsndfile1-dev
     fonts-liberation2
     xvfb xdotool x11-apps imagemagick openbox sox
 )

@@ -11,6 +11,7 @@ endif()
 set(id example.kestrin_meter.Kestrin)
 set(expected
     bin/kestrin
+    bin/kestrin-measure
     share/applications/${id}.desktop
     share/metainfo/${id}.metainfo.xml
     share/icons/hicolor/scalable/apps/${id}.svg)
@@ -20,7 +21,7 @@ endforeach()
 # The documentation Debian asks for, and the README the about panel opens, with what it links to.
 set(doc share/doc/kestrin)
 list(APPEND expected ${doc}/README.md ${doc}/copyright ${doc}/changelog.gz
-     ${doc}/docs/performance.md share/man/man1/kestrin.1.gz)
+     ${doc}/docs/performance.md share/man/man1/kestrin.1.gz share/man/man1/kestrin-measure.1.gz)
 file(GLOB pictures RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/docs/images/*.png")
 if(NOT pictures)
     message(FATAL_ERROR "no pictures found in ${SOURCE_DIR}/docs/images")
@@ -52,7 +53,8 @@ file(STRINGS "${PREFIX}/${doc}/copyright" format LIMIT_COUNT 1)
 if(NOT format STREQUAL "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")
     message(FATAL_ERROR "copyright is not in the machine-readable format: ${format}")
 endif()
-foreach(compressed ${doc}/changelog.gz share/man/man1/kestrin.1.gz)
+foreach(compressed ${doc}/changelog.gz share/man/man1/kestrin.1.gz
+                   share/man/man1/kestrin-measure.1.gz)
     execute_process(COMMAND gzip --test "${PREFIX}/${compressed}" RESULT_VARIABLE result)
     file(READ "${PREFIX}/${compressed}" header LIMIT 8 HEX)
     string(SUBSTRING "${header}" 8 8 stamp)
