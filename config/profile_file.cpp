@@ -251,22 +251,6 @@ bool ProfileFile::ReadBool(std::string_view section, std::string_view key,
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void ProfileFile::WriteString(std::string_view section, std::string_view key,
-                              std::string_view value) {
-    if (!m_writable) throw SettingsWriteError(FullPath(m_path));
-    std::string updated = WithValue(m_bytes, section, key, value);
-    if (!ReplaceFileAtomically(m_path, updated)) throw SettingsWriteError(FullPath(m_path));
-    m_bytes = std::move(updated);
-}
-
-void ProfileFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
-    WriteString(section, key, std::to_string(value));
-}
-
-void ProfileFile::WriteBool(std::string_view section, std::string_view key, bool value) {
-    WriteString(section, key, value ? "1" : "0");
-}
-
 void ProfileFile::SetString(std::string_view section, std::string_view key,
                             std::string_view value) {
     m_bytes = WithValue(m_bytes, section, key, value);

@@ -28,9 +28,8 @@ namespace kestrin {
 // has no line ending yet gets CR LF. A value is cut at its first CR, LF or NUL so that it can't
 // break the file's lines.
 //
-// The Write functions change one key and replace the file at once. The Set functions change the
-// bytes in memory only, so that an operation on many keys reaches the disk once, whole, with
-// Save(); the file replaces the old one atomically either way (see atomic_write.h).
+// The Set functions change the bytes in memory only, so that an operation on many keys reaches the
+// disk once, whole, with Save(); the file replaces the old one atomically (see atomic_write.h).
 class ProfileFile {
   public:
     // Reads the file. A missing file reads as an empty one. A file that can't be read (no
@@ -55,13 +54,7 @@ class ProfileFile {
     // An integer as above, true when not 0.
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
-    // Each throws SettingsWriteError when the file can't be replaced; the file and this object
-    // then hold what they held before the call.
-    void WriteString(std::string_view section, std::string_view key, std::string_view value);
-    void WriteInteger(std::string_view section, std::string_view key, int32_t value);
-    void WriteBool(std::string_view section, std::string_view key, bool value);
-
-    // The same changes, made in memory only; nothing reaches the disk until Save().
+    // Changes made in memory only; nothing reaches the disk until Save().
     void SetString(std::string_view section, std::string_view key, std::string_view value);
     void SetInteger(std::string_view section, std::string_view key, int32_t value);
     void SetBool(std::string_view section, std::string_view key, bool value);

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "capture/simulated_wave_in.h"
+#include "tests/support/simulated_wave_in.h"
 #include "capture/wave_in.h"
 #include "tests/support/capture_stop.h"
 #include "tests/support/recording_notifier.h"

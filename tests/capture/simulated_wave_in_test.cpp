@@ -1,7 +1,7 @@
 // The header queue's rules as a device that queues headers itself keeps them, seen through the
 // simulated device that the meter's tests and demonstrations run on.
 
-#include "capture/simulated_wave_in.h"
+#include "tests/support/simulated_wave_in.h"
 
 #include <gtest/gtest.h>
 

@@ -92,9 +92,12 @@ TEST_F(FileAccessTest, AnotherUsersFileIsNotReplacedThroughItsFolder) {
 
     const std::string outcome = test::AsOrdinaryUser([this] {
         ProfileFile file(m_path.string());
-        return file.ReadString("Form", "cal", "?") + "; " +
-               Outcome([&] { file.WriteString("Form", "cal", "-9"); }) + "; " +
-               Outcome(SavePosition);
+        const std::string read = file.ReadString("Form", "cal", "?");
+        return read + "; " + Outcome([&] {
+                   file.SetString("Form", "cal", "-9");
+                   file.Save();
+               }) +
+               "; " + Outcome(SavePosition);
     });
     EXPECT_EQ(outcome, "-20; " + kUnableToWrite + "; " + kUnableToWrite);
     EXPECT_EQ(OnDisk(), kOld);

@@ -95,60 +95,73 @@ TEST_F(ProfileFileTest, ValueEndsAtNulByte) {
 
 TEST_F(ProfileFileTest, WriteToMissingFileCreatesItWithCrLf) {
     ProfileFile file = Missing();
-    file.WriteString("Form", "left", "200");
+    file.SetString("Form", "left", "200");
+    file.Save();
     EXPECT_EQ(OnDisk(), "[Form]\r\nleft=200\r\n");
     EXPECT_EQ(file.bytes(), OnDisk());
 }
 
 TEST_F(ProfileFileTest, ReplacingAKeyChangesOnlyItsLine) {
     ProfileFile file = Given("; note\n[Form]\r\n  CAL = -12 \r\ndecay=2\n");
-    file.WriteString("Form", "cal", "-20");
+    file.SetString("Form", "cal", "-20");
+    file.Save();
     EXPECT_EQ(OnDisk(), "; note\n[Form]\r\nCAL=-20\r\ndecay=2\n");
     EXPECT_EQ(file.ReadString("Form", "cal", "d"), "-20");
 }
 
 TEST_F(ProfileFileTest, NewKeyFollowsTheLastKeyOfItsSection) {
     ProfileFile file = Given("[Input]\nDevice Name=Mic\n\n; spare\n[Form]\na=1\n");
-    file.WriteString("input", "Short Name", "K");
+    file.SetString("input", "Short Name", "K");
+    file.Save();
     EXPECT_EQ(OnDisk(), "[Input]\nDevice Name=Mic\nShort Name=K\n\n; spare\n[Form]\na=1\n");
 }
 
 TEST_F(ProfileFileTest, NewKeyInASectionWithoutKeysFollowsItsHeader) {
     ProfileFile file = Given("[Form]\r\n\r\n[Input]\r\n");
-    file.WriteString("Form", "top", "1");
+    file.SetString("Form", "top", "1");
+    file.Save();
     EXPECT_EQ(OnDisk(), "[Form]\r\ntop=1\r\n\r\n[Input]\r\n");
 }
 
 TEST_F(ProfileFileTest, NewKeyAndSectionAfterALastLineWithoutEnding) {
     ProfileFile file = Given("[Form]\na=1");
-    file.WriteString("Form", "b", "2");
+    file.SetString("Form", "b", "2");
+    file.Save();
     EXPECT_EQ(OnDisk(), "[Form]\na=1\nb=2\n");
 
     ProfileFile other = Given("[Form]\r\na=1");
-    other.WriteString("Input", "x", "y");
+    other.SetString("Input", "x", "y");
+    other.Save();
     EXPECT_EQ(OnDisk(), "[Form]\r\na=1\r\n[Input]\r\nx=y\r\n");
 }
 
 TEST_F(ProfileFileTest, WritesGoToTheFirstSectionOfTheName) {
     ProfileFile file = Given("[Form]\na=1\n[Form]\nb=2\n");
-    file.WriteString("Form", "b", "3");
+    file.SetString("Form", "b", "3");
+    file.Save();
     EXPECT_EQ(OnDisk(), "[Form]\na=1\nb=3\n[Form]\nb=2\n");
     EXPECT_EQ(file.ReadString("Form", "b", "d"), "3");
 }
 
 TEST_F(ProfileFileTest, ValueCannotBreakTheLines) {
     ProfileFile file = Missing();
-    file.WriteString("Form", "ShortName", "Meter\r\n[Input]\r\nDevice Name=evil");
-    file.WriteString("Form", "other", "ab\0cd"s);
+    file.SetString("Form", "ShortName", "Meter\r\n[Input]\r\nDevice Name=evil");
+    file.Save();
+    file.SetString("Form", "other", "ab\0cd"s);
+    file.Save();
     EXPECT_EQ(OnDisk(), "[Form]\r\nShortName=Meter\r\nother=ab\r\n");
 }
 
 TEST_F(ProfileFileTest, NumbersAndBooleansAreWrittenInDecimal) {
     ProfileFile file = Missing();
-    file.WriteInteger("Form", "MColor", 16777215);
-    file.WriteInteger("Form", "left", -40);
-    file.WriteBool("Form", "Msix", true);
-    file.WriteBool("Form", "amber", false);
+    file.SetInteger("Form", "MColor", 16777215);
+    file.Save();
+    file.SetInteger("Form", "left", -40);
+    file.Save();
+    file.SetBool("Form", "Msix", true);
+    file.Save();
+    file.SetBool("Form", "amber", false);
+    file.Save();
     EXPECT_EQ(OnDisk(), "[Form]\r\nMColor=16777215\r\nleft=-40\r\nMsix=1\r\namber=0\r\n");
 }
 
@@ -182,7 +195,8 @@ TEST_F(ProfileFileTest, WrittenValueReadsBackExactlyWhenItSurvives) {
     ProfileFile file = Missing();
     for (const char byte : {'\0', '\t', '\n', '\v', '\f', '\r', ' ', 'a', '\xFF'}) {
         for (const std::string& value : {std::string(1, byte), "a" + std::string(1, byte) + "b"}) {
-            file.WriteString("Form", "k", value);
+            file.SetString("Form", "k", value);
+            file.Save();
             const ProfileFile reread(m_path.string());
             EXPECT_EQ(reread.ReadString("Form", "k", "?") == value, ProfileValueSurvives(value))
                 << static_cast<int>(byte);

@@ -69,9 +69,11 @@ TEST_F(WriteFailureTest, FolderWhereNoFileCanBeCreated) {
     // /proc refuses new files whoever asks, root included.
     const std::string before = test::ReadBytes("/proc/version");
     ProfileFile file("/proc/version");
-    EXPECT_EQ(FailureOf([&] { file.WriteString("Form", "cal", "-20"); }),
+    EXPECT_EQ(FailureOf([&] {
+                  file.SetString("Form", "cal", "-20");
+                  file.Save();
+              }),
               "Unable to write to /proc/version");
-    EXPECT_EQ(file.bytes(), before);
     EXPECT_EQ(test::ReadBytes("/proc/version"), before);
 
     SetSettingsFilePath("/proc/version");
@@ -96,7 +98,10 @@ TEST_F(WriteFailureTest, MessageNamesTheFullPathOfARelativeOne) {
     const fs::path previous = fs::current_path();
     fs::current_path(m_dir.path());
     ProfileFile file("plain/meter.ini");
-    const std::string failure = FailureOf([&] { file.WriteString("Form", "top", "1"); });
+    const std::string failure = FailureOf([&] {
+        file.SetString("Form", "top", "1");
+        file.Save();
+    });
     fs::current_path(previous);
     EXPECT_EQ(failure, "Unable to write to " + (m_dir.path() / "plain/meter.ini").string());
 }
@@ -108,15 +113,18 @@ TEST_F(WriteFailureTest, FullDiskLeavesTheOldFileAsItWas) {
     std::string failure;
     {
         FileSizeLimit limit(before.size());
-        failure = FailureOf([&] { file.WriteString("Form", "decay", "2"); });
+        failure = FailureOf([&] {
+            file.SetString("Form", "decay", "2");
+            file.Save();
+        });
     }
     EXPECT_EQ(failure, "Unable to write to " + m_path.string());
     EXPECT_EQ(test::ReadBytes(m_path), before);
-    EXPECT_EQ(file.bytes(), before);
     EXPECT_EQ(test::FolderListing(m_dir.path()), "meter.ini;");
 
     // The same object writes again once there is room.
-    file.WriteString("Form", "decay", "2");
+    file.SetString("Form", "decay", "2");
+    file.Save();
     EXPECT_EQ(test::ReadBytes(m_path), before + "decay=2\r\n");
 }
 
@@ -227,13 +235,17 @@ TEST_F(WriteFailureTest, ResetDeviceShowsItsMessageBeforeTheWriteFails) {
 TEST_F(WriteFailureTest, WriteKeepsTheFilesPermissions) {
     test::WriteBytes(m_path, "[Form]\r\n");
     fs::permissions(m_path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    ProfileFile(m_path.string()).WriteString("Form", "top", "3");
+    ProfileFile file(m_path.string());
+    file.SetString("Form", "top", "3");
+    file.Save();
     EXPECT_EQ(fs::status(m_path).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
     const mode_t mask = umask(022);
     const fs::path fresh = m_dir.path() / "fresh.ini";
-    ProfileFile(fresh.string()).WriteString("Form", "top", "3");
+    ProfileFile freshFile(fresh.string());
+    freshFile.SetString("Form", "top", "3");
+    freshFile.Save();
     umask(mask);
     EXPECT_EQ(fs::status(fresh).permissions(), static_cast<fs::perms>(0600))
         << "it holds the scrambled password";

@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "capture/capture.h"
-#include "capture/simulated_wave_in.h"
+#include "tests/support/simulated_wave_in.h"
 #include "capture/wim_data_event.h"
 #include "config/dialog/qt/dialog_controls.h"
 #include "tests/dialog/dialog_fixture.h"

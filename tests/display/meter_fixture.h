@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/simulated_wave_in.h"
+#include "tests/support/simulated_wave_in.h"
 #include "config/dialog/qt/form2.h"
 #include "display/qt/form1.h"
 #include "tests/support/recording_notifier.h"

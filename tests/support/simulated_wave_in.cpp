@@ -1,4 +1,4 @@
-#include "capture/simulated_wave_in.h"
+#include "tests/support/simulated_wave_in.h"
 
 #include <QElapsedTimer>
 #include <QObject>
