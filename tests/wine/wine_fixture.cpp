@@ -59,6 +59,17 @@ void WineTest::PressOk(const std::string& dialog) {
     EXPECT_TRUE(meter->AwaitWindowGone(kDialogCaption)) << "the dialog stays open after OK";
 }
 
+std::string WineTest::SettingsOnceSaved(const std::string& expected) const {
+    std::string settings;
+    PollUntil(
+        [&] {
+            settings = meter->Settings();
+            return settings == expected;
+        },
+        std::chrono::seconds(5), std::chrono::milliseconds(100));
+    return settings;
+}
+
 std::string WineTest::ShotUntil(const std::string& of, const ShotCheck& check, QImage* shot,
                                 std::chrono::milliseconds timeout) {
     std::string wrong = "no screenshot";

@@ -64,6 +64,9 @@ class WineTest : public testing::Test {
                       const std::string& text);
     // OK, after which the dialog must close.
     void PressOk(const std::string& dialog);
+    // The settings file once it holds what is expected, or as it stands after a few seconds: the
+    // meter saves after its dialog has gone, so a read right after OK may come before the save.
+    std::string SettingsOnceSaved(const std::string& expected) const;
 
     // Keeps a screenshot in the build's folder of failed readings; gives where.
     std::string Keep(const QImage& shot, const std::string& what) const;
