@@ -45,7 +45,8 @@ TForm2::TForm2(HWND__* owner) : m_owner(owner) {
                                            kDialogStyle, kDialogExStyle);
     SetWindowPos(m_hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MakeFont({})), FALSE);
+    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MakeFont(ControlFont::Window)),
+                 FALSE);
     BuildLayout();
     Form2 = this;
 }
@@ -75,7 +76,7 @@ intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
             break;
         case WM_CLOSE:
             // The close box, the system menu and Alt+F4 close without OK.
-            win32::RunHandler([&] { CloseBoxClicked(); });
+            win32::RunHandler([&] { Close(false); });
             return 0;
         case WM_SYSCOMMAND:
             // A fixed dialog: neither made bigger nor smaller by the desktop.
@@ -99,7 +100,7 @@ void TForm2::OnCommand(HWND__* control, int id, int code) {
     } else if (control == Label17 && code == STN_DBLCLK) {
         Label17DblClick();
     } else if (control == LockSet && code == win32::kMouseReleased) {
-        LockSetMouseReleased();
+        LockSetMouseUp();
     } else if (control == LockSet &&
                (code & ~(win32::kSpaceKey | win32::kPushed)) == win32::kKeyReleased) {
         LockSetKeyReleased((code & win32::kSpaceKey) != 0, (code & win32::kPushed) != 0);
@@ -111,8 +112,8 @@ void TForm2::OnCommand(HWND__* control, int id, int code) {
 }
 
 std::optional<Swatch> TForm2::SwatchOf(HWND__* control) const {
-    for (Swatch swatch : {Swatch::Abar, Swatch::Bbar, Swatch::Mbar, Swatch::Sbar}) {
-        if (SwatchHandle(swatch) == control) return swatch;
+    for (Swatch swatch : kSwatches) {
+        if (SwatchControl(*this, swatch) == control) return swatch;
     }
     return std::nullopt;
 }
@@ -140,20 +141,12 @@ HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {
     return GetSysColorBrush(face);
 }
 
-HWND__* TForm2::FieldHandle(DialogField field) const { return FieldControl<HWND__*>(*this, field); }
-
-HWND__* TForm2::ToggleHandle(DialogToggle toggle) const {
-    return ToggleControl<HWND__*>(*this, toggle);
-}
-
-HWND__* TForm2::SwatchHandle(Swatch swatch) const { return SwatchControl<HWND__*>(*this, swatch); }
-
 std::string TForm2::FieldText(DialogField field) const {
-    return win32::WindowText(FieldHandle(field));
+    return win32::WindowText(FieldControl(*this, field));
 }
 
 void TForm2::SetFieldText(DialogField field, const std::string& text) {
-    HWND edit = FieldHandle(field);
+    HWND edit = FieldControl(*this, field);
     SetWindowTextA(edit, text.c_str());
     SendMessageA(edit, EM_SETSEL, 0, 0);
 }
@@ -163,7 +156,7 @@ void TForm2::SetFieldRefused(DialogField field, bool refused) {
     // The pipeline asks at every buffer: repaint only on a change.
     if (shown == refused) return;
     shown = refused;
-    InvalidateRect(FieldHandle(field), nullptr, TRUE);
+    InvalidateRect(FieldControl(*this, field), nullptr, TRUE);
 }
 
 void TForm2::LimitShortNameTo(const std::string& current) {
@@ -179,11 +172,12 @@ void TForm2::SetHeadroomCaption(const std::string& text) { SetWindowTextA(Label1
 void TForm2::SetVersionCaption(const std::string& text) { SetWindowTextA(Label1, text.c_str()); }
 
 bool TForm2::Checked(DialogToggle toggle) const {
-    return SendMessageA(ToggleHandle(toggle), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageA(ToggleControl<HWND>(*this, toggle), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TForm2::SetChecked(DialogToggle toggle, bool checked) {
-    SendMessageA(ToggleHandle(toggle), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(ToggleControl<HWND>(*this, toggle), BM_SETCHECK,
+                 checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void TForm2::SetPanel2Enabled(bool enabled) {
@@ -201,11 +195,11 @@ void TForm2::SetPanel2Enabled(bool enabled) {
 void TForm2::SetComboBox1Enabled(bool enabled) { EnableWindow(ComboBox1, enabled); }
 
 int32_t TForm2::SwatchColour(Swatch swatch) const {
-    return win32::SwatchColour(SwatchHandle(swatch));
+    return win32::SwatchColour(SwatchControl(*this, swatch));
 }
 
 void TForm2::SetSwatchColour(Swatch swatch, int32_t colour) {
-    win32::SetSwatchColour(SwatchHandle(swatch), colour);
+    win32::SetSwatchColour(SwatchControl(*this, swatch), colour);
 }
 
 void TForm2::FillDeviceList(const std::vector<std::string>& names, int selected) {

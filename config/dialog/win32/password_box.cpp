@@ -41,15 +41,15 @@ struct Box {
 
 HWND Child(HWND box, const char* windowClass, const char* text, DWORD style, int x, int y,
            int width, int height, int id, DWORD exStyle = 0) {
-    return MakeControl(box, windowClass, text, style, x, y, width, height, MakeFont({}), exStyle,
-                       id);
+    return MakeControl(box, windowClass, text, style, x, y, width, height,
+                       MakeFont(ControlFont::Window), exStyle, id);
 }
 
 // Height of the prompt wrapped within the box's width.
 int PromptHeight(const std::string& prompt) {
     RECT room{0, 0, kClientWidth - 2 * kMargin, 0};
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, MakeFont({}));
+    HGDIOBJ old = SelectObject(dc, MakeFont(ControlFont::Window));
     DrawTextA(dc, prompt.c_str(), static_cast<int>(prompt.size()), &room,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
@@ -72,7 +72,7 @@ std::string AskPassword(HWND owner, const std::string& caption, const std::strin
                                nullptr, GetModuleHandleA(nullptr), &shown);
     if (!box) return {};
     shown.window = box;
-    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(MakeFont({})), FALSE);
+    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(MakeFont(ControlFont::Window)), FALSE);
 
     Child(box, "STATIC", prompt.c_str(), SS_LEFT | SS_NOPREFIX, kMargin, kMargin,
           kClientWidth - 2 * kMargin, promptHeight, -1);
