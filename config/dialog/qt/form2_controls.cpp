@@ -18,11 +18,6 @@ namespace {
 
 const QColor kRefused(255, 0, 0);  // 0x000000FF: a field whose text is not a number
 
-// clWindow: the desktop's standard background of an edit box.
-QColor WindowColour(const QWidget* field) {
-    return QApplication::palette(field).color(QPalette::Base);
-}
-
 }  // namespace
 
 std::string TForm2::FieldText(DialogField field) const {
@@ -44,7 +39,8 @@ void TForm2::SetFieldText(DialogField field, const std::string& text) {
 // Touched only on a change, since the pipeline asks for it at every buffer.
 void TForm2::SetFieldRefused(DialogField field, bool refused) {
     QLineEdit* edit = FieldControl(*this, field);
-    const QColor colour = refused ? kRefused : WindowColour(edit);
+    // Otherwise clWindow, the desktop's standard background of an edit box.
+    const QColor colour = refused ? kRefused : QApplication::palette(edit).color(QPalette::Base);
     if (edit->palette().color(QPalette::Base) == colour) return;
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Base, colour);

@@ -15,6 +15,8 @@
 #include "config/dialog/settings_dialog_layout.h"
 #include "config/dialog/win32/dialog_controls.h"
 #include "config/dialog/win32/help_address.h"
+#include "config/dialog/win32/modal_loop.h"
+#include "config/dialog/win32/password_box.h"
 #include "config/notice.h"
 
 namespace kestrin {
@@ -37,14 +39,13 @@ TForm2::TForm2(HWND__* owner) : m_owner(owner) {
     win32::RegisterDialogClasses();
     win32::RegisterFaceClass(kDialogClass, win32::FormProc<TForm2>);
     m_refusedBrush = CreateSolidBrush(kRefusedColour);
-    m_hwnd = CreateWindowExA(kDialogExStyle, kDialogClass, kApplicationTitle, kDialogStyle, 0, 0,
-                             kDialogClientWidth, kDialogClientHeight, owner, nullptr,
-                             GetModuleHandleA(nullptr), this);
-    if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
     const RECT frame = win32::CentredFrame(owner, kDialogClientWidth, kDialogClientHeight,
                                            kDialogStyle, kDialogExStyle);
-    SetWindowPos(m_hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    m_hwnd =
+        CreateWindowExA(kDialogExStyle, kDialogClass, kApplicationTitle, kDialogStyle, frame.left,
+                        frame.top, frame.right - frame.left, frame.bottom - frame.top, owner,
+                        nullptr, GetModuleHandleA(nullptr), this);
+    if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
     SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MakeFont(ControlFont::Window)),
                  FALSE);
     BuildLayout();
@@ -119,12 +120,9 @@ std::optional<Swatch> TForm2::SwatchOf(HWND__* control) const {
 }
 
 HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {
-    const HWND parent = GetParent(control);
-    if (control == Edit1 || control == Edit2 || control == ShortNameBox) {
-        const bool refused = (control == Edit1 && m_refused[0]) ||
-                             (control == Edit2 && m_refused[1]) ||
-                             (control == ShortNameBox && m_refused[2]);
-        if (refused) {
+    const auto fields = std::array{Edit1, Edit2, ShortNameBox};
+    if (const auto field = std::ranges::find(fields, control); field != fields.end()) {
+        if (m_refused[static_cast<size_t>(field - fields.begin())]) {
             SetBkColor(dc, kRefusedColour);
             return m_refusedBrush;
         }
@@ -135,7 +133,7 @@ HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {
         return nullptr;  // a disabled field as the system shows one
     }
     // Labels, check and option boxes take the background of the panel they stand on.
-    const int face = parent == Panel1 ? COLOR_MENU : COLOR_BTNFACE;
+    const int face = GetParent(control) == Panel1 ? COLOR_MENU : COLOR_BTNFACE;
     SetBkMode(dc, TRANSPARENT);
     if (control == Label17) SetTextColor(dc, RGB(0, 0, 255));
     return GetSysColorBrush(face);
@@ -228,6 +226,36 @@ std::string TForm2::DeviceName(int index) const {
                                      reinterpret_cast<LPARAM>(name.data()));
     name.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
     return name;
+}
+
+bool TForm2::ShowModal() {
+    if (m_showing) return false;
+    // The meter window that was clicked, unless it was named at creation.
+    HWND owner = m_owner ? m_owner : GetActiveWindow();
+    if (owner == m_hwnd) owner = nullptr;
+    SetWindowLongPtrA(m_hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    const RECT centred =
+        win32::CentredFrame(owner, client.right, client.bottom,
+                            static_cast<DWORD>(GetWindowLongPtrA(m_hwnd, GWL_STYLE)),
+                            static_cast<DWORD>(GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE)));
+    SetWindowPos(m_hwnd, nullptr, centred.left, centred.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_showing = true;
+    m_closedWithOk = false;
+    win32::RunModal(m_hwnd, owner, m_showing);
+    m_showing = false;
+    return m_closedWithOk;
+}
+
+void TForm2::EndModal(bool ok) {
+    m_closedWithOk = ok;
+    m_showing = false;
+}
+
+std::string TForm2::AskPassword(const std::string& caption, const std::string& prompt) {
+    return win32::AskPassword(m_hwnd, caption, prompt);
 }
 
 std::optional<int32_t> TForm2::ChooseColour(int32_t initial) {
