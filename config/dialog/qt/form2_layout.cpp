@@ -63,7 +63,6 @@ LinkLabel* MakeLink(QWidget* parent, const ControlRow& row) {
 QFrame* MakePanel(QWidget* parent, const ControlRow& row) {
     auto* panel = new QFrame(parent);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setLineWidth(1);
     panel->setGeometry(row.left, row.top, row.width, row.height);
     if (row.kind == ControlKind::MenuPanel) {
         QPalette menu = panel->palette();
