@@ -234,12 +234,8 @@ bool TForm2::ShowModal() {
     HWND owner = m_owner ? m_owner : GetActiveWindow();
     if (owner == m_hwnd) owner = nullptr;
     SetWindowLongPtrA(m_hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    RECT client;
-    GetClientRect(m_hwnd, &client);
-    const RECT centred =
-        win32::CentredFrame(owner, client.right, client.bottom,
-                            static_cast<DWORD>(GetWindowLongPtrA(m_hwnd, GWL_STYLE)),
-                            static_cast<DWORD>(GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE)));
+    const RECT centred = win32::CentredFrame(owner, kDialogClientWidth, kDialogClientHeight,
+                                             kDialogStyle, kDialogExStyle);
     SetWindowPos(m_hwnd, nullptr, centred.left, centred.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_showing = true;
