@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 namespace kestrin {
 
 // What a row of a window's control table creates; each toolkit maps a kind onto its own control.
@@ -13,11 +15,11 @@ enum class ControlKind {
     GroupBox,
     Panel,
     ComboBox,
-    Image,        // a picture, drawn from its top-left corner
-    Link,         // a label that names an address, which a double-click opens
-    Swatch,       // a colour sample in a lowered bevel
-    MenuPanel,    // a panel in the desktop's menu colour
-    ScaleLabel,   // a label in white on black, standing on the meter's black scale panel
+    Image,       // a picture, drawn from its top-left corner
+    Link,        // a label that names an address, which a double-click opens
+    Swatch,      // a colour sample in a lowered bevel
+    MenuPanel,   // a panel in the desktop's menu colour
+    ScaleLabel,  // a label in white on black, standing on the meter's black scale panel
 };
 
 // The faces of the designed windows, at fixed pixel heights whatever the screen's resolution.
@@ -32,6 +34,29 @@ enum class ControlFont {
     Link,        // the same, underlined
     Title,       // the same, 16 pixels, bold
 };
+
+// A face of ControlFont as each toolkit asks for it.
+struct FontSpec {
+    bool scaleFace;  // the scale marks' face; otherwise the window's own
+    int pixels;      // character height
+    bool bold;
+    bool underline;
+};
+
+constexpr FontSpec SpecOf(ControlFont font) {
+    constexpr FontSpec kSpecs[] = {
+        {false, 11, false, false},  // Window
+        {false, 11, true, false},   // WindowBold
+        {false, 8, true, false},    // SmallBold
+        {true, 11, false, false},   // Scale
+        {false, 13, false, false},  // Large
+        {false, 13, true, false},   // LargeBold
+        {true, 13, false, false},   // Text
+        {true, 13, false, true},    // Link
+        {true, 16, true, false},    // Title
+    };
+    return kSpecs[static_cast<size_t>(font)];
+}
 
 // One control of a designed window, in the designer's terms. Places are in pixels of the client
 // area of the control's parent; a width and height of 0 size a label to its caption.

@@ -1,66 +1,34 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 #include "config/dialog/settings_dialog.h"
 
 namespace kestrin {
 
 // Which of a dialog's controls a field, toggle or swatch is. Every toolkit's dialog names its
-// controls alike (Edit1, CheckBox1, Abar, ...), so the one table serves them all; Control is the
-// type through which the toolkit handles them (a widget base class, a window handle).
+// controls alike (Edit1, CheckBox1, Abar, ...), so the one table serves them all, each list in the
+// order of its enumeration. Control is the type through which the toolkit handles the toggles (a
+// widget base class, a window handle).
 
-template <class Control, class Form>
-Control FieldControl(const Form& form, DialogField field) {
-    switch (field) {
-        case DialogField::Edit1:
-            return form.Edit1;
-        case DialogField::Edit2:
-            return form.Edit2;
-        case DialogField::ShortNameBox:
-            break;
-    }
-    return form.ShortNameBox;
+template <class Form>
+auto FieldControl(const Form& form, DialogField field) {
+    return std::array{form.Edit1, form.Edit2, form.ShortNameBox}[static_cast<size_t>(field)];
 }
 
 template <class Control, class Form>
 Control ToggleControl(const Form& form, DialogToggle toggle) {
-    switch (toggle) {
-        case DialogToggle::CheckBox1:
-            return form.CheckBox1;
-        case DialogToggle::CheckBox2:
-            return form.CheckBox2;
-        case DialogToggle::CheckBox3:
-            return form.CheckBox3;
-        case DialogToggle::RadioButton1:
-            return form.RadioButton1;
-        case DialogToggle::RadioButton2:
-            return form.RadioButton2;
-        case DialogToggle::RadioButton3:
-            return form.RadioButton3;
-        case DialogToggle::RadioButton4:
-            return form.RadioButton4;
-        case DialogToggle::RadioButton5:
-            return form.RadioButton5;
-        case DialogToggle::RadioButton6:
-            return form.RadioButton6;
-        case DialogToggle::LockSet:
-            break;
-    }
-    return form.LockSet;
+    const std::array<Control, 10> toggles{form.CheckBox1,    form.CheckBox2,    form.CheckBox3,
+                                          form.RadioButton1, form.RadioButton2, form.RadioButton3,
+                                          form.RadioButton4, form.RadioButton5, form.RadioButton6,
+                                          form.LockSet};
+    return toggles[static_cast<size_t>(toggle)];
 }
 
-template <class Control, class Form>
-Control SwatchControl(const Form& form, Swatch swatch) {
-    switch (swatch) {
-        case Swatch::Abar:
-            return form.Abar;
-        case Swatch::Bbar:
-            return form.Bbar;
-        case Swatch::Mbar:
-            return form.Mbar;
-        case Swatch::Sbar:
-            break;
-    }
-    return form.Sbar;
+template <class Form>
+auto SwatchControl(const Form& form, Swatch swatch) {
+    return std::array{form.Abar, form.Bbar, form.Mbar, form.Sbar}[static_cast<size_t>(swatch)];
 }
 
 }  // namespace kestrin

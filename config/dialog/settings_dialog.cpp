@@ -10,6 +10,33 @@ const char* const kVersionCaption = "Kestrin Version 1.76";
 
 SettingsDialog* theSettingsDialog = nullptr;
 
+// The check boxes and option buttons, each checked while its setting equals `shows`, in the order
+// the opening sets them.
+struct ToggleSetting {
+    DialogToggle toggle;
+    bool TMeterSettings::*setting;
+    bool shows;
+};
+constexpr ToggleSetting kToggleSettings[] = {
+    {DialogToggle::CheckBox1, &TMeterSettings::amber, true},
+    {DialogToggle::CheckBox2, &TMeterSettings::OnTop, true},
+    {DialogToggle::CheckBox3, &TMeterSettings::PeakHold, true},
+    {DialogToggle::RadioButton1, &TMeterSettings::dbScale, false},
+    {DialogToggle::RadioButton2, &TMeterSettings::dbScale, true},
+    {DialogToggle::RadioButton3, &TMeterSettings::Msix, true},
+    {DialogToggle::RadioButton4, &TMeterSettings::Msix, false},
+    {DialogToggle::RadioButton5, &TMeterSettings::ABLR, true},
+    {DialogToggle::RadioButton6, &TMeterSettings::ABLR, false},
+};
+
+// The colour each swatch shows.
+int32_t TMeterSettings::*SwatchSetting(Swatch swatch) {
+    constexpr int32_t TMeterSettings::*kColours[] = {
+        &TMeterSettings::Acolor, &TMeterSettings::Bcolor, &TMeterSettings::Mcolor,
+        &TMeterSettings::Scolor};
+    return kColours[static_cast<size_t>(swatch)];
+}
+
 }  // namespace
 
 SettingsDialog* TheSettingsDialog() { return theSettingsDialog; }
@@ -44,19 +71,8 @@ void SettingsDialog::FillFromSettings(const std::vector<std::string>& deviceName
     // A longer name from a hand-edited file is shown whole; typing cannot lengthen it further.
     LimitShortNameTo(s.ShortName);
     SetFieldText(DialogField::ShortNameBox, s.ShortName);
-    SetChecked(DialogToggle::CheckBox1, s.amber);
-    SetChecked(DialogToggle::CheckBox2, s.OnTop);
-    SetChecked(DialogToggle::CheckBox3, s.PeakHold);
-    SetChecked(DialogToggle::RadioButton1, !s.dbScale);
-    SetChecked(DialogToggle::RadioButton2, s.dbScale);
-    SetChecked(DialogToggle::RadioButton3, s.Msix);
-    SetChecked(DialogToggle::RadioButton4, !s.Msix);
-    SetChecked(DialogToggle::RadioButton5, s.ABLR);
-    SetChecked(DialogToggle::RadioButton6, !s.ABLR);
-    SetSwatchColour(Swatch::Abar, s.Acolor);
-    SetSwatchColour(Swatch::Bbar, s.Bcolor);
-    SetSwatchColour(Swatch::Mbar, s.Mcolor);
-    SetSwatchColour(Swatch::Sbar, s.Scolor);
+    for (const ToggleSetting& t : kToggleSettings) SetChecked(t.toggle, s.*t.setting == t.shows);
+    for (Swatch swatch : kSwatches) SetSwatchColour(swatch, s.*SwatchSetting(swatch));
 
     if (s.Locked) {
         SetChecked(DialogToggle::LockSet, true);
@@ -70,16 +86,11 @@ void SettingsDialog::ApplyToSettings() {
     TMeterSettings& s = MeterSettings;
     s.cal = FieldText(DialogField::Edit1);
     s.decay = FieldText(DialogField::Edit2);
-    s.amber = Checked(DialogToggle::CheckBox1);
-    s.OnTop = Checked(DialogToggle::CheckBox2);
-    s.PeakHold = Checked(DialogToggle::CheckBox3);
-    s.dbScale = Checked(DialogToggle::RadioButton2);
-    s.ABLR = Checked(DialogToggle::RadioButton5);
-    s.Msix = Checked(DialogToggle::RadioButton3);
-    s.Acolor = SwatchColour(Swatch::Abar);
-    s.Bcolor = SwatchColour(Swatch::Bbar);
-    s.Mcolor = SwatchColour(Swatch::Mbar);
-    s.Scolor = SwatchColour(Swatch::Sbar);
+    // Each option pair is read from the button that shows the setting on.
+    for (const ToggleSetting& t : kToggleSettings) {
+        if (t.shows) s.*t.setting = Checked(t.toggle);
+    }
+    for (Swatch swatch : kSwatches) s.*SwatchSetting(swatch) = SwatchColour(swatch);
 }
 
 void SettingsDialog::RestoreFields() {
@@ -94,20 +105,10 @@ void SettingsDialog::SwatchReleased(Swatch swatch, bool inside) {
     const bool click = m_pressedSwatch == swatch && inside;
     m_pressedSwatch.reset();
     if (!click) return;
-    switch (swatch) {
-        case Swatch::Abar:
-            AbarClick();
-            break;
-        case Swatch::Bbar:
-            BbarClick();
-            break;
-        case Swatch::Mbar:
-            MbarClick();
-            break;
-        case Swatch::Sbar:
-            SbarClick();
-            break;
-    }
+    constexpr void (SettingsDialog::*kClicks[])() = {
+        &SettingsDialog::AbarClick, &SettingsDialog::BbarClick, &SettingsDialog::MbarClick,
+        &SettingsDialog::SbarClick};
+    (this->*kClicks[static_cast<size_t>(swatch)])();
 }
 
 void SettingsDialog::CheckDesignedOptions() {

@@ -24,6 +24,7 @@ enum class DialogToggle {
 };
 // The four bar colour swatches.
 enum class Swatch { Abar, Bbar, Mbar, Sbar };
+constexpr Swatch kSwatches[] = {Swatch::Abar, Swatch::Bbar, Swatch::Mbar, Swatch::Sbar};
 // The keys a toolkit takes for a dialog as a whole: Escape presses its Cancel button, Enter in a
 // field its default button.
 enum class DialogKey { Escape, Enter };
@@ -60,8 +61,6 @@ class SettingsDialog {
 
     // OK pressed, by the mouse, the space bar or Enter while it has the focus.
     void Button1Click();
-    // The close box, the system menu or the desktop's close key.
-    void CloseBoxClicked();
     // Escape, or Enter anywhere but on a push button that has the focus.
     void DialogKeyPressed(DialogKey key);
     // A left press on a swatch, and the left button's release after it: inside the swatch or not
@@ -76,15 +75,15 @@ class SettingsDialog {
     void SbarClick();
     // Label17 double-clicked with the left button.
     void Label17DblClick();
-    // Any mouse button released over LockSet, after the box's own toggling.
-    void LockSetMouseReleased();
+    // The lock: any mouse button released over LockSet, after the box's own toggling; also run
+    // on its toggling from the keyboard.
+    void LockSetMouseUp();
     // A key released while LockSet has the focus; `pushed`: the box showed pressed down.
     void LockSetKeyReleased(bool space, bool pushed);
-    // The lock, on any mouse release over LockSet and on its toggling from the keyboard.
-    void LockSetMouseUp();
 
-    // Ends a showing, with OK or without: the close steps (FormClose) run once, while the
-    // dialog still shows, however many ways it is closed at once.
+    // Ends a showing, with OK or without (the close box, the system menu or the desktop's close
+    // key): the close steps (FormClose) run once, while the dialog still shows, however many ways
+    // it is closed at once.
     void Close(bool ok);
     // Every close, whichever way: the input device and the display name.
     void FormClose();

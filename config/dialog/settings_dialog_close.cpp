@@ -15,19 +15,9 @@ bool SettingsDialog::InUse(int deviceId) const {
 
 void SettingsDialog::Button1Click() { Close(true); }
 
-void SettingsDialog::CloseBoxClicked() { Close(false); }
-
-void SettingsDialog::DialogKeyPressed(DialogKey key) {
-    switch (key) {
-        case DialogKey::Escape:
-            // The dialog has no Cancel button: it closes only with OK, its close box or the
-            // system menu.
-            break;
-        case DialogKey::Enter:
-            // OK has no default role: Enter in a field or a box leaves the dialog open.
-            break;
-    }
-}
+// The dialog has no Cancel button, so Escape leaves it open: it closes only with OK, its close box
+// or the system menu. OK has no default role: Enter in a field or a box leaves it open too.
+void SettingsDialog::DialogKeyPressed(DialogKey) {}
 
 void SettingsDialog::Close(bool ok) {
     if (!Showing() || m_closing) return;

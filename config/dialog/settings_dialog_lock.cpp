@@ -11,8 +11,6 @@ const char* const kUnfitPasswordText =
 
 }  // namespace
 
-void SettingsDialog::LockSetMouseReleased() { LockSetMouseUp(); }
-
 // The box toggles itself on the release of a space bar that pressed it down.
 void SettingsDialog::LockSetKeyReleased(bool space, bool pushed) {
     if (space && pushed) LockSetMouseUp();

@@ -4,8 +4,7 @@
 
 namespace kestrin {
 
-// The program's 32 x 32 icon: two meter bars on a black scale panel, in the sixteen standard
-// colours.
+// The about panel's icon as a Qt picture.
 QPixmap AboutIcon();
 
 }  // namespace kestrin

@@ -10,7 +10,6 @@ namespace kestrin {
 
 ColourSwatch::ColourSwatch(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(1);
     setAutoFillBackground(true);
     setColour(0);
 }

@@ -9,6 +9,7 @@
 #include <QShowEvent>
 #include <QUrl>
 
+#include "config/dialog/dialog_control_map.h"
 #include "config/dialog/qt/colour.h"
 #include "config/dialog/qt/dialog_controls.h"
 #include "config/dialog/qt/password_box.h"
@@ -21,14 +22,14 @@ TForm2* Form2 = nullptr;
 TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     BuildLayout();
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    for (Swatch swatch : {Swatch::Abar, Swatch::Bbar, Swatch::Mbar, Swatch::Sbar}) {
-        ColourSwatch* widget = SwatchWidget(swatch);
+    for (Swatch swatch : kSwatches) {
+        ColourSwatch* widget = SwatchControl(*this, swatch);
         connect(widget, &ColourSwatch::pressed, this, [this, swatch] { SwatchPressed(swatch); });
         connect(widget, &ColourSwatch::released, this,
                 [this, swatch](bool inside) { SwatchReleased(swatch, inside); });
     }
     connect(Label17, &LinkLabel::doubleClicked, this, [this] { Label17DblClick(); });
-    connect(LockSet, &LockCheckBox::mouseReleased, this, [this] { LockSetMouseReleased(); });
+    connect(LockSet, &LockCheckBox::mouseReleased, this, [this] { LockSetMouseUp(); });
     connect(LockSet, &LockCheckBox::keyReleased, this,
             [this](bool space, bool pushed) { LockSetKeyReleased(space, pushed); });
     Form2 = this;
@@ -68,7 +69,7 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
-    CloseBoxClicked();
+    Close(false);
     event->setAccepted(!isVisible());
 }
 

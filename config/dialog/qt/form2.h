@@ -9,7 +9,6 @@
 
 #include "config/dialog/settings_dialog.h"
 
-class QAbstractButton;
 class QCheckBox;
 class QColorDialog;
 class QComboBox;
@@ -117,9 +116,6 @@ class TForm2 : public QDialog, public SettingsDialog {
 
   private:
     void BuildLayout();
-    QLineEdit* Field(DialogField field) const;
-    QAbstractButton* Toggle(DialogToggle toggle) const;
-    ColourSwatch* SwatchWidget(Swatch swatch) const;
 
     // A field's text as last set, in bytes and as shown: while the field still shows it, its
     // text is those bytes, so that a setting that is not UTF-8 (a hand-edited file) survives an

@@ -18,35 +18,18 @@ namespace {
 
 const QColor kRefused(255, 0, 0);  // 0x000000FF: a field whose text is not a number
 
-// clWindow: the desktop's standard background of an edit box.
-QColor WindowColour(const QWidget* field) {
-    return QApplication::palette(field).color(QPalette::Base);
-}
-
-size_t FieldIndex(DialogField field) { return static_cast<size_t>(field); }
-
 }  // namespace
 
-QLineEdit* TForm2::Field(DialogField field) const { return FieldControl<QLineEdit*>(*this, field); }
-
-QAbstractButton* TForm2::Toggle(DialogToggle toggle) const {
-    return ToggleControl<QAbstractButton*>(*this, toggle);
-}
-
-ColourSwatch* TForm2::SwatchWidget(Swatch swatch) const {
-    return SwatchControl<ColourSwatch*>(*this, swatch);
-}
-
 std::string TForm2::FieldText(DialogField field) const {
-    const QString text = Field(field)->text();
-    const FieldBytes& set = m_fieldBytes[FieldIndex(field)];
+    const QString text = FieldControl(*this, field)->text();
+    const FieldBytes& set = m_fieldBytes[static_cast<size_t>(field)];
     if (text == set.shown) return set.bytes;
     return text.toStdString();
 }
 
 void TForm2::SetFieldText(DialogField field, const std::string& text) {
-    QLineEdit* edit = Field(field);
-    FieldBytes& set = m_fieldBytes[FieldIndex(field)];
+    QLineEdit* edit = FieldControl(*this, field);
+    FieldBytes& set = m_fieldBytes[static_cast<size_t>(field)];
     set.bytes = text;
     set.shown = FromBytes(text);
     edit->setText(set.shown);
@@ -55,8 +38,9 @@ void TForm2::SetFieldText(DialogField field, const std::string& text) {
 
 // Touched only on a change, since the pipeline asks for it at every buffer.
 void TForm2::SetFieldRefused(DialogField field, bool refused) {
-    QLineEdit* edit = Field(field);
-    const QColor colour = refused ? kRefused : WindowColour(edit);
+    QLineEdit* edit = FieldControl(*this, field);
+    // Otherwise clWindow, the desktop's standard background of an edit box.
+    const QColor colour = refused ? kRefused : QApplication::palette(edit).color(QPalette::Base);
     if (edit->palette().color(QPalette::Base) == colour) return;
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Base, colour);
@@ -74,18 +58,22 @@ void TForm2::SetHeadroomCaption(const std::string& text) { Label14->setText(From
 
 void TForm2::SetVersionCaption(const std::string& text) { Label1->setText(FromBytes(text)); }
 
-bool TForm2::Checked(DialogToggle toggle) const { return Toggle(toggle)->isChecked(); }
+bool TForm2::Checked(DialogToggle toggle) const {
+    return ToggleControl<QAbstractButton*>(*this, toggle)->isChecked();
+}
 
-void TForm2::SetChecked(DialogToggle toggle, bool checked) { Toggle(toggle)->setChecked(checked); }
+void TForm2::SetChecked(DialogToggle toggle, bool checked) {
+    ToggleControl<QAbstractButton*>(*this, toggle)->setChecked(checked);
+}
 
 void TForm2::SetPanel2Enabled(bool enabled) { Panel2->setEnabled(enabled); }
 
 void TForm2::SetComboBox1Enabled(bool enabled) { ComboBox1->setEnabled(enabled); }
 
-int32_t TForm2::SwatchColour(Swatch swatch) const { return SwatchWidget(swatch)->colour(); }
+int32_t TForm2::SwatchColour(Swatch swatch) const { return SwatchControl(*this, swatch)->colour(); }
 
 void TForm2::SetSwatchColour(Swatch swatch, int32_t colour) {
-    SwatchWidget(swatch)->setColour(colour);
+    SwatchControl(*this, swatch)->setColour(colour);
 }
 
 void TForm2::FillDeviceList(const std::vector<std::string>& names, int selected) {

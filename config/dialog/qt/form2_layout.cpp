@@ -63,7 +63,6 @@ LinkLabel* MakeLink(QWidget* parent, const ControlRow& row) {
 QFrame* MakePanel(QWidget* parent, const ControlRow& row) {
     auto* panel = new QFrame(parent);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setLineWidth(1);
     panel->setGeometry(row.left, row.top, row.width, row.height);
     if (row.kind == ControlKind::MenuPanel) {
         QPalette menu = panel->palette();
@@ -79,7 +78,7 @@ QWidget* MakeRow(QWidget* parent, const ControlRow& row) {
     QWidget* made = nullptr;
     switch (row.kind) {
         case ControlKind::Label:
-        case ControlKind::ScaleLabel:
+        case ControlKind::ScaleLabel:  // the dialog has no scale panel: a label as any other
             if (row.width > 0) return MakeRoomLabel(parent, row);
             return qt::MakeLabel(parent, row.left, row.top, caption, qt::FontOf(row.font));
         case ControlKind::Edit:

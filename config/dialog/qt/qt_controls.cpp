@@ -4,35 +4,14 @@
 
 namespace kestrin::qt {
 
-QFont PixelFont(int pixels, bool bold, bool underline) {
-    QFont font("Liberation Sans");
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setUnderline(underline);
-    return font;
-}
-
 QFont FontOf(ControlFont font) {
-    switch (font) {
-        case ControlFont::Window:
-        case ControlFont::Scale:
-            break;
-        case ControlFont::WindowBold:
-            return PixelFont(11, true);
-        case ControlFont::SmallBold:
-            return PixelFont(8, true);
-        case ControlFont::Large:
-        case ControlFont::Text:
-            return PixelFont(13);
-        case ControlFont::LargeBold:
-            return PixelFont(13, true);
-        case ControlFont::Link:
-            return PixelFont(13, false, true);
-        case ControlFont::Title:
-            return PixelFont(16, true);
-    }
-    return PixelFont(11);
+    const FontSpec spec = SpecOf(font);
+    QFont face("Liberation Sans");
+    face.setStyleHint(QFont::SansSerif);
+    face.setPixelSize(spec.pixels);
+    face.setBold(spec.bold);
+    face.setUnderline(spec.underline);
+    return face;
 }
 
 QLabel* MakeLabel(QWidget* parent, int x, int y, const QString& text, const QFont& font) {

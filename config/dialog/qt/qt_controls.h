@@ -12,10 +12,8 @@ class QWidget;
 // faces and their labels.
 namespace kestrin::qt {
 
-// The designed windows' face at a fixed pixel height, whatever the screen's resolution: a face
-// with the metrics of the designed one.
-QFont PixelFont(int pixels, bool bold = false, bool underline = false);
-// A face of a control table. This desktop has one face for both of the design's.
+// A face of a control table: one with the metrics of the designed window face, at its pixel
+// height whatever the screen's resolution. This desktop has one face for both of the design's.
 QFont FontOf(ControlFont font);
 
 // A label that shows its text as it stands, sized to it from its top-left corner. A click on it

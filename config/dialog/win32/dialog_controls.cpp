@@ -132,39 +132,30 @@ LRESULT CALLBACK MouseUpProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return result;
 }
 
+// Registers a window class of this program once, with the arrow cursor.
+void RegisterOnce(const char* name, WNDPROC procedure, UINT style, int extraBytes,
+                  HBRUSH background) {
+    WNDCLASSA windowClass{};
+    if (GetClassInfoA(Instance(), name, &windowClass)) return;
+    windowClass.style = style;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.cbWndExtra = extraBytes;
+    windowClass.hInstance = Instance();
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+}
+
 }  // namespace
 
 void RegisterFaceClass(const char* name, WNDPROC procedure) {
-    WNDCLASSA face{};
-    if (GetClassInfoA(Instance(), name, &face)) return;
-    face.lpfnWndProc = procedure;
-    face.hInstance = Instance();
-    face.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    face.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    face.lpszClassName = name;
-    RegisterClassA(&face);
+    RegisterOnce(name, procedure, 0, 0, GetSysColorBrush(COLOR_BTNFACE));
 }
 
 void RegisterDialogClasses() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA panel{};
-    panel.lpfnWndProc = PanelProc;
-    panel.cbWndExtra = sizeof(LONG_PTR);
-    panel.hInstance = Instance();
-    panel.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    panel.lpszClassName = kPanelClass;
-    RegisterClassA(&panel);
-
-    WNDCLASSA swatch{};
-    swatch.style = CS_DBLCLKS;
-    swatch.lpfnWndProc = SwatchProc;
-    swatch.cbWndExtra = 2 * sizeof(LONG_PTR);
-    swatch.hInstance = Instance();
-    swatch.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    swatch.lpszClassName = kSwatchClass;
-    RegisterClassA(&swatch);
-    registered = true;
+    RegisterOnce(kPanelClass, PanelProc, 0, sizeof(LONG_PTR), nullptr);
+    RegisterOnce(kSwatchClass, SwatchProc, CS_DBLCLKS, 2 * sizeof(LONG_PTR), nullptr);
 }
 
 HWND MakePanel(HWND parent, int x, int y, int width, int height, int systemColour) {

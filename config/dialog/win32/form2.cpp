@@ -15,6 +15,8 @@
 #include "config/dialog/settings_dialog_layout.h"
 #include "config/dialog/win32/dialog_controls.h"
 #include "config/dialog/win32/help_address.h"
+#include "config/dialog/win32/modal_loop.h"
+#include "config/dialog/win32/password_box.h"
 #include "config/notice.h"
 
 namespace kestrin {
@@ -37,15 +39,15 @@ TForm2::TForm2(HWND__* owner) : m_owner(owner) {
     win32::RegisterDialogClasses();
     win32::RegisterFaceClass(kDialogClass, win32::FormProc<TForm2>);
     m_refusedBrush = CreateSolidBrush(kRefusedColour);
-    m_hwnd = CreateWindowExA(kDialogExStyle, kDialogClass, kApplicationTitle, kDialogStyle, 0, 0,
-                             kDialogClientWidth, kDialogClientHeight, owner, nullptr,
-                             GetModuleHandleA(nullptr), this);
-    if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
     const RECT frame = win32::CentredFrame(owner, kDialogClientWidth, kDialogClientHeight,
                                            kDialogStyle, kDialogExStyle);
-    SetWindowPos(m_hwnd, nullptr, frame.left, frame.top, frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MakeFont({})), FALSE);
+    m_hwnd =
+        CreateWindowExA(kDialogExStyle, kDialogClass, kApplicationTitle, kDialogStyle, frame.left,
+                        frame.top, frame.right - frame.left, frame.bottom - frame.top, owner,
+                        nullptr, GetModuleHandleA(nullptr), this);
+    if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
+    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MakeFont(ControlFont::Window)),
+                 FALSE);
     BuildLayout();
     Form2 = this;
 }
@@ -75,7 +77,7 @@ intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
             break;
         case WM_CLOSE:
             // The close box, the system menu and Alt+F4 close without OK.
-            win32::RunHandler([&] { CloseBoxClicked(); });
+            win32::RunHandler([&] { Close(false); });
             return 0;
         case WM_SYSCOMMAND:
             // A fixed dialog: neither made bigger nor smaller by the desktop.
@@ -99,7 +101,7 @@ void TForm2::OnCommand(HWND__* control, int id, int code) {
     } else if (control == Label17 && code == STN_DBLCLK) {
         Label17DblClick();
     } else if (control == LockSet && code == win32::kMouseReleased) {
-        LockSetMouseReleased();
+        LockSetMouseUp();
     } else if (control == LockSet &&
                (code & ~(win32::kSpaceKey | win32::kPushed)) == win32::kKeyReleased) {
         LockSetKeyReleased((code & win32::kSpaceKey) != 0, (code & win32::kPushed) != 0);
@@ -111,19 +113,16 @@ void TForm2::OnCommand(HWND__* control, int id, int code) {
 }
 
 std::optional<Swatch> TForm2::SwatchOf(HWND__* control) const {
-    for (Swatch swatch : {Swatch::Abar, Swatch::Bbar, Swatch::Mbar, Swatch::Sbar}) {
-        if (SwatchHandle(swatch) == control) return swatch;
+    for (Swatch swatch : kSwatches) {
+        if (SwatchControl(*this, swatch) == control) return swatch;
     }
     return std::nullopt;
 }
 
 HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {
-    const HWND parent = GetParent(control);
-    if (control == Edit1 || control == Edit2 || control == ShortNameBox) {
-        const bool refused = (control == Edit1 && m_refused[0]) ||
-                             (control == Edit2 && m_refused[1]) ||
-                             (control == ShortNameBox && m_refused[2]);
-        if (refused) {
+    const auto fields = std::array{Edit1, Edit2, ShortNameBox};
+    if (const auto field = std::ranges::find(fields, control); field != fields.end()) {
+        if (m_refused[static_cast<size_t>(field - fields.begin())]) {
             SetBkColor(dc, kRefusedColour);
             return m_refusedBrush;
         }
@@ -134,26 +133,18 @@ HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {
         return nullptr;  // a disabled field as the system shows one
     }
     // Labels, check and option boxes take the background of the panel they stand on.
-    const int face = parent == Panel1 ? COLOR_MENU : COLOR_BTNFACE;
+    const int face = GetParent(control) == Panel1 ? COLOR_MENU : COLOR_BTNFACE;
     SetBkMode(dc, TRANSPARENT);
     if (control == Label17) SetTextColor(dc, RGB(0, 0, 255));
     return GetSysColorBrush(face);
 }
 
-HWND__* TForm2::FieldHandle(DialogField field) const { return FieldControl<HWND__*>(*this, field); }
-
-HWND__* TForm2::ToggleHandle(DialogToggle toggle) const {
-    return ToggleControl<HWND__*>(*this, toggle);
-}
-
-HWND__* TForm2::SwatchHandle(Swatch swatch) const { return SwatchControl<HWND__*>(*this, swatch); }
-
 std::string TForm2::FieldText(DialogField field) const {
-    return win32::WindowText(FieldHandle(field));
+    return win32::WindowText(FieldControl(*this, field));
 }
 
 void TForm2::SetFieldText(DialogField field, const std::string& text) {
-    HWND edit = FieldHandle(field);
+    HWND edit = FieldControl(*this, field);
     SetWindowTextA(edit, text.c_str());
     SendMessageA(edit, EM_SETSEL, 0, 0);
 }
@@ -163,7 +154,7 @@ void TForm2::SetFieldRefused(DialogField field, bool refused) {
     // The pipeline asks at every buffer: repaint only on a change.
     if (shown == refused) return;
     shown = refused;
-    InvalidateRect(FieldHandle(field), nullptr, TRUE);
+    InvalidateRect(FieldControl(*this, field), nullptr, TRUE);
 }
 
 void TForm2::LimitShortNameTo(const std::string& current) {
@@ -179,11 +170,12 @@ void TForm2::SetHeadroomCaption(const std::string& text) { SetWindowTextA(Label1
 void TForm2::SetVersionCaption(const std::string& text) { SetWindowTextA(Label1, text.c_str()); }
 
 bool TForm2::Checked(DialogToggle toggle) const {
-    return SendMessageA(ToggleHandle(toggle), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageA(ToggleControl<HWND>(*this, toggle), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TForm2::SetChecked(DialogToggle toggle, bool checked) {
-    SendMessageA(ToggleHandle(toggle), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(ToggleControl<HWND>(*this, toggle), BM_SETCHECK,
+                 checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void TForm2::SetPanel2Enabled(bool enabled) {
@@ -201,11 +193,11 @@ void TForm2::SetPanel2Enabled(bool enabled) {
 void TForm2::SetComboBox1Enabled(bool enabled) { EnableWindow(ComboBox1, enabled); }
 
 int32_t TForm2::SwatchColour(Swatch swatch) const {
-    return win32::SwatchColour(SwatchHandle(swatch));
+    return win32::SwatchColour(SwatchControl(*this, swatch));
 }
 
 void TForm2::SetSwatchColour(Swatch swatch, int32_t colour) {
-    win32::SetSwatchColour(SwatchHandle(swatch), colour);
+    win32::SetSwatchColour(SwatchControl(*this, swatch), colour);
 }
 
 void TForm2::FillDeviceList(const std::vector<std::string>& names, int selected) {
@@ -234,6 +226,32 @@ std::string TForm2::DeviceName(int index) const {
                                      reinterpret_cast<LPARAM>(name.data()));
     name.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
     return name;
+}
+
+bool TForm2::ShowModal() {
+    if (m_showing) return false;
+    // The meter window that was clicked, unless it was named at creation.
+    HWND owner = m_owner ? m_owner : GetActiveWindow();
+    if (owner == m_hwnd) owner = nullptr;
+    SetWindowLongPtrA(m_hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    const RECT centred = win32::CentredFrame(owner, kDialogClientWidth, kDialogClientHeight,
+                                             kDialogStyle, kDialogExStyle);
+    SetWindowPos(m_hwnd, nullptr, centred.left, centred.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_showing = true;
+    m_closedWithOk = false;
+    win32::RunModal(m_hwnd, owner, m_showing);
+    m_showing = false;
+    return m_closedWithOk;
+}
+
+void TForm2::EndModal(bool ok) {
+    m_closedWithOk = ok;
+    m_showing = false;
+}
+
+std::string TForm2::AskPassword(const std::string& caption, const std::string& prompt) {
+    return win32::AskPassword(m_hwnd, caption, prompt);
 }
 
 std::optional<int32_t> TForm2::ChooseColour(int32_t initial) {

@@ -105,9 +105,6 @@ class TForm2 : public SettingsDialog {
     void OnCommand(HWND__* control, int id, int code);
     // The brush and colours of a control's background and text, or nullptr for the default.
     HBRUSH__* ControlColours(HWND__* control, HDC__* dc);
-    HWND__* FieldHandle(DialogField field) const;
-    HWND__* ToggleHandle(DialogToggle toggle) const;
-    HWND__* SwatchHandle(Swatch swatch) const;
     std::optional<Swatch> SwatchOf(HWND__* control) const;
 
     HWND__* m_hwnd = nullptr;

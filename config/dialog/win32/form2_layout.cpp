@@ -40,8 +40,13 @@ struct TabGroups {
     bool lastWasOption = false;     // that control is an option button
     std::string_view lastGroupBox;  // the group box of the last option button
     DWORD Next(const ControlRow& row, HWND parent) {
-        if (row.kind == ControlKind::GroupBox) return WS_GROUP;
-        const bool option = row.kind == ControlKind::RadioButton;
+        using enum ControlKind;
+        if (row.kind == GroupBox) return WS_GROUP;
+        const bool option = row.kind == RadioButton;
+        const bool takesFocus = option || row.kind == Edit || row.kind == ReadOnlyEdit ||
+                                row.kind == PushButton || row.kind == CheckBox ||
+                                row.kind == ComboBox;
+        if (!takesFocus) return 0;
         bool starts = false;
         if (option) {
             starts = lastGroupBox != row.parent;
@@ -55,95 +60,83 @@ struct TabGroups {
     }
 };
 
-bool TakesFocus(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::Edit:
-        case ControlKind::ReadOnlyEdit:
-        case ControlKind::PushButton:
-        case ControlKind::CheckBox:
-        case ControlKind::RadioButton:
-        case ControlKind::ComboBox:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // A label with a size given has that room for a text that changes while the dialog lives.
-HWND MakeRoomLabel(HWND parent, const ControlRow& row, int x, int y) {
-    const SIZE size = win32::TextSize(MakeFont(row.font), row.caption);
+HWND MakeRoomLabel(HWND parent, const ControlRow& row) {
+    const HFONT font = MakeFont(row.font);
+    const SIZE size = win32::TextSize(font, row.caption);
     return MakeControl(parent, "STATIC", row.caption,
-                       SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, x, y, row.width,
-                       std::max<int>(row.height, size.cy), MakeFont(row.font));
+                       SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, row.left, row.top,
+                       row.width, std::max<int>(row.height, size.cy), font);
 }
 
 // Option and check boxes carry their caption left of the mark, the mark at the right edge, with
 // room for the whole caption where this face runs wider than the designed one.
-HWND MakeMarkButton(HWND parent, const ControlRow& row, int x, int y, DWORD style) {
+HWND MakeMarkButton(HWND parent, const ControlRow& row, DWORD style) {
     const SIZE size = win32::TextSize(MakeFont(row.font), row.caption);
     const int needed = static_cast<int>(size.cx) + kCheckGap + kCheckMark;
-    return MakeControl(parent, "BUTTON", row.caption, style | BS_LEFTTEXT | WS_TABSTOP, x, y,
-                       std::max(row.width, needed), row.height, MakeFont(row.font));
+    return MakeControl(parent, "BUTTON", row.caption, style | BS_LEFTTEXT | WS_TABSTOP, row.left,
+                       row.top, std::max(row.width, needed), row.height, MakeFont(row.font));
 }
 
 // The documentation's address, shown inside its parent's bevel: a long one shortened in the
 // middle, and still opened whole.
-HWND MakeLink(HWND parent, const ControlRow& row, int x, int y) {
+HWND MakeLink(HWND parent, const ControlRow& row) {
     const std::string address = win32::HelpAddress();
     const SIZE size = win32::TextSize(MakeFont(row.font), address);
     RECT room;
     GetClientRect(parent, &room);
     return MakeControl(parent, "STATIC", address.c_str(), SS_NOTIFY | SS_NOPREFIX | SS_PATHELLIPSIS,
-                       x, y, std::min<int>(size.cx, room.right - x - 2), size.cy,
-                       MakeFont(row.font));
+                       row.left, row.top, std::min<int>(size.cx, room.right - row.left - 2),
+                       size.cy, MakeFont(row.font));
 }
 
-HWND MakeRow(HWND parent, const ControlRow& row, int x, int y, DWORD group) {
+HWND MakeRow(HWND parent, const ControlRow& row, DWORD group) {
     const HFONT font = MakeFont(row.font);
+    // A control of a system class with the row's caption, place and size.
+    const auto make = [&](const char* windowClass, DWORD style, DWORD exStyle = 0) {
+        return MakeControl(parent, windowClass, row.caption, style | group, row.left, row.top,
+                           row.width, row.height, font, exStyle);
+    };
     switch (row.kind) {
         case ControlKind::Label:
-        case ControlKind::ScaleLabel:
-            if (row.width > 0) return MakeRoomLabel(parent, row, x, y);
-            return win32::MakeLabel(parent, row.caption, x, y, font);
+        case ControlKind::ScaleLabel:  // the dialog has no scale panel: a label as any other
+            if (row.width > 0) return MakeRoomLabel(parent, row);
+            return win32::MakeLabel(parent, row.caption, row.left, row.top, font);
         case ControlKind::Edit:
         case ControlKind::ReadOnlyEdit:
-            return MakeControl(parent, "EDIT", row.caption,
-                               WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT |
-                                   (row.kind == ControlKind::ReadOnlyEdit ? ES_READONLY : 0) |
-                                   group,
-                               x, y, row.width, row.height, font, WS_EX_CLIENTEDGE);
+            return make("EDIT",
+                        WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT |
+                            (row.kind == ControlKind::ReadOnlyEdit ? ES_READONLY : 0),
+                        WS_EX_CLIENTEDGE);
         case ControlKind::PushButton:
             // Drawn as the designed default button; the dialog names none, so Enter presses it
             // only when it has the focus.
-            return MakeControl(parent, "BUTTON", row.caption, BS_DEFPUSHBUTTON | WS_TABSTOP | group,
-                               x, y, row.width, row.height, font);
+            return make("BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP);
         case ControlKind::CheckBox:
-            return MakeMarkButton(parent, row, x, y, BS_AUTOCHECKBOX | group);
+            return MakeMarkButton(parent, row, BS_AUTOCHECKBOX | group);
         case ControlKind::RadioButton:
-            return MakeMarkButton(parent, row, x, y, BS_AUTORADIOBUTTON | group);
+            return MakeMarkButton(parent, row, BS_AUTORADIOBUTTON | group);
         case ControlKind::GroupBox:
-            return MakeControl(parent, "BUTTON", row.caption, BS_GROUPBOX | group, x, y, row.width,
-                               row.height, font);
+            return make("BUTTON", BS_GROUPBOX);
         case ControlKind::Panel:
         case ControlKind::MenuPanel:
             return win32::MakePanel(
-                parent, x, y, row.width, row.height,
+                parent, row.left, row.top, row.width, row.height,
                 row.kind == ControlKind::MenuPanel ? COLOR_MENU : COLOR_BTNFACE);
         case ControlKind::ComboBox:
             return MakeControl(parent, "COMBOBOX", row.caption,
-                               CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | group, x,
-                               y, row.width, kDropDownHeight, font);
+                               CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | group,
+                               row.left, row.top, row.width, kDropDownHeight, font);
         case ControlKind::Image: {
-            HWND image =
-                MakeControl(parent, "STATIC", "", SS_BITMAP, x, y, row.width, row.height, font);
+            HWND image = make("STATIC", SS_BITMAP);
             SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP,
                          reinterpret_cast<LPARAM>(win32::AboutIconBitmap()));
             return image;
         }
         case ControlKind::Link:
-            return MakeLink(parent, row, x, y);
+            return MakeLink(parent, row);
         case ControlKind::Swatch: {
-            HWND swatch = win32::MakeSwatch(parent, x, y);
+            HWND swatch = win32::MakeSwatch(parent, row.left, row.top);
             // One of the window's own stands within a panel's rectangle: above the panel, so
             // that it takes its own clicks.
             if (!*row.parent) {
@@ -163,8 +156,7 @@ void TForm2::BuildLayout() {
     TabGroups groups;
     for (const ControlRow& row : SettingsDialogControls()) {
         HWND parent = m_hwnd;
-        int x = row.left;
-        int y = row.top;
+        ControlRow placed = row;
         if (*row.parent) {
             const Made& holder = made.at(row.parent);
             parent = holder.window;
@@ -172,14 +164,11 @@ void TForm2::BuildLayout() {
             // and each group's options switch among themselves.
             if (holder.row->kind == ControlKind::GroupBox) {
                 parent = GetParent(holder.window);
-                x += holder.row->left;
-                y += holder.row->top;
+                placed.left += holder.row->left;
+                placed.top += holder.row->top;
             }
         }
-        const DWORD group = TakesFocus(row.kind) || row.kind == ControlKind::GroupBox
-                                ? groups.Next(row, parent)
-                                : 0;
-        made[row.name] = {MakeRow(parent, row, x, y, group), &row};
+        made[row.name] = {MakeRow(parent, placed, groups.Next(row, parent)), &row};
     }
 #define KESTRIN_BIND(name) name = made.at(#name).window;
     KESTRIN_SETTINGS_DIALOG_CONTROLS(KESTRIN_BIND)

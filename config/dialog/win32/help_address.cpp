@@ -6,13 +6,6 @@
 
 namespace kestrin::win32 {
 
-std::string ReadmeBeside(const std::string& executablePath) {
-    const size_t slash = executablePath.find_last_of("\\/");
-    const std::string folder =
-        slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
-    return folder + "README.md";
-}
-
 std::string HelpAddress() {
     // Paths longer than MAX_PATH exist; grow until the whole one fits.
     std::vector<char> path(MAX_PATH);
@@ -20,7 +13,12 @@ std::string HelpAddress() {
         const DWORD length =
             GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return "README.md";
-        if (length < path.size()) return ReadmeBeside(std::string(path.data(), length));
+        if (length < path.size()) {
+            // The folder with its last separator, of either kind; a bare name has none, and
+            // npos + 1 keeps nothing of it.
+            const std::string program(path.data(), length);
+            return program.substr(0, program.find_last_of("\\/") + 1) + "README.md";
+        }
         path.resize(path.size() * 2);
     }
 }

@@ -9,7 +9,4 @@ namespace kestrin::win32 {
 // a machine without a network.
 std::string HelpAddress();
 
-// The README beside a program at that path (either kind of separator).
-std::string ReadmeBeside(const std::string& executablePath);
-
 }  // namespace kestrin::win32

@@ -39,17 +39,11 @@ struct Box {
     }
 };
 
-HWND Child(HWND box, const char* windowClass, const char* text, DWORD style, int x, int y,
-           int width, int height, int id, DWORD exStyle = 0) {
-    return MakeControl(box, windowClass, text, style, x, y, width, height, MakeFont({}), exStyle,
-                       id);
-}
-
 // Height of the prompt wrapped within the box's width.
 int PromptHeight(const std::string& prompt) {
     RECT room{0, 0, kClientWidth - 2 * kMargin, 0};
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, MakeFont({}));
+    HGDIOBJ old = SelectObject(dc, MakeFont(ControlFont::Window));
     DrawTextA(dc, prompt.c_str(), static_cast<int>(prompt.size()), &room,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
@@ -72,19 +66,21 @@ std::string AskPassword(HWND owner, const std::string& caption, const std::strin
                                nullptr, GetModuleHandleA(nullptr), &shown);
     if (!box) return {};
     shown.window = box;
-    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(MakeFont({})), FALSE);
+    const HFONT font = MakeFont(ControlFont::Window);
+    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-    Child(box, "STATIC", prompt.c_str(), SS_LEFT | SS_NOPREFIX, kMargin, kMargin,
-          kClientWidth - 2 * kMargin, promptHeight, -1);
-    shown.field = Child(box, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, kMargin, fieldTop,
-                        kClientWidth - 2 * kMargin, kFieldHeight, 100, WS_EX_CLIENTEDGE);
+    MakeControl(box, "STATIC", prompt.c_str(), SS_LEFT | SS_NOPREFIX, kMargin, kMargin,
+                kClientWidth - 2 * kMargin, promptHeight, font, 0, -1);
+    shown.field =
+        MakeControl(box, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, kMargin, fieldTop,
+                    kClientWidth - 2 * kMargin, kFieldHeight, font, WS_EX_CLIENTEDGE, 100);
     SendMessageA(shown.field, EM_LIMITTEXT, kPasswordMaxChars, 0);
     const int cancelLeft = kClientWidth - kMargin - kButtonWidth;
     const int okLeft = cancelLeft - kMargin / 2 - kButtonWidth;
-    Child(box, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, okLeft, buttonTop, kButtonWidth,
-          kButtonHeight, IDOK);
-    Child(box, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, cancelLeft, buttonTop, kButtonWidth,
-          kButtonHeight, IDCANCEL);
+    MakeControl(box, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, okLeft, buttonTop, kButtonWidth,
+                kButtonHeight, font, 0, IDOK);
+    MakeControl(box, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, cancelLeft, buttonTop,
+                kButtonWidth, kButtonHeight, font, 0, IDCANCEL);
 
     RunModal(box, owner, shown.entry.Showing());
     DestroyWindow(box);

@@ -1,16 +1,15 @@
 #include "config/dialog/win32/win32_controls.h"
 
 #include <map>
-#include <tuple>
 
 #include "config/notice.h"
 
 namespace kestrin::win32 {
 
-HFONT MakeFont(const FontSpec& spec) {
-    static std::map<std::tuple<Face, int, bool, bool>, HFONT> fonts;
-    const auto key = std::make_tuple(spec.face, spec.pixels, spec.bold, spec.underline);
-    if (auto found = fonts.find(key); found != fonts.end()) return found->second;
+HFONT MakeFont(ControlFont face) {
+    static std::map<ControlFont, HFONT> fonts;
+    if (auto found = fonts.find(face); found != fonts.end()) return found->second;
+    const FontSpec spec = SpecOf(face);
     LOGFONTA font{};
     font.lfHeight = -spec.pixels;
     font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
@@ -20,34 +19,8 @@ HFONT MakeFont(const FontSpec& spec) {
     font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     font.lfQuality = DEFAULT_QUALITY;
     font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    lstrcpynA(font.lfFaceName, spec.face == Face::Arial ? "Arial" : "MS Sans Serif", LF_FACESIZE);
-    HFONT handle = CreateFontIndirectA(&font);
-    fonts.emplace(key, handle);
-    return handle;
-}
-
-HFONT MakeFont(ControlFont font) {
-    switch (font) {
-        case ControlFont::Window:
-            break;
-        case ControlFont::WindowBold:
-            return MakeFont({Face::SansSerif, 11, true});
-        case ControlFont::SmallBold:
-            return MakeFont({Face::SansSerif, 8, true});
-        case ControlFont::Scale:
-            return MakeFont({Face::Arial, 11});
-        case ControlFont::Large:
-            return MakeFont({Face::SansSerif, 13});
-        case ControlFont::LargeBold:
-            return MakeFont({Face::SansSerif, 13, true});
-        case ControlFont::Text:
-            return MakeFont({Face::Arial, 13});
-        case ControlFont::Link:
-            return MakeFont({Face::Arial, 13, false, true});
-        case ControlFont::Title:
-            return MakeFont({Face::Arial, 16, true});
-    }
-    return MakeFont(FontSpec{});
+    lstrcpynA(font.lfFaceName, spec.scaleFace ? "Arial" : "MS Sans Serif", LF_FACESIZE);
+    return fonts[face] = CreateFontIndirectA(&font);
 }
 
 void ReleaseForm(HWND window) { SetWindowLongPtrA(window, GWLP_USERDATA, 0); }

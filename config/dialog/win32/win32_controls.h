@@ -12,18 +12,8 @@
 // of their event handlers did not handle.
 namespace kestrin::win32 {
 
-// The two faces of the designed windows, at pixel heights that do not follow the screen's
-// resolution.
-enum class Face { SansSerif, Arial };
-struct FontSpec {
-    Face face = Face::SansSerif;
-    int pixels = 11;  // character height
-    bool bold = false;
-    bool underline = false;
-};
-// Fonts live for the run, one for each description asked for.
-HFONT MakeFont(const FontSpec& spec);
-// A face of a control table.
+// A face of a control table, at its pixel height whatever the screen's resolution. Fonts live for
+// the run, one for each face asked for.
 HFONT MakeFont(ControlFont font);
 
 // The window procedure of a class whose windows each belong to one object of type Form, passed
