@@ -79,6 +79,7 @@ QWidget* MakeRow(QWidget* parent, const ControlRow& row) {
     QWidget* made = nullptr;
     switch (row.kind) {
         case ControlKind::Label:
+        case ControlKind::ScaleLabel:
             if (row.width > 0) return MakeRoomLabel(parent, row);
             return qt::MakeLabel(parent, row.left, row.top, caption, qt::FontOf(row.font));
         case ControlKind::Edit:

@@ -102,6 +102,7 @@ HWND MakeRow(HWND parent, const ControlRow& row, int x, int y, DWORD group) {
     const HFONT font = MakeFont(row.font);
     switch (row.kind) {
         case ControlKind::Label:
+        case ControlKind::ScaleLabel:
             if (row.width > 0) return MakeRoomLabel(parent, row, x, y);
             return win32::MakeLabel(parent, row.caption, x, y, font);
         case ControlKind::Edit:
