@@ -13,12 +13,6 @@
 #include "config/notice.h"
 #include "config/settings.h"
 
-#ifdef _WIN32
-#include "capture/windows_wave_in.h"
-#else
-#include "capture/pulse_wave_in.h"
-#endif
-
 namespace kestrin {
 
 int32_t DeviceIndex = 0;
@@ -37,12 +31,6 @@ struct QueueTexts {
 };
 constexpr QueueTexts kStartUpTexts{"InPrepare error", "Add buffer error", kErrorCaption};
 constexpr QueueTexts kRequeueTexts{"In Prepare error 2", "Add buffer error 2", kRequeueCaption};
-
-#ifdef _WIN32
-using PlatformWaveIn = WindowsWaveIn;
-#else
-using PlatformWaveIn = PulseWaveIn;
-#endif
 
 WaveIn* installedWaveIn = nullptr;
 std::unique_ptr<WaveIn> platformWaveIn;
@@ -165,7 +153,7 @@ void SetWaveIn(WaveIn* w) { installedWaveIn = w; }
 
 WaveIn& waveIn() {
     if (installedWaveIn) return *installedWaveIn;
-    if (!platformWaveIn) platformWaveIn = std::make_unique<PlatformWaveIn>();
+    if (!platformWaveIn) platformWaveIn = MakePlatformWaveIn();
     return *platformWaveIn;
 }
 

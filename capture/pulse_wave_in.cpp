@@ -319,4 +319,6 @@ MMRESULT PulseWaveIn::Close(HWAVEIN handle) {
     return MMSYSERR_NOERROR;
 }
 
+std::unique_ptr<WaveIn> MakePlatformWaveIn() { return std::make_unique<PulseWaveIn>(); }
+
 }  // namespace kestrin
