@@ -13,12 +13,6 @@
 #include "config/notice.h"
 #include "config/settings.h"
 
-#ifdef _WIN32
-#include "capture/windows_wave_in.h"
-#else
-#include "capture/pulse_wave_in.h"
-#endif
-
 namespace kestrin {
 
 int32_t DeviceIndex = 0;
@@ -37,12 +31,6 @@ struct QueueTexts {
 };
 constexpr QueueTexts kStartUpTexts{"InPrepare error", "Add buffer error", kErrorCaption};
 constexpr QueueTexts kRequeueTexts{"In Prepare error 2", "Add buffer error 2", kRequeueCaption};
-
-#ifdef _WIN32
-using PlatformWaveIn = WindowsWaveIn;
-#else
-using PlatformWaveIn = PulseWaveIn;
-#endif
 
 WaveIn* installedWaveIn = nullptr;
 std::unique_ptr<WaveIn> platformWaveIn;
@@ -135,37 +123,13 @@ void CloseIfDone(std::map<HWAVEIN, OpenDevice>::iterator it) {
     if (waveIn().Close(it->first) == MMSYSERR_NOERROR) openDevices.erase(it);
 }
 
-// False when the program has been told to end.
-bool QueueBufferOrEnd(QueueMessages messages) {
-    // No device is open to take it: the capture has been stopped.
-    if (!CaptureHandle) return true;
-    const QueueTexts& texts = messages == QueueMessages::StartUp ? kStartUpTexts : kRequeueTexts;
-    auto* header = new WAVEHDR{};
-    // Cleared, so that a buffer handed back partly filled reads as silence past what was recorded.
-    header->lpData = new char[kBlockBytes]();
-    header->dwBufferLength = kBufferBytes;
-    if (waveIn().PrepareHeader(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
-        FreeBuffer(header);
-        Fail(texts.prepare, texts.caption);
-        return false;
-    }
-    if (waveIn().AddBuffer(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
-        waveIn().UnprepareHeader(CaptureHandle, header, kWaveHdrSize);
-        FreeBuffer(header);
-        Fail(texts.add, texts.caption);
-        return false;
-    }
-    openDevices[CaptureHandle].outstanding.push_back(header);
-    return true;
-}
-
 }  // namespace
 
 void SetWaveIn(WaveIn* w) { installedWaveIn = w; }
 
 WaveIn& waveIn() {
     if (installedWaveIn) return *installedWaveIn;
-    if (!platformWaveIn) platformWaveIn = std::make_unique<PlatformWaveIn>();
+    if (!platformWaveIn) platformWaveIn = MakePlatformWaveIn();
     return *platformWaveIn;
 }
 
@@ -214,7 +178,7 @@ void OpenCapture() {
     // A handle the sound system gives again after a close starts with nothing outstanding.
     openDevices[device] = OpenDevice{};
     for (int i = 0; i < kQueuedAtOpen; ++i) {
-        if (!QueueBufferOrEnd(QueueMessages::StartUp)) return;
+        if (!QueueBuffer(QueueMessages::StartUp)) return;
     }
     if (waveIn().Start(CaptureHandle) != MMSYSERR_NOERROR) {
         Fail("Start error", kErrorCaption);
@@ -223,7 +187,28 @@ void OpenCapture() {
     StartWatch();
 }
 
-void QueueBuffer(QueueMessages messages) { QueueBufferOrEnd(messages); }
+bool QueueBuffer(QueueMessages messages) {
+    // No device is open to take it: the capture has been stopped.
+    if (!CaptureHandle) return true;
+    const QueueTexts& texts = messages == QueueMessages::StartUp ? kStartUpTexts : kRequeueTexts;
+    auto* header = new WAVEHDR{};
+    // Cleared, so that a buffer handed back partly filled reads as silence past what was recorded.
+    header->lpData = new char[kBlockBytes]();
+    header->dwBufferLength = kBufferBytes;
+    if (waveIn().PrepareHeader(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
+        FreeBuffer(header);
+        Fail(texts.prepare, texts.caption);
+        return false;
+    }
+    if (waveIn().AddBuffer(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
+        waveIn().UnprepareHeader(CaptureHandle, header, kWaveHdrSize);
+        FreeBuffer(header);
+        Fail(texts.add, texts.caption);
+        return false;
+    }
+    openDevices[CaptureHandle].outstanding.push_back(header);
+    return true;
+}
 
 void ReleaseBuffer(WAVEHDR* header, HWAVEIN device) {
     if (device == CaptureHandle) lastBuffer = WatchClock::now();

@@ -29,7 +29,8 @@ std::vector<std::string> ListInputDevices();
 // Query, open, three buffers, start. On any failure the program ends inside it.
 void OpenCapture();
 // A fresh 4401-byte block with a header declaring 4400, prepared and added to CaptureHandle.
-void QueueBuffer(QueueMessages messages);
+// False when it failed and the program has been told to end.
+bool QueueBuffer(QueueMessages messages);
 // Lets the device that returned the buffer go of it; the caller frees block and header after.
 void ReleaseBuffer(WAVEHDR* header, HWAVEIN device);
 // Frees a returned buffer's block and header.

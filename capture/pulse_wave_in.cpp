@@ -154,6 +154,16 @@ struct PulseWaveIn::Impl {
         }
         return (*sources)[static_cast<size_t>(deviceId)].name;
     }
+
+    // A call on an open device, made with the main loop locked: without a server or for a handle
+    // not open, the refusal comes before anything else.
+    template <typename Step>
+    MMRESULT OnDevice(HWAVEIN handle, Step step) {
+        if (!connection.mainloop()) return MMSYSERR_NODRIVER;
+        MainLoopLock lock(connection.mainloop());
+        PulseDevice* device = Find(handle);
+        return device ? step(*device) : MMSYSERR_INVALHANDLE;
+    }
 };
 
 PulseWaveIn::PulseWaveIn() : m(std::make_unique<Impl>()) {}
@@ -263,60 +273,49 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
 }
 
 MMRESULT PulseWaveIn::PrepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
-    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
-    MainLoopLock lock(m->connection.mainloop());
-    PulseDevice* device = m->Find(handle);
-    if (!device) return MMSYSERR_INVALHANDLE;
-    return HeaderQueue::Prepare(header, size, device->refusal());
+    return m->OnDevice(handle, [&](PulseDevice& device) {
+        return HeaderQueue::Prepare(header, size, device.refusal());
+    });
 }
 
 MMRESULT PulseWaveIn::AddBuffer(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
-    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
-    MainLoopLock lock(m->connection.mainloop());
-    PulseDevice* device = m->Find(handle);
-    if (!device) return MMSYSERR_INVALHANDLE;
-    return device->queue.Add(header, size, device->refusal());
+    return m->OnDevice(handle, [&](PulseDevice& device) {
+        return device.queue.Add(header, size, device.refusal());
+    });
 }
 
 MMRESULT PulseWaveIn::Start(HWAVEIN handle) {
-    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
-    MainLoopLock lock(m->connection.mainloop());
-    PulseDevice* device = m->Find(handle);
-    if (!device) return MMSYSERR_INVALHANDLE;
-    if (device->failed) return MMSYSERR_NODRIVER;
-    device->started = true;
-    Cork(device, false);
-    return MMSYSERR_NOERROR;
+    return m->OnDevice(handle, [](PulseDevice& device) {
+        if (device.failed) return MMSYSERR_NODRIVER;
+        device.started = true;
+        Cork(&device, false);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT PulseWaveIn::UnprepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
-    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
-    MainLoopLock lock(m->connection.mainloop());
-    PulseDevice* device = m->Find(handle);
-    if (!device) return MMSYSERR_INVALHANDLE;
-    return device->queue.Unprepare(header, size);
+    return m->OnDevice(handle,
+                       [&](PulseDevice& device) { return device.queue.Unprepare(header, size); });
 }
 
 MMRESULT PulseWaveIn::Reset(HWAVEIN handle) {
-    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
-    MainLoopLock lock(m->connection.mainloop());
-    PulseDevice* device = m->Find(handle);
-    if (!device) return MMSYSERR_INVALHANDLE;
-    device->started = false;
-    Cork(device, true);
-    device->HandBackAll();
-    return MMSYSERR_NOERROR;
+    return m->OnDevice(handle, [](PulseDevice& device) {
+        device.started = false;
+        Cork(&device, true);
+        device.HandBackAll();
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT PulseWaveIn::Close(HWAVEIN handle) {
-    if (!m->connection.mainloop()) return MMSYSERR_NODRIVER;
-    MainLoopLock lock(m->connection.mainloop());
-    PulseDevice* device = m->Find(handle);
-    if (!device) return MMSYSERR_INVALHANDLE;
-    if (!device->queue.MayClose()) return WAVERR_STILLPLAYING;
-    DisconnectStream(device);
-    m->devices.erase(handle);
-    return MMSYSERR_NOERROR;
+    return m->OnDevice(handle, [&](PulseDevice& device) {
+        if (!device.queue.MayClose()) return WAVERR_STILLPLAYING;
+        DisconnectStream(&device);
+        m->devices.erase(handle);
+        return MMSYSERR_NOERROR;
+    });
 }
+
+std::unique_ptr<WaveIn> MakePlatformWaveIn() { return std::make_unique<PulseWaveIn>(); }
 
 }  // namespace kestrin

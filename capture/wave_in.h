@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace kestrin {
@@ -93,5 +94,9 @@ class WaveIn {
     // invalid afterwards.
     virtual MMRESULT Close(HWAVEIN device) = 0;
 };
+
+// The platform's own sound system: the PulseAudio client (pulse_wave_in.cpp), on Windows the
+// waveIn functions (windows_wave_in.cpp).
+std::unique_ptr<WaveIn> MakePlatformWaveIn();
 
 }  // namespace kestrin

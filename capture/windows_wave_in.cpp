@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace kestrin {
@@ -134,5 +135,7 @@ bool WimDataFromNativeMessage(const void* message, HWAVEIN* device, MeterHeader*
     *header = reinterpret_cast<MeterHeader*>(msg->lParam);
     return true;
 }
+
+std::unique_ptr<WaveIn> MakePlatformWaveIn() { return std::make_unique<WindowsWaveIn>(); }
 
 }  // namespace kestrin

@@ -1,6 +1,5 @@
 #include "config/profile_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +7,7 @@
 #include <filesystem>
 
 #include "config/atomic_write.h"
+#include "config/file_system.h"
 
 namespace kestrin {
 namespace {
@@ -15,13 +15,6 @@ namespace {
 constexpr std::string_view kBlanks = " \t\r\v\f";
 constexpr std::string_view kLineBreaking{"\r\n\0", 3};
 constexpr size_t kReadChunkBytes = 64 * 1024;
-#ifdef _WIN32
-// Bytes as they are, without the C library's CR LF translation.
-constexpr int kReadFlags = O_RDONLY | O_BINARY;
-#else
-// Non-blocking, so that a path naming a pipe or a device can't hang the meter.
-constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
-#endif
 
 struct Line {
     size_t begin;    // first byte of the line
@@ -204,7 +197,7 @@ std::string FullPath(const std::string& path) {
 }  // namespace
 
 ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
-    const int fd = ::open(m_path.c_str(), kReadFlags);
+    const int fd = OpenForReading(m_path);
     if (fd < 0) {
         m_writable = errno == ENOENT || errno == ENOTDIR;
         return;

@@ -1,18 +1,11 @@
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <string_view>
 
+#include "config/file_system.h"
 #include "config/settings.h"
 
 namespace kestrin {
@@ -27,43 +20,6 @@ std::string& executablePathOverride() {
     static std::string path;
     return path;
 }
-
-#ifdef _WIN32
-// The full path of the running program, in the system's 8-bit code page like the settings.
-std::string ExecutablePath() {
-    std::string buffer(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return "kestrin";
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-// Folders end at either slash.
-constexpr const char* kPathSeparators = "/\\";
-#else
-// The full path of the running program. The kernel marks a program file that was replaced or
-// removed while it runs (as a rebuild does) with " (deleted)"; the settings stay with the name.
-// Without /proc the program's name alone is used, which puts the file in the current folder.
-std::string ExecutablePath() {
-    std::string buffer(4096, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length <= 0 || static_cast<size_t>(length) >= buffer.size()) return "kestrin";
-    buffer.resize(static_cast<size_t>(length));
-    constexpr std::string_view kDeleted = " (deleted)";
-    if (buffer.size() > kDeleted.size() && buffer.ends_with(kDeleted)) {
-        buffer.resize(buffer.size() - kDeleted.size());
-    }
-    return buffer;
-}
-
-constexpr const char* kPathSeparators = "/";
-#endif
 
 }  // namespace
 
@@ -85,10 +41,8 @@ bool FolderIsWritable(const std::string& folder) {
 }
 
 std::string UserConfigHome() {
-#ifdef _WIN32
-    const char* appData = std::getenv("APPDATA");
-    if (appData && appData[0]) return appData;
-#endif
+    std::string systemHome = SystemConfigHome();
+    if (!systemHome.empty()) return systemHome;
     const char* configHome = std::getenv("XDG_CONFIG_HOME");
     if (configHome && configHome[0] == '/') return configHome;
     const char* home = std::getenv("HOME");

@@ -41,8 +41,6 @@ MeterSettingsHost settingsHost;
 
 }  // namespace
 
-MeterWindow* TheMeterWindow() { return theMeterWindow; }
-
 bool ApplyAlwaysOnTop(const std::string& caption, bool onTop) {
     return theMeterWindow && theMeterWindow->ApplyTopmost(caption, onTop);
 }

@@ -213,9 +213,6 @@ class MeterWindow {
     CalibrationReading m_calibration;
 };
 
-// The meter window of the run, set while it exists.
-MeterWindow* TheMeterWindow();
-
 // The always-on-top step: the meter window, found by its caption, is made topmost or ordinary.
 // Returns false when the meter window's caption differs from the given one (the display name
 // changed in the dialog without OK), or there is no meter window.

@@ -51,12 +51,7 @@ void SimulatedWaveIn::FailNext(Call call, MMRESULT result, int count, int after)
     for (int i = 0; i < count; ++i) m_failNext[call].push_back(result);
 }
 
-void SimulatedWaveIn::FailAlways(Call call, MMRESULT result) { m_failAlways[call] = result; }
-
-void SimulatedWaveIn::ClearFailures() {
-    m_failNext.clear();
-    m_failAlways.clear();
-}
+void SimulatedWaveIn::ClearFailures() { m_failNext.clear(); }
 
 void SimulatedWaveIn::SetSignal(Signal signal) { m_signal = std::move(signal); }
 
@@ -66,19 +61,12 @@ void SimulatedWaveIn::SetSignal(int32_t deviceId, Signal signal) {
 
 bool SimulatedWaveIn::Scripted(Call call, MMRESULT* result) {
     auto next = m_failNext.find(call);
-    if (next != m_failNext.end() && !next->second.empty()) {
-        const std::optional<MMRESULT> scripted = next->second.front();
-        next->second.pop_front();
-        if (!scripted) return false;
-        *result = *scripted;
-        return true;
-    }
-    auto always = m_failAlways.find(call);
-    if (always != m_failAlways.end()) {
-        *result = always->second;
-        return true;
-    }
-    return false;
+    if (next == m_failNext.end() || next->second.empty()) return false;
+    const std::optional<MMRESULT> scripted = next->second.front();
+    next->second.pop_front();
+    if (!scripted) return false;
+    *result = *scripted;
+    return true;
 }
 
 MMRESULT SimulatedWaveIn::Log(Call call, HWAVEIN device, int32_t deviceId, WAVEHDR* header,
@@ -174,68 +162,55 @@ MMRESULT SimulatedWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORM
     return LogFormat(Call::Open, deviceId, format, *handle, MMSYSERR_NOERROR);
 }
 
-MMRESULT SimulatedWaveIn::PrepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
+template <typename Step>
+MMRESULT SimulatedWaveIn::OnDevice(Call call, HWAVEIN handle, WAVEHDR* header, Step step) {
     m_headerAtEntry = header ? *header : WAVEHDR{};
     MMRESULT result;
-    if (Scripted(Call::PrepareHeader, &result)) {
-        return Log(Call::PrepareHeader, handle, -2, header, result);
+    if (!Scripted(call, &result)) {
+        Device* device = FindOpen(handle);
+        result = device ? step(*device) : MMSYSERR_INVALHANDLE;
     }
-    if (!FindOpen(handle))
-        return Log(Call::PrepareHeader, handle, -2, header, MMSYSERR_INVALHANDLE);
-    return Log(Call::PrepareHeader, handle, -2, header, HeaderQueue::Prepare(header, size));
+    return Log(call, handle, -2, header, result);
+}
+
+MMRESULT SimulatedWaveIn::PrepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
+    return OnDevice(Call::PrepareHeader, handle, header,
+                    [&](Device&) { return HeaderQueue::Prepare(header, size); });
 }
 
 MMRESULT SimulatedWaveIn::AddBuffer(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
-    m_headerAtEntry = header ? *header : WAVEHDR{};
-    MMRESULT result;
-    if (Scripted(Call::AddBuffer, &result)) return Log(Call::AddBuffer, handle, -2, header, result);
-    Device* device = FindOpen(handle);
-    if (!device) return Log(Call::AddBuffer, handle, -2, header, MMSYSERR_INVALHANDLE);
-    return Log(Call::AddBuffer, handle, -2, header, device->queue.Add(header, size));
+    return OnDevice(Call::AddBuffer, handle, header,
+                    [&](Device& device) { return device.queue.Add(header, size); });
 }
 
 MMRESULT SimulatedWaveIn::Start(HWAVEIN handle) {
-    MMRESULT result;
-    if (Scripted(Call::Start, &result)) return Log(Call::Start, handle, -2, nullptr, result);
-    Device* device = FindOpen(handle);
-    if (!device) return Log(Call::Start, handle, -2, nullptr, MMSYSERR_INVALHANDLE);
-    device->started = true;
-    return Log(Call::Start, handle, -2, nullptr, MMSYSERR_NOERROR);
+    return OnDevice(Call::Start, handle, nullptr, [](Device& device) {
+        device.started = true;
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT SimulatedWaveIn::UnprepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t size) {
-    m_headerAtEntry = header ? *header : WAVEHDR{};
-    MMRESULT result;
-    if (Scripted(Call::UnprepareHeader, &result)) {
-        return Log(Call::UnprepareHeader, handle, -2, header, result);
-    }
-    Device* device = FindOpen(handle);
-    if (!device) return Log(Call::UnprepareHeader, handle, -2, header, MMSYSERR_INVALHANDLE);
-    return Log(Call::UnprepareHeader, handle, -2, header, device->queue.Unprepare(header, size));
+    return OnDevice(Call::UnprepareHeader, handle, header,
+                    [&](Device& device) { return device.queue.Unprepare(header, size); });
 }
 
 MMRESULT SimulatedWaveIn::Reset(HWAVEIN handle) {
-    MMRESULT result;
-    if (Scripted(Call::Reset, &result)) return Log(Call::Reset, handle, -2, nullptr, result);
-    Device* device = FindOpen(handle);
-    if (!device) return Log(Call::Reset, handle, -2, nullptr, MMSYSERR_INVALHANDLE);
-    device->started = false;
-    device->queue.HandBackAll();
-    return Log(Call::Reset, handle, -2, nullptr, MMSYSERR_NOERROR);
+    return OnDevice(Call::Reset, handle, nullptr, [](Device& device) {
+        device.started = false;
+        device.queue.HandBackAll();
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT SimulatedWaveIn::Close(HWAVEIN handle) {
-    MMRESULT result;
-    if (Scripted(Call::Close, &result)) return Log(Call::Close, handle, -2, nullptr, result);
-    Device* device = FindOpen(handle);
-    if (!device) return Log(Call::Close, handle, -2, nullptr, MMSYSERR_INVALHANDLE);
-    if (!device->queue.MayClose()) {
-        return Log(Call::Close, handle, -2, nullptr, WAVERR_STILLPLAYING);
-    }
-    QObject::disconnect(device->receiverWatch);
-    device->open = false;
-    device->started = false;
-    return Log(Call::Close, handle, -2, nullptr, MMSYSERR_NOERROR);
+    return OnDevice(Call::Close, handle, nullptr, [](Device& device) {
+        if (!device.queue.MayClose()) return WAVERR_STILLPLAYING;
+        QObject::disconnect(device.receiverWatch);
+        device.open = false;
+        device.started = false;
+        return MMSYSERR_NOERROR;
+    });
 }
 
 int SimulatedWaveIn::Record(Device& device, uint64_t frames) {
@@ -282,8 +257,6 @@ void SimulatedWaveIn::StartRealTime() {
 void SimulatedWaveIn::StopRealTime() {
     if (m_timer) m_timer->stop();
 }
-
-bool SimulatedWaveIn::realTime() const { return m_timer && m_timer->isActive(); }
 
 void SimulatedWaveIn::OnTimer() {
     const auto due =

@@ -66,8 +66,6 @@ class SimulatedWaveIn : public WaveIn {
     // After `after` more calls of that kind have gone through, the next `count` return `result`
     // and do nothing else. Scripts for one kind of call queue up behind each other.
     void FailNext(Call call, MMRESULT result, int count = 1, int after = 0);
-    // Every call of that kind returns `result` and does nothing else, until ClearFailures().
-    void FailAlways(Call call, MMRESULT result);
     void ClearFailures();
 
     // The signal of every device that has none of its own; silence until set.
@@ -83,7 +81,6 @@ class SimulatedWaveIn : public WaveIn {
     // on average, from the receiver's event loop.
     void StartRealTime();
     void StopRealTime();
-    bool realTime() const;
 
     const std::vector<CallRecord>& calls() const { return m_calls; }
     std::vector<Call> callSequence() const;
@@ -122,6 +119,10 @@ class SimulatedWaveIn : public WaveIn {
     Device* FindOpen(HWAVEIN handle) const;
     bool Scripted(Call call, MMRESULT* result);
     MMRESULT Log(Call call, HWAVEIN device, int32_t deviceId, WAVEHDR* header, MMRESULT result);
+    // A call on an open device, recorded: its scripted result if one is due, else
+    // MMSYSERR_INVALHANDLE for a device not open, else what `step` does with it.
+    template <typename Step>
+    MMRESULT OnDevice(Call call, HWAVEIN handle, WAVEHDR* header, Step step);
     MMRESULT LogFormat(Call call, int32_t deviceId, const WAVEFORMATEX& format, HWAVEIN device,
                        MMRESULT result);
     int Record(Device& device, uint64_t frames);
@@ -129,7 +130,6 @@ class SimulatedWaveIn : public WaveIn {
 
     std::vector<std::string> m_names;
     std::map<Call, std::deque<std::optional<MMRESULT>>> m_failNext;  // nullopt: go through
-    std::map<Call, MMRESULT> m_failAlways;
     Signal m_signal;
     std::map<int32_t, Signal> m_deviceSignals;
     std::map<HWAVEIN, std::unique_ptr<Device>> m_devices;  // every device ever opened
