@@ -2,6 +2,8 @@
 
 #include <pulse/pulseaudio.h>
 
+#include "config/notice.h"
+
 namespace kestrin {
 namespace {
 
@@ -93,7 +95,7 @@ pa_context* PulseConnection::Context() {
         // The server went away; streams on the old context have failed with it.
         DropContext();
     }
-    m_context = pa_context_new(m_loop->api(), "Kestrin");
+    m_context = pa_context_new(m_loop->api(), kApplicationTitle);
     if (!m_context) return nullptr;
     pa_context_set_state_callback(m_context, OnStateChange, this);
     // Never start a server for the meter: no server is a device that can't be used.

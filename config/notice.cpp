@@ -9,7 +9,7 @@ namespace {
 // Used only until the application installs its message boxes: start-up code run without a window
 // system still says what went wrong.
 class StandardErrorNotifier : public Notifier {
-public:
+  public:
     void ShowMessage(const std::string& text, const std::string& caption) override {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     }

@@ -16,7 +16,7 @@ constexpr const char* kRequeueCaption = " Peak Programme Meter Error";
 // with a single OK button and no icon, and ends the process at once with status 0; tests install
 // a recording one. Callers do nothing more after EndProgram() returns (it only returns in tests).
 class Notifier {
-public:
+  public:
     virtual ~Notifier() = default;
     // Modal message box: text, caption as given (a leading blank is kept).
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;

@@ -20,14 +20,15 @@ std::span<const ControlRow> SettingsDialogControls();
 
 // The dialog's controls by name, for each toolkit's dialog to bind its members to the controls
 // its layout made: X(name) for every row above.
-#define KESTRIN_SETTINGS_DIALOG_CONTROLS(X)                                                     \
-    X(Panel1)                                                                                   \
-    X(Image1)                                                                                   \
-    X(Label1) X(Label2) X(Label3) X(Label17) X(Panel2) X(Label9) X(Label5) X(Edit1) X(Label7)   \
-        X(Label6) X(Label13) X(Label14) X(Label10) X(Edit2) X(Label11) X(GroupBox3)             \
-            X(RadioButton3) X(RadioButton4) X(GroupBox2) X(RadioButton1) X(RadioButton2)        \
-                X(GroupBox1) X(RadioButton5) X(RadioButton6) X(CheckBox1) X(CheckBox2)          \
-                    X(CheckBox3) X(Label8) X(Label4) X(Label12) X(Abar) X(Bbar) X(Mbar) X(Sbar) \
-                        X(Label16) X(ComboBox1) X(Label15) X(ShortNameBox) X(LockSet) X(Button1)
+#define KESTRIN_SETTINGS_DIALOG_CONTROLS(X)                                                      \
+    X(Panel1)                                                                                    \
+    X(Image1)                                                                                    \
+    X(Label1)                                                                                    \
+    X(Label2) X(Label3) X(Label17) X(Panel2) X(Label9) X(Label5) X(Edit1) X(Label7) X(Label6)    \
+        X(Label13) X(Label14) X(Label10) X(Edit2) X(Label11) X(GroupBox3) X(RadioButton3)        \
+            X(RadioButton4) X(GroupBox2) X(RadioButton1) X(RadioButton2) X(GroupBox1)            \
+                X(RadioButton5) X(RadioButton6) X(CheckBox1) X(CheckBox2) X(CheckBox3) X(Label8) \
+                    X(Label4) X(Label12) X(Abar) X(Bbar) X(Mbar) X(Sbar) X(Label16) X(ComboBox1) \
+                        X(Label15) X(ShortNameBox) X(LockSet) X(Button1)
 
 }  // namespace kestrin

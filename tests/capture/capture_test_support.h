@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/simulated_wave_in.h"
 #include "capture/wave_in.h"
 #include "tests/support/capture_stop.h"
 #include "tests/support/recording_notifier.h"
+#include "tests/support/simulated_wave_in.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrin::test {

@@ -8,11 +8,11 @@
 #include <QTest>
 
 #include "capture/capture.h"
-#include "tests/support/simulated_wave_in.h"
 #include "capture/wim_data_event.h"
 #include "config/dialog/qt/dialog_controls.h"
 #include "tests/dialog/dialog_fixture.h"
 #include "tests/support/capture_stop.h"
+#include "tests/support/simulated_wave_in.h"
 
 namespace kestrin::test {
 namespace {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/simulated_wave_in.h"
 #include "config/dialog/qt/form2.h"
 #include "display/qt/form1.h"
 #include "tests/support/recording_notifier.h"
+#include "tests/support/simulated_wave_in.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrin::test {
