@@ -121,7 +121,8 @@ void CheckSingleKeyWrite(const std::string& path, std::string_view bytes) {
         file.ReadBool(kProbes[i].section, kProbes[i].key, true);
     }
 
-    file.WriteString("Form", "cal", "-18");
+    file.SetString("Form", "cal", "-18");
+    file.Save();
     FUZZ_CHECK(ReadFile(path) == file.bytes());
     const ProfileFile reread(path);
     for (size_t i = 0; i < kProbes.size(); ++i) {
