@@ -105,10 +105,16 @@ void SettingsDialog::SwatchReleased(Swatch swatch, bool inside) {
     const bool click = m_pressedSwatch == swatch && inside;
     m_pressedSwatch.reset();
     if (!click) return;
-    constexpr void (SettingsDialog::*kClicks[])() = {
-        &SettingsDialog::AbarClick, &SettingsDialog::BbarClick, &SettingsDialog::MbarClick,
-        &SettingsDialog::SbarClick};
-    (this->*kClicks[static_cast<size_t>(swatch)])();
+    switch (swatch) {
+        case Swatch::Abar:
+            return AbarClick();
+        case Swatch::Bbar:
+            return BbarClick();
+        case Swatch::Mbar:
+            return MbarClick();
+        case Swatch::Sbar:
+            return SbarClick();
+    }
 }
 
 void SettingsDialog::CheckDesignedOptions() {
