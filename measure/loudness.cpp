@@ -134,25 +134,30 @@ void LoudnessMeter::ProcessBlock(const Sample* interleaved, size_t frames, float
 
 namespace {
 
-// One channel's K-weighting in direct form I (each stage's feedback path is one multiply and
-// one subtraction), held in locals so that the compiler keeps it in registers.
+// Lanes channels' K-weighting side by side, in direct form I (each stage's feedback path is one
+// multiply and one subtraction), held in locals so that the compiler keeps it in registers and
+// works the lanes in one vector register.
+template <int Lanes>
 struct Chain {
-    double X1, X2;  // the last two inputs, full scale
-    double Y1, Y2;  // the last two shelf outputs
-    double Z1, Z2;  // the last two high-pass outputs
-    double Sum;     // sum of squared high-pass outputs over the frames so far
+    double X1[Lanes], X2[Lanes];  // the last two inputs, full scale
+    double Y1[Lanes], Y2[Lanes];  // the last two shelf outputs
+    double Z1[Lanes], Z2[Lanes];  // the last two high-pass outputs
+    double Sum[Lanes];            // sum of squared high-pass outputs over the frames so far
 
     template <typename Biquad>
-    void Step(double x, const Biquad& s, const Biquad& h) {
-        const double y = (s.B0 * x + s.B1 * X1 + s.B2 * X2 - s.A2 * Y2) - s.A1 * Y1;
-        const double z = (y - 2.0 * Y1 + Y2 - h.A2 * Z2) - h.A1 * Z1;
-        X2 = X1;
-        X1 = x;
-        Y2 = Y1;
-        Y1 = y;
-        Z2 = Z1;
-        Z1 = z;
-        Sum += z * z;
+    void Step(const double (&x)[Lanes], const Biquad& s, const Biquad& h) {
+        for (int l = 0; l < Lanes; ++l) {
+            const double y =
+                (s.B0 * x[l] + s.B1 * X1[l] + s.B2 * X2[l] - s.A2 * Y2[l]) - s.A1 * Y1[l];
+            const double z = (y - 2.0 * Y1[l] + Y2[l] - h.A2 * Z2[l]) - h.A1 * Z1[l];
+            X2[l] = X1[l];
+            X1[l] = x[l];
+            Y2[l] = Y1[l];
+            Y1[l] = y;
+            Z2[l] = Z1[l];
+            Z1[l] = z;
+            Sum[l] += z * z;
+        }
     }
 };
 
@@ -163,35 +168,35 @@ void LoudnessMeter::Weigh(const Sample* interleaved, size_t frames, float scale,
     const Biquad s = m_shelf;
     const Biquad h = m_highPass;
     const auto stride = static_cast<size_t>(m_channels);
-    const auto load = [&](size_t c) {
-        const double* z = m_state[c];
-        return Chain{z[0], z[1], z[2], z[3], z[4], z[5], 0.0};
-    };
-    const auto store = [&](size_t c, const Chain& chain) {
-        double* z = m_state[c];
-        z[0] = chain.X1;
-        z[1] = chain.X2;
-        z[2] = chain.Y1;
-        z[3] = chain.Y2;
-        z[4] = chain.Z1;
-        z[5] = chain.Z2;
-        m_stepSum += m_weight[c] * chain.Sum;
-    };
-    Chain a = load(first);
-    if constexpr (Lanes == 2) {
-        Chain b = load(first + 1);
-        for (size_t f = 0; f < frames; ++f) {
-            const Sample* frame = interleaved + f * stride + first;
-            a.Step(FullScale(frame[0], scale), s, h);
-            b.Step(FullScale(frame[1], scale), s, h);
-        }
-        store(first + 1, b);
-    } else {
-        for (size_t f = 0; f < frames; ++f) {
-            a.Step(FullScale(interleaved[f * stride + first], scale), s, h);
-        }
+    Chain<Lanes> chain;
+    for (int l = 0; l < Lanes; ++l) {
+        const double* z = m_state[first + static_cast<size_t>(l)];
+        chain.X1[l] = z[0];
+        chain.X2[l] = z[1];
+        chain.Y1[l] = z[2];
+        chain.Y2[l] = z[3];
+        chain.Z1[l] = z[4];
+        chain.Z2[l] = z[5];
+        chain.Sum[l] = 0.0;
     }
-    store(first, a);
+    for (size_t f = 0; f < frames; ++f) {
+        const Sample* frame = interleaved + f * stride + first;
+        double x[Lanes];
+        for (int l = 0; l < Lanes; ++l) {
+            x[l] = FullScale(frame[l], scale);
+        }
+        chain.Step(x, s, h);
+    }
+    for (int l = 0; l < Lanes; ++l) {
+        double* z = m_state[first + static_cast<size_t>(l)];
+        z[0] = chain.X1[l];
+        z[1] = chain.X2[l];
+        z[2] = chain.Y1[l];
+        z[3] = chain.Y2[l];
+        z[4] = chain.Z1[l];
+        z[5] = chain.Z2[l];
+        m_stepSum += m_weight[first + static_cast<size_t>(l)] * chain.Sum[l];
+    }
 }
 
 template void LoudnessMeter::ProcessBlock<float>(const float*, size_t, float);
