@@ -9,7 +9,6 @@
 #include <QWidget>
 #include <cerrno>
 #include <csignal>
-#include <stdexcept>
 
 namespace kestrin {
 namespace {
@@ -34,9 +33,8 @@ extern "C" void OnEndSignal(int) {
 }  // namespace
 
 EndSignals::EndSignals() {
-    if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        throw std::runtime_error("No pipe for the end signals");
-    }
+    // Without a pipe (no descriptor left) the signals keep ending the program at once.
+    if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     m_notifier = new QSocketNotifier(wakePipe[0], QSocketNotifier::Read);
     QObject::connect(m_notifier, &QSocketNotifier::activated, [this] { Arrived(); });
 
@@ -45,14 +43,24 @@ EndSignals::EndSignals() {
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     for (const int signal : kEndSignals) sigaddset(&action.sa_mask, signal);
-    for (const int signal : kEndSignals) ::sigaction(signal, &action, nullptr);
+    for (const int signal : kEndSignals) {
+        // A signal the program was started ignoring (nohup) stays ignored.
+        struct sigaction before {};
+        ::sigaction(signal, nullptr, &before);
+        if (before.sa_handler != SIG_IGN) ::sigaction(signal, &action, nullptr);
+    }
 }
 
 EndSignals::~EndSignals() {
+    if (!m_notifier) return;
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
-    for (const int signal : kEndSignals) ::sigaction(signal, &action, nullptr);
+    for (const int signal : kEndSignals) {
+        struct sigaction now {};
+        ::sigaction(signal, nullptr, &now);
+        if (now.sa_handler == OnEndSignal) ::sigaction(signal, &action, nullptr);
+    }
     delete m_notifier;
     ::close(wakePipe[0]);
     ::close(wakePipe[1]);
