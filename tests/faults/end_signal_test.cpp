@@ -2,6 +2,7 @@
 // started from closing (SIGHUP), Ctrl+C there (SIGINT). The meter ends as its close does.
 
 #include <csignal>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -19,6 +20,17 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kSettle{600};  // for the window manager and the meter to have answered
 constexpr int kMSButtonX = 16, kMSButtonY = 328;
+constexpr int kSurfaceX = 110, kSurfaceY = 200;  // where a right press opens the settings dialog
+
+// Waits until `done` holds; false after the timeout.
+bool PollUntil(const std::function<bool()>& done, milliseconds timeout = milliseconds(10000)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(milliseconds(50));
+    }
+    return true;
+}
 
 class EndSignal : public MeterFixture {
   protected:
@@ -90,6 +102,27 @@ TEST_F(EndSignal, EndsTheMeterAsItsCloseDoes) {
         EXPECT_EQ(SettingsBytes(), expected);
         m_meter.Stop();
     }
+}
+
+// The session does not wait for the operator's OK: with the settings dialog open, the meter
+// closes and ends all the same.
+TEST_F(EndSignal, EndsTheMeterWithItsSettingsDialogOpen) {
+    ASSERT_TRUE(StartMetering()) << Diagnostics();
+    m_desktop->Xdotool({"windowmove", "--sync", m_window, "300", "250"});
+    m_desktop->Xdotool({"mousemove", "--window", m_window, std::to_string(kSurfaceX),
+                        std::to_string(kSurfaceY), "click", "3"});
+    ASSERT_TRUE(PollUntil([&] { return !m_desktop->Windows(m_meter.pid(), "^Kestrin$").empty(); }))
+        << Diagnostics();
+    std::this_thread::sleep_for(kSettle);
+    const auto [left, top] = FramePosition();
+    ASSERT_NE(left, 40) << "the window was not moved";
+
+    ASSERT_EQ(kill(m_meter.pid(), SIGTERM), 0);
+    EXPECT_EQ(AwaitExit(kWindowTimeout), 0) << Diagnostics();
+    std::string expected = Settings("");
+    expected.replace(expected.find("left=40"), 7, "left=" + std::to_string(left));
+    expected.replace(expected.find("top=30"), 6, "top=" + std::to_string(top));
+    EXPECT_EQ(SettingsBytes(), expected);
 }
 
 // A close that waits at its failure box (the file can't be written) is not waited for by a
