@@ -1,10 +1,9 @@
 #include "app/kestrin_application.h"
 
 #include <QIcon>
-#include <QMessageBox>
 #include <exception>
 
-#include "config/notice.h"
+#include "app/message_box_notifier.h"
 
 namespace kestrin {
 namespace {
@@ -44,10 +43,7 @@ bool KestrinApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        QMessageBox box(QMessageBox::Critical, kApplicationTitle,
-                        QString::fromLocal8Bit(error.what()), QMessageBox::Ok);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
+        ShowErrorBox(QString::fromLocal8Bit(error.what()));
     }
     return false;
 }

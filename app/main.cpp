@@ -1,5 +1,6 @@
 // The meter's entry: no arguments, no environment of its own; exit status 0 in every case.
 
+#include "app/end_signals.h"
 #include "app/kestrin_application.h"
 #include "app/message_box_notifier.h"
 #include "capture/capture.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
 
     KestrinApplication::ChoosePlatform();
     KestrinApplication application(argc, argv);
+    EndSignals endSignals;
     MessageBoxNotifier messageBoxes;
     SetNotifier(&messageBoxes);
     PulseWaveIn soundSystem;
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     // settings dialog follows at once, hidden, before the first buffer or paint is dispatched.
     TForm1 form1;
     TForm2 form2;
+    endSignals.CloseOnSignal(&form1);
     form1.show();
     application.exec();
     return 0;

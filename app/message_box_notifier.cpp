@@ -17,6 +17,16 @@ void MessageBoxNotifier::ShowMessage(const std::string& text, const std::string&
     box.exec();
 }
 
+void MessageBoxNotifier::ShowError(const std::string& text) {
+    ShowErrorBox(QString::fromLocal8Bit(text));
+}
+
+void ShowErrorBox(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, kApplicationTitle, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
 void MessageBoxNotifier::EndProgram() { std::_Exit(0); }
 
 }  // namespace kestrin

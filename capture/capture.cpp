@@ -100,7 +100,7 @@ void ResetDeviceAndEnd() {
     try {
         ResetDevice();
     } catch (const std::exception& e) {
-        notifier().ShowMessage(e.what(), kApplicationTitle);
+        notifier().ShowError(e.what());
     }
     notifier().EndProgram();
 }

@@ -17,8 +17,10 @@ namespace kestrin {
 //
 // The temporary file is named "<path>.<8 hex digits>.tmp" and locked (flock) by its writer for as
 // long as it exists. A writer killed before its rename leaves it behind, unlocked: each
-// successful replacement removes such leftovers of the same path, and only those that nobody
-// holds locked, so a copy of the meter saving at the same time is never disturbed.
+// replacement first removes such leftovers of the same path (whether or not it then succeeds),
+// and only those that nobody holds locked, so a copy of the meter saving at the same time is
+// never disturbed. Only plain files of that naming pattern beside the file are taken, never
+// through a symbolic link.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 // Whether a file name is one of the temporary names ReplaceFileAtomically uses for a file named

@@ -123,9 +123,20 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+// A leftover of this meter belongs to the user who saved (or, saved by root, to the file's owner,
+// whom root gives it before the rename): a file of the same name that another user made is not
+// one.
+bool OursToRemove(const struct stat& leftover, const Split& target) {
+    if (leftover.st_uid == ::geteuid()) return true;
+    struct stat file {};
+    const std::string path = target.folder + "/" + target.name;
+    return ::geteuid() == 0 && ::lstat(path.c_str(), &file) == 0 && leftover.st_uid == file.st_uid;
+}
+
 // Removes what writers killed before their rename left of this file: temporary files of its
 // naming pattern that nobody holds locked. Best effort; a leftover that can't be removed now is
-// tried again at the next write.
+// tried again at the next write. Done before the new file is written, so that on a full disk the
+// room a leftover took is there for it.
 void RemoveLeftoverTemporaries(const Split& target) {
     DIR* folder = ::opendir(target.folder.c_str());
     if (!folder) return;
@@ -136,7 +147,7 @@ void RemoveLeftoverTemporaries(const Split& target) {
         if (fd < 0) continue;
         struct stat opened {};
         struct stat named {};
-        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && OursToRemove(opened, target) &&
             ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
             SameFile(opened, named)) {
             ::unlink(path.c_str());
@@ -152,6 +163,8 @@ bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view bytes
     std::string path;
     if (!ResolveLinks(linkOrPath, path)) return false;
     if (!MayWriteExisting(path)) return false;
+    const Split target = SplitPath(path);
+    RemoveLeftoverTemporaries(target);
     std::string tempPath;
     const int fd = CreateTemporary(path, tempPath);
     if (fd < 0) return false;
@@ -176,9 +189,7 @@ bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view bytes
         errno = error;
         return false;
     }
-    const Split target = SplitPath(path);
     SyncFolder(target.folder);
-    RemoveLeftoverTemporaries(target);
     return true;
 }
 

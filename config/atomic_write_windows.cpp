@@ -82,7 +82,8 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }
 
 // Removes what writers killed before their rename left of this file: temporary files of its
-// naming pattern that nobody holds open. Best effort, as on other systems.
+// naming pattern that nobody holds open. Best effort, and before the new file is written, as on
+// other systems.
 void RemoveLeftoverTemporaries(const std::string& path) {
     const auto [folder, name] = SplitPath(path);
     WIN32_FIND_DATAA found;
@@ -107,6 +108,7 @@ void RemoveLeftoverTemporaries(const std::string& path) {
 // The folder's entry reaches the disk with the rename (MOVEFILE_WRITE_THROUGH). The replaced
 // file's access rights are those the folder gives a new file.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+    RemoveLeftoverTemporaries(path);
     std::string tempPath;
     HANDLE file = CreateTemporary(path, tempPath);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -121,7 +123,6 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
         SetErrnoFrom(error);
         return false;
     }
-    RemoveLeftoverTemporaries(path);
     return true;
 }
 

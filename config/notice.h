@@ -20,6 +20,11 @@ class Notifier {
     virtual ~Notifier() = default;
     // Modal message box: text, caption as given (a leading blank is kept).
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+    // The application's standard error box, in which an error that an event handler did not
+    // handle is reported: the text under an error icon, captioned kApplicationTitle. An error
+    // that the meter catches to go on (a failed write at the close) is shown in it too, so that
+    // the same failure always looks the same.
+    virtual void ShowError(const std::string& text) { ShowMessage(text, kApplicationTitle); }
     // Ends the process at once with exit status 0; no close event runs, nothing is saved.
     virtual void EndProgram() = 0;
 };

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -15,6 +16,9 @@ namespace {
 constexpr std::string_view kBlanks = " \t\r\v\f";
 constexpr std::string_view kLineBreaking{"\r\n\0", 3};
 constexpr size_t kReadChunkBytes = 64 * 1024;
+// Editors that save UTF-8 may put this mark before the first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr const char* kTooLarge = "the file is too large.";
 
 struct Line {
     size_t begin;    // first byte of the line
@@ -87,10 +91,15 @@ struct Location {
     Line lastLine{};  // the section's line, or its last key line: a new key goes after it
 };
 
+// Where the first line begins: after a byte-order mark, which belongs to no line.
+size_t FirstLineStart(std::string_view bytes) {
+    return bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
 Location Locate(std::string_view bytes, std::string_view section, std::string_view key) {
     Location where;
     bool inSection = false;
-    for (size_t pos = 0; pos < bytes.size();) {
+    for (size_t pos = FirstLineStart(bytes); pos < bytes.size();) {
         const Line line = LineAt(bytes, pos);
         pos = line.next;
         const ParsedLine parsed = Parse(bytes.substr(line.begin, line.textEnd - line.begin));
@@ -159,33 +168,31 @@ std::optional<int32_t> ParseDecimal(std::string_view text) {
     return static_cast<int32_t>(negative ? -value : value);
 }
 
-// The file's bytes with one key set: in place when it exists, else after the last key of its
-// section, else in a new section at the end.
-std::string WithValue(std::string_view bytes, std::string_view section, std::string_view key,
-                      std::string_view value) {
+// Sets one key in the file's bytes: in place when it exists, else after the last key of its
+// section, else in a new section at the end. The bytes are changed where they stand, so that a
+// large file is not copied whole for every key.
+void SetValue(std::string& bytes, std::string_view section, std::string_view key,
+              std::string_view value) {
     value = value.substr(0, value.find_first_of(kLineBreaking));
     const std::string_view ending = LineEnding(bytes);
     const Location where = Locate(bytes, section, key);
 
-    std::string updated;
-    updated.reserve(bytes.size() + section.size() + key.size() + value.size() + 8);
+    // Made whole before the bytes change: the names and the value may stand in them.
+    std::string text;
     if (where.keyFound) {
-        updated.append(bytes.substr(0, where.keyLine.begin));
-        updated.append(where.keyName).append("=").append(value);
-        updated.append(bytes.substr(where.keyLine.textEnd));
+        text.append(where.keyName).append("=").append(value);
+        bytes.replace(where.keyLine.begin, where.keyLine.textEnd - where.keyLine.begin, text);
     } else if (where.sectionFound) {
         const Line& after = where.lastLine;
-        updated.append(bytes.substr(0, after.next));
-        if (after.next == after.textEnd) updated.append(ending);
-        updated.append(key).append("=").append(value).append(ending);
-        updated.append(bytes.substr(after.next));
+        if (after.next == after.textEnd) text.append(ending);
+        text.append(key).append("=").append(value).append(ending);
+        bytes.insert(after.next, text);
     } else {
-        updated.append(bytes);
-        if (!bytes.empty() && bytes.back() != '\n') updated.append(ending);
-        updated.append("[").append(section).append("]").append(ending);
-        updated.append(key).append("=").append(value).append(ending);
+        if (bytes.size() > FirstLineStart(bytes) && bytes.back() != '\n') text.append(ending);
+        text.append("[").append(section).append("]").append(ending);
+        text.append(key).append("=").append(value).append(ending);
+        bytes.append(text);
     }
-    return updated;
 }
 
 std::string FullPath(const std::string& path) {
@@ -208,6 +215,8 @@ ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
         m_writable = false;
         return;
     }
+    // The size read may differ from the one stated (a file still growing): it only saves copies.
+    m_bytes.reserve(std::min(static_cast<size_t>(std::max<off_t>(info.st_size, 0)), kMaxFileBytes));
     char chunk[kReadChunkBytes];
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -218,6 +227,7 @@ ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
         }
         if (m_bytes.size() + static_cast<size_t>(got) > kMaxFileBytes) {
             m_writable = false;
+            m_tooLarge = true;
             break;
         }
         m_bytes.append(chunk, static_cast<size_t>(got));
@@ -246,7 +256,7 @@ bool ProfileFile::ReadBool(std::string_view section, std::string_view key,
 
 void ProfileFile::SetString(std::string_view section, std::string_view key,
                             std::string_view value) {
-    m_bytes = WithValue(m_bytes, section, key, value);
+    SetValue(m_bytes, section, key, value);
 }
 
 void ProfileFile::SetInteger(std::string_view section, std::string_view key, int32_t value) {
@@ -257,7 +267,12 @@ void ProfileFile::SetBool(std::string_view section, std::string_view key, bool v
     SetString(section, key, value ? "1" : "0");
 }
 
+std::string ProfileFile::fullPath() const { return FullPath(m_path); }
+
 void ProfileFile::Save() const {
+    if (m_tooLarge || m_bytes.size() > kMaxFileBytes) {
+        throw SettingsWriteError(FullPath(m_path), kTooLarge);
+    }
     if (!m_writable || !ReplaceFileAtomically(m_path, m_bytes)) {
         throw SettingsWriteError(FullPath(m_path));
     }

@@ -34,13 +34,20 @@ class ProfileFile {
   public:
     // Reads the file. A missing file reads as an empty one. A file that can't be read (no
     // permission, not a regular file, larger than kMaxFileBytes) also reads as empty, but every
-    // write to it fails, so nothing already in it is lost.
+    // write to it fails, so nothing already in it is lost. A UTF-8 byte-order mark that an editor
+    // put at the start is no part of the first line, and stays where it is.
     explicit ProfileFile(std::string path);
 
-    static constexpr size_t kMaxFileBytes = 16 * 1024 * 1024;
+    // The largest file read and written, far above any real settings file (under a kilobyte):
+    // the bound only keeps a damaged or hostile file from filling the memory.
+    static constexpr size_t kMaxFileBytes = 64 * 1024 * 1024;
 
     const std::string& path() const { return m_path; }
+    // The path as the operator's messages name it: absolute.
+    std::string fullPath() const;
     const std::string& bytes() const { return m_bytes; }
+    // Whether the file is there but larger than kMaxFileBytes, and so read as empty.
+    bool tooLarge() const { return m_tooLarge; }
     // Takes another file's contents as what the first write builds on: for a per-user copy that
     // doesn't exist yet, of a file that can't be written where it stands.
     void StartFrom(const ProfileFile& original) { m_bytes = original.m_bytes; }
@@ -59,14 +66,16 @@ class ProfileFile {
     void SetInteger(std::string_view section, std::string_view key, int32_t value);
     void SetBool(std::string_view section, std::string_view key, bool value);
     // Replaces the file by the bytes in memory. Throws SettingsWriteError when the file can't be
-    // replaced (or could not be read); the file on disk is then as it was, and this object keeps
-    // its changes.
+    // replaced (or could not be read), or when it would become larger than kMaxFileBytes, which
+    // no later read would take; the file on disk is then as it was, and this object keeps its
+    // changes.
     void Save() const;
 
   private:
     std::string m_path;
     std::string m_bytes;
-    bool m_writable = true;  // false when an existing file could not be read
+    bool m_writable = true;   // false when an existing file could not be read
+    bool m_tooLarge = false;  // the file could not be read for its size
 };
 
 // The reading rules for integers and colours on a value already trimmed.

@@ -52,6 +52,13 @@ void SetSettingsHost(SettingsHost* newHost) { host = newHost; }
 
 void LoadSettings() {
     const ProfileFile file = OpenSettingsFile(false);
+    // Starting with the defaults would otherwise look as though the operator's settings were lost.
+    if (file.tooLarge()) {
+        notifier().ShowMessage("The settings file " + file.fullPath() +
+                                   " is too large to be read; the default settings are used and "
+                                   "the file is left as it is.",
+                               kErrorCaption);
+    }
     const TMeterSettings defaults;
     TMeterSettings& s = MeterSettings;
     s.DeviceName = file.ReadString(kInput, "Device Name", defaults.DeviceName);

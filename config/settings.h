@@ -79,6 +79,8 @@ bool FolderIsWritable(const std::string& folder);
 // disk instead of one per key. A failed write throws SettingsWriteError ("Unable to write to
 // <path>"); the file is then byte for byte as before the operation, while the changes made in
 // memory (SaveSettings' emptying of an unlocked password) stay.
+// LoadSettings runs once, at start; a file too large to be read is reported then, in a box
+// naming it, and its writes fail as too large (see ProfileFile::kMaxFileBytes).
 void LoadSettings();
 void ApplySettingFallbacks();  // empty cal becomes " 0", empty decay "2"
 void SaveSettings();

@@ -18,6 +18,7 @@ class EndWatch : public Notifier {
     void ShowMessage(const std::string& text, const std::string& caption) override {
         m_inner.ShowMessage(text, caption);
     }
+    void ShowError(const std::string& text) override { m_inner.ShowError(text); }
     void EndProgram() override {
         m_ended = true;
         m_inner.EndProgram();

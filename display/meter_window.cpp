@@ -106,7 +106,7 @@ void MeterWindow::FormClose() {
     try {
         SavePosition();
     } catch (const SettingsWriteError& error) {
-        notifier().ShowMessage(error.what(), kApplicationTitle);
+        notifier().ShowError(error.what());
     }
 }
 

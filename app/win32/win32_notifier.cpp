@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "config/dialog/win32/win32_controls.h"
+
 namespace kestrin {
 
 void Win32Notifier::ShowMessage(const std::string& text, const std::string& caption) {
@@ -12,6 +14,8 @@ void Win32Notifier::ShowMessage(const std::string& text, const std::string& capt
     const UINT modality = owner ? MB_APPLMODAL : MB_TASKMODAL;
     MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | modality);
 }
+
+void Win32Notifier::ShowError(const std::string& text) { win32::ShowHandlerError(text.c_str()); }
 
 void Win32Notifier::EndProgram() { ExitProcess(0); }
 

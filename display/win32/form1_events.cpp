@@ -79,6 +79,14 @@ std::optional<intptr_t> TForm1::Handle(unsigned message, uintptr_t wParam, intpt
                 DestroyWindow(m_window);
             }
             return 0;
+        case WM_ENDSESSION:
+            // The session ends (log off, shut down) and takes the program with it, without a
+            // close request: the meter closes now as the operator's close does, keeping its place
+            // and the M/S choice.
+            if (wParam && CloseRequested()) {
+                DestroyWindow(m_window);
+            }
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;

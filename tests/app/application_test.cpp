@@ -26,6 +26,9 @@ struct ShownBox {
     QString caption;
     QString text;
     Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    bool operator==(const ShownBox&) const = default;
 };
 
 // Reads and dismisses each message box that opens while it lives.
@@ -35,7 +38,8 @@ class BoxReader {
         m_poll.setInterval(10);
         QObject::connect(&m_poll, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown = {box->windowTitle(), box->text(), box->textFormat()};
+                shown = {box->windowTitle(), box->text(), box->textFormat(), box->icon(),
+                         box->standardButtons()};
                 box->accept();
             }
         });
@@ -75,6 +79,24 @@ TEST(Application, UnhandledErrorIsReportedInABoxCaptionedWithTheTitleAndTheProgr
     EXPECT_EQ(shown.text, "Unable to write to /nowhere/kestrin.ini");
     EXPECT_EQ(shown.format, Qt::PlainText);
     EXPECT_EQ(target.handled, 2) << "the event after the failing one must still be handled";
+}
+
+// A failed write of the settings reaches the operator raised out of a handler (after the dialog's
+// OK) or caught so that the window still closes: the same failure, the same box.
+TEST(Application, AFailedWriteShowsTheSameBoxWhetherRaisedOrCaught) {
+    ThrowingObject target;
+    BoxReader reader;
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+    for (int i = 0; i < 500 && target.handled < 1; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    const ShownBox raised = reader.shown;
+    EXPECT_EQ(raised.icon, QMessageBox::Critical);
+
+    reader.shown = {};
+    MessageBoxNotifier notifier;
+    notifier.ShowError("Unable to write to /nowhere/kestrin.ini");
+    EXPECT_EQ(reader.shown, raised);
 }
 
 }  // namespace

@@ -208,7 +208,7 @@ TEST_F(CaptureFailureTest, UnwritableSettingsFileStillEndsTheProgram) {
     ASSERT_EQ(notifier.messages.size(), 3u);
     EXPECT_EQ(notifier.messages[0].text, kOpenMessage);
     EXPECT_EQ(notifier.messages[1].text, kResetDeviceMessage);
-    EXPECT_EQ(notifier.messages[2], (Message{"Unable to write to " + unwritable, "Kestrin"}));
+    EXPECT_EQ(notifier.messages[2], (Message{"Unable to write to " + unwritable, "Kestrin", true}));
     EXPECT_EQ(notifier.events.back(), "end");
     EXPECT_EQ(notifier.endCount, 1);
 }

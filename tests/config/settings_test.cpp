@@ -68,6 +68,29 @@ TEST_F(SettingsStoreTest, FirstSaveAndCloseWriteTheTwentyOneLines) {
     EXPECT_EQ(OnDisk(), kFirstSaveAndClose);
 }
 
+// An editor that saves UTF-8 may put a byte-order mark before the first line: the first section
+// is read all the same, and the saves keep the mark where it was and the sections as they were.
+TEST_F(SettingsStoreTest, AByteOrderMarkIsNoPartOfTheFirstLine) {
+    const std::string mark = "\xEF\xBB\xBF";
+    const struct {
+        std::string given;
+        std::string saved;
+    } cases[] = {
+        {mark + kFirstSaveAndClose, mark + kFirstSaveAndClose},
+        {mark, mark + test::CrLfLines({"[Form]", "left=200", "top=200", "showMS=1"})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given.size());
+        Given(c.given);
+        LoadSettings();
+        const bool whole = c.given.size() > mark.size();
+        EXPECT_EQ(MeterSettings.DeviceName, whole ? "Monitor of Null Output" : "");
+        if (whole) SaveSettings();
+        SavePosition();
+        EXPECT_EQ(OnDisk(), c.saved);
+    }
+}
+
 TEST_F(SettingsStoreTest, LockedSaveWritesTheScrambledPassword) {
     test::FakeSettingsHost host;
     host.lockSet = true;

@@ -9,6 +9,7 @@
 
 #include "config/profile_file.h"
 #include "config/settings.h"
+#include "tests/config/ordinary_user.h"
 #include "tests/config/settings_store_fixture.h"
 
 namespace kestrin {
@@ -79,8 +80,8 @@ TEST_F(WholeFileWriteTest, ChangesStayInMemoryUntilSave) {
 }
 
 // A writer killed before its rename leaves its temporary file. The next write removes such
-// leftovers, but nothing a living writer holds, nothing of another name and nothing that is not
-// a plain file of this folder.
+// leftovers, but nothing a living writer holds, nothing of another name, nothing another user
+// made and nothing that is not a plain file of this folder.
 TEST_F(WholeFileWriteTest, LeftoversOfKilledWritersGoWithTheNextWrite) {
     Given("[Form]\r\n");
     const fs::path folder = m_dir.path();
@@ -92,6 +93,13 @@ TEST_F(WholeFileWriteTest, LeftoversOfKilledWritersGoWithTheNextWrite) {
     test::WriteBytes(folder / "precious", "kept");
     fs::create_symlink(folder / "precious", folder / "kestrin.ini.cafef00d.tmp");
     fs::create_directory(folder / "kestrin.ini.deadbeef.tmp");
+    // Only root can make a file another user's.
+    const bool otherUsers = test::RunningAsRoot();
+    if (otherUsers) {
+        const fs::path theirs = folder / "kestrin.ini.5eed5eed.tmp";
+        test::WriteBytes(theirs, "another user's");
+        ASSERT_EQ(chown(theirs.c_str(), test::kOrdinaryUid, test::kOrdinaryUid), 0);
+    }
 
     // Another copy of the meter in the middle of its own write.
     const int held = open((folder / "kestrin.ini.1234abcd.tmp").c_str(), O_RDONLY | O_CLOEXEC);
@@ -101,9 +109,10 @@ TEST_F(WholeFileWriteTest, LeftoversOfKilledWritersGoWithTheNextWrite) {
     close(held);
 
     EXPECT_EQ(test::FolderListing(folder),
-              "kestrin.ini;kestrin.ini.0BADF00D.tmp;kestrin.ini.1234abcd.tmp;"
-              "kestrin.ini.backup.tmp;kestrin.ini.cafef00d.tmp;kestrin.ini.deadbeef.tmp;"
-              "other.ini.0badf00d.tmp;precious;");
+              std::string("kestrin.ini;kestrin.ini.0BADF00D.tmp;kestrin.ini.1234abcd.tmp;") +
+                  (otherUsers ? "kestrin.ini.5eed5eed.tmp;" : "") +
+                  "kestrin.ini.backup.tmp;kestrin.ini.cafef00d.tmp;kestrin.ini.deadbeef.tmp;"
+                  "other.ini.0badf00d.tmp;precious;");
     EXPECT_EQ(test::ReadBytes(folder / "precious"), "kept");
 
     // Once its writer is gone, the next write takes it away too.

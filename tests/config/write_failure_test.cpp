@@ -9,6 +9,7 @@
 #include "config/profile_file.h"
 #include "config/settings.h"
 #include "tests/config/file_bytes.h"
+#include "tests/config/settings_store_fixture.h"
 #include "tests/support/recording_notifier.h"
 #include "tests/support/temp_dir.h"
 
@@ -214,15 +215,84 @@ TEST_F(WriteFailureTest, FileThatCannotBeReadIsNeverReplaced) {
     EXPECT_TRUE(fs::is_fifo(pipe));
 }
 
-TEST_F(WriteFailureTest, OversizedFileReadsAsDefaultsAndIsKept) {
+// A file too large to be read is said to be so once, at start, by its name; every write to it
+// is refused as too large, and the file stays.
+TEST_F(WriteFailureTest, OversizedFileIsReportedAtStartReadsAsDefaultsAndIsKept) {
     std::string huge = "[Form]\r\ncal=-20\r\n";
     huge.resize(ProfileFile::kMaxFileBytes + 1, 'x');
     test::WriteBytes(m_path, huge);
     SetSettingsFilePath(m_path.string());
     LoadSettings();
     EXPECT_EQ(MeterSettings.cal, "-12");
-    EXPECT_EQ(FailureOf(SaveSettings), "Unable to write to " + m_path.string());
+    const std::string tooLarge =
+        "Unable to write to " + m_path.string() + ": the file is too large.";
+    EXPECT_EQ(FailureOf(SaveSettings), tooLarge);
+    EXPECT_EQ(FailureOf(SavePosition), tooLarge);
     EXPECT_EQ(fs::file_size(m_path), huge.size());
+    EXPECT_EQ(m_notifier.messages,
+              (std::vector<test::RecordingNotifier::Message>{
+                  {"The settings file " + m_path.string() +
+                       " is too large to be read; the default settings are used and the file is "
+                       "left as it is.",
+                   " Kestrin Error"}}));
+}
+
+// A save never writes a file that the next start could not read. A file just under 16 MiB (the
+// settings and a long comment) is saved and read again with every setting; one that the save
+// would take past the bound is refused with its reason, and stays byte for byte.
+TEST_F(WriteFailureTest, ASaveNeverMakesTheFileTooLargeToRead) {
+    const struct {
+        size_t size;  // of the file before the save
+        bool saved;
+    } cases[] = {{16'777'206, true}, {ProfileFile::kMaxFileBytes - 100, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        std::string before = "[Input]\r\nDevice Name=Desk\r\n[Form]\r\ncal=-18\r\nleft=40\r\n;";
+        before.resize(c.size - 2, '-');
+        before += "\r\n";
+        test::WriteBytes(m_path, before);
+        SetSettingsFilePath(m_path.string());
+        test::FakeSettingsHost window;
+        window.left = 300;
+        SetSettingsHost(&window);
+        LoadSettings();
+        ASSERT_EQ(MeterSettings.cal, "-18");
+        MeterSettings.Msix = false;
+
+        const std::string failure = FailureOf(SaveSettings);
+        SetSettingsHost(nullptr);
+        LoadSettings();
+        if (c.saved) {
+            EXPECT_EQ(failure, "no error");
+            EXPECT_GT(fs::file_size(m_path), c.size);
+            EXPECT_EQ(MeterSettings.DeviceName, "Desk");
+            EXPECT_EQ(MeterSettings.cal, "-18");
+            EXPECT_FALSE(MeterSettings.Msix);
+            EXPECT_EQ(MeterSettings.left, 300);
+        } else {
+            EXPECT_EQ(failure,
+                      "Unable to write to " + m_path.string() + ": the file is too large.");
+            EXPECT_TRUE(test::ReadBytes(m_path) == before);
+            EXPECT_EQ(test::FolderListing(m_dir.path()), "meter.ini;");
+        }
+        EXPECT_TRUE(m_notifier.messages.empty());
+    }
+}
+
+// What a writer killed in the middle of its save left goes before the next save writes, so that
+// on a full disk its room is there, and goes even when that save fails.
+TEST_F(WriteFailureTest, LeftoversOfKilledSavesGoAlsoWhenTheNextSaveFails) {
+    const std::string before = "[Form]\r\ncal=-20\r\n";
+    test::WriteBytes(m_path, before);
+    test::WriteBytes(m_dir.path() / "meter.ini.0badf00d.tmp", "[Form]\r\ncal=");
+    SetSettingsFilePath(m_path.string());
+    EXPECT_EQ(FailureOf([] {
+                  FileSizeLimit limit(8);
+                  SavePosition();
+              }),
+              "Unable to write to " + m_path.string());
+    EXPECT_EQ(test::ReadBytes(m_path), before);
+    EXPECT_EQ(test::FolderListing(m_dir.path()), "meter.ini;");
 }
 
 TEST_F(WriteFailureTest, ResetDeviceShowsItsMessageBeforeTheWriteFails) {

@@ -416,7 +416,7 @@ TEST_F(MeterClosing, AFailedSaveIsReportedAndTheWindowStillCloses) {
     EXPECT_TRUE(form().close());
     EXPECT_FALSE(form().isVisible());
     EXPECT_EQ(notes.messages,
-              (std::vector<Message>{{"Unable to write to " + unwritable, "Kestrin"}}));
+              (std::vector<Message>{{"Unable to write to " + unwritable, "Kestrin", true}}));
     EXPECT_EQ(notes.endCount, 0);
 }
 

@@ -15,6 +15,7 @@ class RecordingNotifier : public Notifier {
     struct Message {
         std::string text;
         std::string caption;
+        bool errorBox = false;  // the application's error box, with its icon
         bool operator==(const Message&) const = default;
     };
 
@@ -24,6 +25,11 @@ class RecordingNotifier : public Notifier {
     void ShowMessage(const std::string& text, const std::string& caption) override {
         messages.push_back({text, caption});
         events.push_back("message: " + text);
+        if (whileShown) whileShown();
+    }
+    void ShowError(const std::string& text) override {
+        messages.push_back({text, kApplicationTitle, true});
+        events.push_back("error: " + text);
         if (whileShown) whileShown();
     }
     void EndProgram() override {

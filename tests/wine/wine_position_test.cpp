@@ -64,5 +64,20 @@ TEST_F(WineMeterPlace, AMovedWindowGoesBackAfterTheDialogAndIsStoredWhereItIsClo
     EXPECT_EQ(meter->AwaitExit(), std::optional<int>(0));
 }
 
+// The end of the desktop's session (WM_ENDSESSION, which Wine's end of session sends) ends the
+// program as its close does: the place it was moved to is stored, and the exit status is 0.
+TEST_F(WineMeterPlace, TheEndOfTheSessionStoresThePlaceAsACloseDoes) {
+    const std::string initial = SettingsFor(MeterLook());
+    ASSERT_NO_FATAL_FAILURE(StartMeter(initial, kMeterCaption));
+    ASSERT_TRUE(FrameAt(kMeterLeft, kMeterTop));
+    ASSERT_NO_FATAL_FAILURE(MoveFrameTo(kMovedLeft, kMovedTop));
+
+    EXPECT_EQ(session->Run({"wineboot", "--end-session"}), 0);
+    EXPECT_EQ(meter->AwaitExit(), std::optional<int>(0)) << meter->log();
+    ReferenceStore onLinux(initial);
+    onLinux.SaveOnClose(kMovedLeft, kMovedTop);
+    EXPECT_EQ(meter->Settings(), onLinux.Bytes());
+}
+
 }  // namespace
 }  // namespace kestrin::test
