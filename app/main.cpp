@@ -1,8 +1,10 @@
-// The meter's entry: no arguments, no environment of its own; exit status 0 in every case.
+// The meter's entry: no arguments, no environment of its own. Exit status 0 when the meter ends,
+// also after a failure of the capture; 1 when the window system can't be opened.
 
 #include "app/end_signals.h"
 #include "app/kestrin_application.h"
 #include "app/message_box_notifier.h"
+#include "app/start_failure.h"
 #include "capture/capture.h"
 #include "capture/pulse_wave_in.h"
 #include "config/dialog/qt/form2.h"
@@ -12,7 +14,9 @@ int main(int argc, char** argv) {
     using namespace kestrin;
 
     KestrinApplication::ChoosePlatform();
+    StartFailureReport startFailure;
     KestrinApplication application(argc, argv);
+    startFailure.Done();
     EndSignals endSignals;
     MessageBoxNotifier messageBoxes;
     SetNotifier(&messageBoxes);

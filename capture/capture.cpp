@@ -20,8 +20,7 @@ HWAVEIN CaptureHandle = nullptr;
 
 namespace {
 
-constexpr uint32_t kBufferBytes = 4400;  // 1100 frames of 16-bit stereo, 24.94 ms
-constexpr size_t kBlockBytes = kBufferBytes + 1;
+constexpr uint32_t kBytesPerFrame = 4;  // 16-bit stereo
 constexpr int kQueuedAtOpen = 3;
 
 struct QueueTexts {
@@ -63,6 +62,8 @@ void LookAgainIn(std::chrono::milliseconds delay) {
     watchTimer->Start(static_cast<int>(delay.count()));
 }
 
+void Fail(const char* text, const char* caption, HWAVEIN device);
+
 void OnWatchTick() {
     const WatchClock::time_point now = WatchClock::now();
     // A look that comes late found the thread held up elsewhere: buffers that arrived meanwhile
@@ -76,9 +77,7 @@ void OnWatchTick() {
         LookAgainIn(stallTimeout - silent);
         return;
     }
-    StopWatch();
-    notifier().ShowMessage(kStalledText, kErrorCaption);
-    notifier().EndProgram();
+    Fail(kStalledText, kErrorCaption, CaptureHandle);
 }
 
 void StartWatch() {
@@ -87,8 +86,16 @@ void StartWatch() {
     LookAgainIn(stallTimeout);
 }
 
-void Fail(const char* text, const char* caption) {
+// A failure of a device: its box, then the end. Only the first failure of a device is shown; the
+// failures that follow from it while that box is open (each of its buffers handed back fails to
+// be replaced) add no box of their own.
+void Fail(const char* text, const char* caption, HWAVEIN device) {
     StopWatch();
+    auto it = openDevices.find(device);
+    if (it != openDevices.end()) {
+        if (it->second.failureShown) return;
+        it->second.failureShown = true;
+    }
     notifier().ShowMessage(text, caption);
     notifier().EndProgram();
 }
@@ -105,13 +112,13 @@ void ResetDeviceAndEnd() {
     notifier().EndProgram();
 }
 
-WAVEFORMATEX CaptureFormat() {
+WAVEFORMATEX CaptureFormat(uint32_t rate) {
     WAVEFORMATEX format;
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.nAvgBytesPerSec = 44100 * 4;
-    format.nBlockAlign = 4;
+    format.nSamplesPerSec = rate;
+    format.nAvgBytesPerSec = rate * kBytesPerFrame;
+    format.nBlockAlign = kBytesPerFrame;
     format.wBitsPerSample = 16;
     format.cbSize = 0;
     return format;
@@ -139,19 +146,13 @@ std::vector<std::string> ListInputDevices() {
     std::vector<std::string> names;
     const uint32_t count = waveIn().GetNumDevs();
     names.reserve(count);
-    for (uint32_t id = 0; id < count; ++id) {
-        // The result is not looked at: a device whose capabilities can't be read keeps its place
-        // in the list, with an empty name.
-        WAVEINCAPS caps{};
-        waveIn().GetDevCaps(id, &caps);
-        names.emplace_back(caps.szPname, strnlen(caps.szPname, kMaxPnameLen));
-    }
+    // A device whose capabilities can't be read keeps its place in the list, with an empty name.
+    for (uint32_t id = 0; id < count; ++id) names.push_back(waveIn().DeviceName(id));
     return names;
 }
 
 void OpenCapture() {
-    const WAVEFORMATEX format = CaptureFormat();
-    const MMRESULT query = waveIn().QueryFormat(DeviceIndex, format);
+    const MMRESULT query = waveIn().QueryFormat(DeviceIndex, CaptureFormat(kDesignRate));
     if (query != MMSYSERR_NOERROR) {
         if (query == WAVERR_BADFORMAT) {
             notifier().ShowMessage(
@@ -165,6 +166,7 @@ void OpenCapture() {
     // Taken once the device has answered the query, and before it opens: the id counts in the
     // list as it is now.
     std::string identity = DeviceIdentity(DeviceIndex);
+    const WAVEFORMATEX format = CaptureFormat(kDesignRate);
     HWAVEIN device = nullptr;
     if (waveIn().Open(&device, DeviceIndex, format, captureReceiver) != MMSYSERR_NOERROR) {
         notifier().ShowMessage(
@@ -176,52 +178,65 @@ void OpenCapture() {
     CaptureHandle = device;
     captureIdentity = std::move(identity);
     // A handle the sound system gives again after a close starts with nothing outstanding.
-    openDevices[device] = OpenDevice{};
+    OpenDevice& opened = openDevices[device] = OpenDevice{};
+    // Taken at every opening: the rate an input runs at may have changed since the last.
+    const uint32_t ownRate = waveIn().RecordingRate(device);
+    opened.rate = ownRate != 0 ? ownRate : format.nSamplesPerSec;
+    opened.bufferBytes = BufferFrames(opened.rate) * kBytesPerFrame;
     for (int i = 0; i < kQueuedAtOpen; ++i) {
         if (!QueueBuffer(QueueMessages::StartUp)) return;
     }
     if (waveIn().Start(CaptureHandle) != MMSYSERR_NOERROR) {
-        Fail("Start error", kErrorCaption);
+        Fail("Start error", kErrorCaption, CaptureHandle);
         return;
     }
     StartWatch();
 }
 
+uint32_t CaptureRate() {
+    auto it = openDevices.find(CaptureHandle);
+    return CaptureHandle && it != openDevices.end() ? it->second.rate : 0;
+}
+
 bool QueueBuffer(QueueMessages messages) {
     // No device is open to take it: the capture has been stopped.
     if (!CaptureHandle) return true;
+    const OpenDevice& open = openDevices[CaptureHandle];
     const QueueTexts& texts = messages == QueueMessages::StartUp ? kStartUpTexts : kRequeueTexts;
+    const uint32_t bufferBytes =
+        open.bufferBytes != 0 ? open.bufferBytes : kDesignBufferFrames * kBytesPerFrame;
     auto* header = new WAVEHDR{};
     // Cleared, so that a buffer handed back partly filled reads as silence past what was recorded.
-    header->lpData = new char[kBlockBytes]();
-    header->dwBufferLength = kBufferBytes;
+    header->lpData = new char[bufferBytes + 1]();
+    header->dwBufferLength = bufferBytes;
     if (waveIn().PrepareHeader(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
         FreeBuffer(header);
-        Fail(texts.prepare, texts.caption);
+        Fail(texts.prepare, texts.caption, CaptureHandle);
         return false;
     }
     if (waveIn().AddBuffer(CaptureHandle, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
         waveIn().UnprepareHeader(CaptureHandle, header, kWaveHdrSize);
         FreeBuffer(header);
-        Fail(texts.add, texts.caption);
+        Fail(texts.add, texts.caption, CaptureHandle);
         return false;
     }
     openDevices[CaptureHandle].outstanding.push_back(header);
     return true;
 }
 
-void ReleaseBuffer(WAVEHDR* header, HWAVEIN device) {
+bool ReleaseBuffer(WAVEHDR* header, HWAVEIN device) {
     if (device == CaptureHandle) lastBuffer = WatchClock::now();
     if (waveIn().UnprepareHeader(device, header, kWaveHdrSize) != MMSYSERR_NOERROR) {
-        Fail("In-UnPrepare error", kErrorCaption);
-        return;
+        Fail("In-UnPrepare error", kErrorCaption, device);
+        return false;
     }
     auto it = openDevices.find(device);
-    if (it == openDevices.end()) return;
+    if (it == openDevices.end()) return true;
     std::vector<WAVEHDR*>& outstanding = it->second.outstanding;
     outstanding.erase(std::remove(outstanding.begin(), outstanding.end(), header),
                       outstanding.end());
     CloseIfDone(it);
+    return true;
 }
 
 void FreeBuffer(WAVEHDR* header) {

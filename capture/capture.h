@@ -21,18 +21,36 @@ void SetWaveIn(WaveIn* waveIn);
 WaveIn& waveIn();
 void SetCaptureReceiver(WaveInReceiver receiver);
 
+// The design's capture rate and buffer: 1100 frames at 44100 Hz, 24.94 ms. Every count the meter
+// makes in buffers (the hold, the over time, the decay, the stall watch) is in such periods.
+constexpr uint32_t kDesignRate = 44100;         // frames per second
+constexpr uint32_t kDesignBufferFrames = 1100;  // frames per buffer at kDesignRate
+// The frames of one buffer at a rate: as many as last the design's period, to the nearest frame
+// (1197 at 48000 Hz, 2395 at 96000 Hz).
+constexpr uint32_t BufferFrames(uint32_t rate) {
+    return static_cast<uint32_t>((uint64_t{rate} * kDesignBufferFrames + kDesignRate / 2) /
+                                 kDesignRate);
+}
+
 // Which failure messages QueueBuffer shows: those of opening, or those of the buffer pipeline.
 enum class QueueMessages { StartUp, Requeue };
 
 // Names of all input devices in device-id order.
 std::vector<std::string> ListInputDevices();
-// Query, open, three buffers, start. On any failure the program ends inside it.
+// Query, open (in the design's format; at the input's own rate where the sound system records
+// so), three buffers of one design period at the rate the device records at, start. On any
+// failure the program ends inside it.
 void OpenCapture();
-// A fresh 4401-byte block with a header declaring 4400, prepared and added to CaptureHandle.
-// False when it failed and the program has been told to end.
+// The rate CaptureHandle's device was opened at, in frames per second; 0 when none is open.
+uint32_t CaptureRate();
+// A fresh block of one buffer of CaptureHandle's device and one byte more, with a header
+// declaring the buffer (4400 bytes at 44100 Hz), prepared and added to CaptureHandle. False when
+// it failed and the program has been told to end (or is ending already, on a failure of the same
+// device shown before).
 bool QueueBuffer(QueueMessages messages);
 // Lets the device that returned the buffer go of it; the caller frees block and header after.
-void ReleaseBuffer(WAVEHDR* header, HWAVEIN device);
+// False when the device refused, and the buffer is not to be read.
+bool ReleaseBuffer(WAVEHDR* header, HWAVEIN device);
 // Frees a returned buffer's block and header.
 void FreeBuffer(WAVEHDR* header);
 // Resets the device in use (its buffers come back later) and opens DeviceIndex. CaptureHandle

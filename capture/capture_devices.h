@@ -15,7 +15,12 @@ struct OpenDevice {
     // Added to the device, not yet released: a few at a time, so a list whose room, once grown,
     // is kept, and a buffer's round trip allocates nothing here.
     std::vector<WAVEHDR*> outstanding;
-    bool left = false;  // reset and abandoned: closed once outstanding is empty
+    bool left = false;         // reset and abandoned: closed once outstanding is empty
+    uint32_t rate = 0;         // frames per second it was opened at
+    uint32_t bufferBytes = 0;  // declared in each of its buffers: one design period at its rate
+    // A failure of it has been shown, and the program ends when that box is dismissed: what else
+    // fails on it meanwhile (its other buffers, coming back in the box's own loop) shows nothing.
+    bool failureShown = false;
 };
 
 std::map<HWAVEIN, OpenDevice>& OpenDevices();

@@ -2,6 +2,8 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <map>
+
 #include "config/notice.h"
 
 namespace kestrin {
@@ -39,7 +41,18 @@ void OnServerInfo(pa_context*, const pa_server_info* info, void* userdata) {
 void OnSourceInfo(pa_context*, const pa_source_info* info, int eol, void* userdata) {
     if (eol != 0 || !info) return;
     auto* sources = static_cast<std::vector<PulseSource>*>(userdata);
-    sources->push_back({info->name, info->description ? info->description : info->name});
+    sources->push_back({info->name, info->description ? info->description : info->name, {}});
+}
+
+// Names each source as the device list shows it: two sources of the same description must be
+// told apart, or the name stored for one would find the other.
+void NameForTheList(std::vector<PulseSource>& sources) {
+    std::map<std::string, int> seen;
+    for (PulseSource& source : sources) {
+        const int count = ++seen[source.description];
+        source.listed = count == 1 ? source.description
+                                   : source.description + " (" + std::to_string(count) + ")";
+    }
 }
 
 void OnSourceFound(pa_context*, const pa_source_info* info, int eol, void* userdata) {
@@ -136,6 +149,7 @@ std::optional<std::vector<PulseSource>> PulseConnection::ListSources() {
     const bool listDone =
         WaitForOperation(pa_context_get_source_info_list(context, OnSourceInfo, &listed));
     if (!serverDone || !listDone) return std::nullopt;
+    NameForTheList(listed);
     std::vector<PulseSource> sources;
     sources.reserve(listed.size());
     for (const PulseSource& source : listed) {

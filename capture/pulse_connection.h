@@ -13,11 +13,13 @@ struct pa_operation;
 
 namespace kestrin {
 
-// One source of the server: its name (what a stream connects to) and its description (what the
-// desktop shows).
+// One source of the server: its name (what a stream connects to), its description (what the
+// desktop shows) and what the meter's device list shows: the description, followed by " (2)",
+// " (3)" ... on the second and later sources of the same description, in the server's order.
 struct PulseSource {
     std::string name;
     std::string description;
+    std::string listed;
 };
 
 // The client library's main loop on its own thread (PulseLoop) and a context connected to the

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/capture.h"
 #include "capture/header_queue.h"
 #include "capture/pulse_connection.h"
 #include "capture/wave_in_device.h"
@@ -18,13 +19,13 @@
 namespace kestrin {
 namespace {
 
-// Half a buffer, 12.47 ms at 44100 Hz: how much the server gathers before it sends a chunk. A
+// Half a buffer (rounded up), 12.47 ms: how much the server gathers before it sends a chunk. A
 // buffer is complete only once the chunk holding its last sample has come, and PulseAudio cuts a
 // fragment of a whole buffer to 4396 bytes, so with it nearly every buffer waited for the next
 // chunk, up to 24.9 ms, for its last frames. Half a buffer bounds that wait by 12.5 ms there,
 // PipeWire's chunks (exactly this size) fill each buffer with two, and the server is not woken
 // every few ms.
-constexpr uint32_t kFramesPerFragment = 550;
+uint32_t FramesPerFragment(uint32_t rate) { return (BufferFrames(rate) + 1) / 2; }
 
 // How much earlier than the next buffer could be complete the loop looks at the server again:
 // room for the sleep's own lateness and for a chunk that comes a little earlier after the last
@@ -39,6 +40,7 @@ struct PulseDevice : WaveInDevice {
     pa_stream* stream = nullptr;
     QMetaObject::Connection receiverWatch;
     HeaderQueue queue;
+    uint32_t rate = 0;            // frames per second the stream records at: the source's own
     uint32_t bytesPerSecond = 0;  // of the stream's format
     bool completed = false;       // a buffer was handed to the receiver since the last look
     bool started = false;         // between Start and Reset: data goes into the buffers
@@ -105,8 +107,8 @@ bool FormatSupported(const WAVEFORMATEX& format) {
            format.nAvgBytesPerSec == format.nSamplesPerSec * format.nBlockAlign;
 }
 
-// The longest start of the text that fits a device name with its NUL, cut between characters.
-std::string DeviceName(const std::string& description) {
+// The longest start of the text that fits szPname with its NUL, cut between characters.
+std::string PnameOf(const std::string& description) {
     size_t length = std::min<size_t>(description.size(), kMaxPnameLen - 1);
     if (length < description.size()) {
         while (length > 0 && (static_cast<uint8_t>(description[length]) & 0xC0) == 0x80) --length;
@@ -188,10 +190,18 @@ MMRESULT PulseWaveIn::GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) {
     MainLoopLock lock(m->connection.mainloop());
     if (!m->sources) m->Refresh();
     if (!m->sources || deviceId >= m->sources->size()) return MMSYSERR_BADDEVICEID;
-    const std::string name = DeviceName((*m->sources)[deviceId].description);
+    const std::string name = PnameOf((*m->sources)[deviceId].listed);
     std::memset(caps->szPname, 0, sizeof caps->szPname);
     std::memcpy(caps->szPname, name.data(), name.size());
     return MMSYSERR_NOERROR;
+}
+
+std::string PulseWaveIn::DeviceName(uint32_t deviceId) {
+    if (!m->connection.mainloop()) return {};
+    MainLoopLock lock(m->connection.mainloop());
+    if (!m->sources) m->Refresh();
+    if (!m->sources || deviceId >= m->sources->size()) return {};
+    return (*m->sources)[deviceId].listed;
 }
 
 std::string PulseWaveIn::DeviceIdentity(int32_t deviceId) {
@@ -220,6 +230,8 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
     pa_context* context = m->connection.Context();
     if (!context) return MMSYSERR_NODRIVER;
 
+    // The rate asked for is only where the server starts from: FIX_RATE below has it record at the
+    // rate the source runs at, which the stream tells once it is ready.
     pa_sample_spec spec;
     spec.format = PA_SAMPLE_S16LE;
     spec.rate = format.nSamplesPerSec;
@@ -233,7 +245,6 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
     auto device = std::make_unique<PulseDevice>(window);
     device->connection = &m->connection;
     device->stream = stream;
-    device->bytesPerSecond = format.nAvgBytesPerSec;
     // A window that goes away while its device still records must get nothing more.
     PulseDevice* watched = device.get();
     device->receiverWatch = QObject::connect(window, &QObject::destroyed,
@@ -245,15 +256,20 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
     pa_stream_set_read_callback(stream, OnStreamRead, device.get());
 
     // Without ADJUST_LATENCY a monitor source delivers in bursts of seconds; without DONT_MOVE
-    // the server would quietly move the stream to another source when this one goes away.
+    // the server would quietly move the stream to another source when this one goes away. With
+    // FIX_RATE the stream records at the source's own rate, so the samples are the source's own:
+    // a conversion to another rate overshoots at every edge (a 48 kHz square wave recorded at
+    // 44.1 kHz reads 1.8 dB high). On PipeWire that is the rate its graph runs at, which the
+    // source's description does not tell while it is suspended.
     pa_buffer_attr attributes;
     attributes.maxlength = static_cast<uint32_t>(-1);
     attributes.tlength = static_cast<uint32_t>(-1);
     attributes.prebuf = static_cast<uint32_t>(-1);
     attributes.minreq = static_cast<uint32_t>(-1);
-    attributes.fragsize = kFramesPerFragment * format.nBlockAlign;
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY |
-                                                      PA_STREAM_DONT_MOVE | PA_STREAM_START_CORKED);
+    attributes.fragsize = FramesPerFragment(format.nSamplesPerSec) * format.nBlockAlign;
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE |
+                                       PA_STREAM_START_CORKED | PA_STREAM_FIX_RATE);
     if (pa_stream_connect_record(stream, source->c_str(), &attributes, flags) < 0) {
         DisconnectStream(device.get());
         return MMSYSERR_NODRIVER;
@@ -267,9 +283,27 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
         DisconnectStream(device.get());
         return noSource ? MMSYSERR_BADDEVICEID : MMSYSERR_NODRIVER;
     }
+    device->rate = pa_stream_get_sample_spec(stream)->rate;
+    device->bytesPerSecond = device->rate * format.nBlockAlign;
+    if (device->rate != spec.rate) {
+        attributes.fragsize = FramesPerFragment(device->rate) * format.nBlockAlign;
+        if (pa_operation* operation =
+                pa_stream_set_buffer_attr(stream, &attributes, nullptr, nullptr)) {
+            pa_operation_unref(operation);
+        }
+    }
     *handle = device.get();
     m->devices.emplace(device.get(), std::move(device));
     return MMSYSERR_NOERROR;
+}
+
+uint32_t PulseWaveIn::RecordingRate(HWAVEIN handle) {
+    uint32_t rate = 0;
+    m->OnDevice(handle, [&](PulseDevice& device) {
+        rate = device.rate;
+        return MMSYSERR_NOERROR;
+    });
+    return rate;
 }
 
 MMRESULT PulseWaveIn::PrepareHeader(HWAVEIN handle, WAVEHDR* header, uint32_t size) {

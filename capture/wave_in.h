@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -71,6 +72,14 @@ class WaveIn {
     virtual ~WaveIn() = default;
     virtual uint32_t GetNumDevs() = 0;
     virtual MMRESULT GetDevCaps(uint32_t deviceId, WAVEINCAPS* caps) = 0;
+    // The device's name as the device list shows it: what szPname holds (the characters up to
+    // the first NUL, at most 32), whatever GetDevCaps's result. A sound system whose names are
+    // longer than szPname gives them whole, each name telling its device apart from the others.
+    virtual std::string DeviceName(uint32_t deviceId) {
+        WAVEINCAPS caps{};
+        GetDevCaps(deviceId, &caps);
+        return std::string(caps.szPname, strnlen(caps.szPname, kMaxPnameLen));
+    }
     // What the device of an id is, as text that stays the same when the list is fetched again and
     // the device's position in it moves (the server's own name for it, say); empty when unknown.
     // Ids count in the list as last fetched.
@@ -84,6 +93,14 @@ class WaveIn {
     // Opens the device; from then on one notification per filled buffer, in queue order.
     virtual MMRESULT Open(HWAVEIN* device, int32_t deviceId, const WAVEFORMATEX& format,
                           WaveInReceiver receiver) = 0;
+    // The frames per second an open device records at. A sound system that converts on its own
+    // (Windows) records at the format's rate and gives 0. One that can record each input at the
+    // rate it runs at gives that rate, whatever the format asked: the samples are then the input's
+    // own, where a conversion to another rate would add peaks the input never had.
+    virtual uint32_t RecordingRate(HWAVEIN device) {
+        (void)device;
+        return 0;
+    }
     virtual MMRESULT PrepareHeader(HWAVEIN device, WAVEHDR* header, uint32_t size) = 0;
     virtual MMRESULT AddBuffer(HWAVEIN device, WAVEHDR* header, uint32_t size) = 0;
     virtual MMRESULT Start(HWAVEIN device) = 0;

@@ -2,7 +2,6 @@
 #include "config/dialog/settings_dialog.h"
 #include "config/settings.h"
 #include "display/bar_geometry.h"
-#include "display/end_watch.h"
 #include "display/meter_window.h"
 #include "measure/analysis.h"
 #include "measure/level_text.h"
@@ -10,17 +9,13 @@
 namespace kestrin {
 
 void MeterWindow::MMWimData(HWAVEIN device, WAVEHDR* header) {
-    {
-        EndWatch watch;
-        ReleaseBuffer(header, device);
-        if (watch.ended()) {
-            return;
-        }
-    }
+    if (!ReleaseBuffer(header, device)) return;
     ReadCalibration();
     const double scaleDivisor = m_calibration.scaleDivisor;
-    const TPeaks peaks =
-        AnalyseBuffer(reinterpret_cast<const uint8_t*>(header->lpData), MeterSettings.Msix);
+    // The buffer lasts the design's period at the rate its device records at.
+    const TPeaks peaks = AnalyseBuffer(reinterpret_cast<const uint8_t*>(header->lpData),
+                                       static_cast<int>(header->dwBufferLength) / kBytesPerFrame,
+                                       MeterSettings.Msix);
     FreeBuffer(header);
 
     // The over indicator works on the raw sample peaks, before any calibration.

@@ -13,7 +13,7 @@ inline int16_t ReadSample(const uint8_t* bytes) {
 
 }  // namespace
 
-TPeaks AnalyseBuffer(const uint8_t* block, bool msix) {
+TPeaks AnalyseBuffer(const uint8_t* block, int frames, bool msix) {
     // Each frame's M is a non-decreasing function of |a + b| alone, and its S of |a - b| alone:
     // dividing toward zero and then taking the magnitude equals dividing the magnitude. So the
     // largest M and S of the block follow from the extremes of a + b and a - b, and the frame
@@ -27,7 +27,8 @@ TPeaks AnalyseBuffer(const uint8_t* block, bool msix) {
     int32_t minSum = 0;
     int32_t maxDifference = 0;
     int32_t minDifference = 0;
-    for (int f = 0; f < kFramesExamined; ++f) {
+    const int examined = frames - kFramesNotExamined;
+    for (int f = 0; f < examined; ++f) {
         const uint8_t* frame = block + f * kBytesPerFrame;
         const int16_t a = ReadSample(frame);
         const int16_t b = ReadSample(frame + 2);

@@ -8,8 +8,9 @@ namespace kestrin {
 constexpr int kBytesPerFrame = 4;
 constexpr int kFramesPerBuffer = 1100;
 constexpr int kBufferBytes = kFramesPerBuffer * kBytesPerFrame;  // 4400, as declared to the device
-// Only the first 1097 frames of a block are examined; the last three are never read.
-constexpr int kFramesExamined = 1097;
+// The last three frames of a block are never read: of the design's 1100, frames 0 to 1096.
+constexpr int kFramesNotExamined = 3;
+constexpr int kFramesExamined = kFramesPerBuffer - kFramesNotExamined;
 
 // Peak magnitudes of one buffer, in raw sample units (A and B up to 32768; M and S up to 46478
 // when the -3 dB mode is used).
@@ -20,8 +21,13 @@ struct TPeaks {
     int32_t S = 0;  // side, from A - B
 };
 
-// Reduces one capture block (at least kFramesExamined frames) to its four peaks. With msix set, M
-// and S are the halved sum and difference; otherwise they are scaled by 100/141 in integer steps.
-TPeaks AnalyseBuffer(const uint8_t* block, bool msix);
+// Reduces one capture block of `frames` frames (more than kFramesNotExamined) to its four peaks,
+// from all of its frames but the last three. With msix set, M and S are the halved sum and
+// difference; otherwise they are scaled by 100/141 in integer steps.
+TPeaks AnalyseBuffer(const uint8_t* block, int frames, bool msix);
+// A block of the design's 1100 frames.
+inline TPeaks AnalyseBuffer(const uint8_t* block, bool msix) {
+    return AnalyseBuffer(block, kFramesPerBuffer, msix);
+}
 
 }  // namespace kestrin

@@ -119,6 +119,42 @@ TEST_F(CaptureQueueTest, OpensWithTheCaptureFormatAndThreeFreshBuffers) {
     EXPECT_EQ(AddedTo(CaptureHandle).size(), 3u);
 }
 
+// A device that records each input at the rate it runs at: every opening, a restart too, asks
+// for the design's format as before and queues buffers of the design's 24.94 ms at the rate the
+// device then records at, rounded to the nearest frame.
+TEST_F(CaptureQueueTest, BuffersLastTheDesignsPeriodAtTheRateTheDeviceRecordsAt) {
+    struct Case {
+        uint32_t rate;   // frames per second the device records at; 0: the format's
+        uint32_t bytes;  // of each buffer
+    };
+    const Case cases[] = {{48000, 4788}, {22050, 2200}, {96000, 9580}, {0, 4400}, {44100, 4400}};
+    bool opened = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rate);
+        sim.SetRecordingRate(c.rate);
+        sim.ClearCalls();
+        if (!opened) {
+            OpenRecording();
+            opened = true;
+        } else {
+            RestartCapture();
+        }
+        EXPECT_EQ(CaptureRate(), c.rate != 0 ? c.rate : 44100u);
+        int prepared = 0;
+        for (const auto& call : sim.calls()) {
+            if (call.call == Call::Open) {
+                EXPECT_EQ(call.format.nSamplesPerSec, 44100u);
+            }
+            if (call.call == Call::PrepareHeader && call.device == CaptureHandle) {
+                EXPECT_EQ(call.headerAtCall.dwBufferLength, c.bytes);
+                ++prepared;
+            }
+        }
+        EXPECT_EQ(prepared, 3);
+        ASSERT_EQ(sim.DeliverBuffers(1, CaptureHandle), 1) << "one buffer is one design period";
+    }
+}
+
 TEST_F(CaptureQueueTest, DeviceMapperIsPassedOnUnchanged) {
     OpenRecording(WAVE_MAPPER);
     EXPECT_EQ(sim.calls()[0].deviceId, WAVE_MAPPER);

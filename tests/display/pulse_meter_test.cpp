@@ -1,14 +1,18 @@
-// The meter against a real sound server, PulseAudio and PipeWire alike: exact sample values played
-// into a null sink come back from its monitor, and the meter shows the levels the scale gives for
-// them; the input chosen in the dialog is the one metered.
+// The meter against a real sound server, PulseAudio and PipeWire alike, at the server's own rate:
+// exact sample values played into a null sink come back from its monitor, and the meter shows the
+// levels the scale gives for them; the input chosen in the dialog is the one metered.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <chrono>
+#include <functional>
+#include <iostream>
 #include <memory>
 
 #include "capture/capture.h"
 #include "capture/pulse_wave_in.h"
+#include "capture/wim_data_event.h"
 #include "tests/display/meter_fixture.h"
 #include "tests/support/event_wait.h"
 #include "tests/support/private_sound_server.h"
@@ -19,54 +23,109 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Interleaved samples: a steady magnitude on A (alternating in sign), silence on B.
-std::vector<int16_t> SteadyA(int16_t magnitude, int seconds) {
+// Interleaved samples at a rate: `silent` seconds of silence, then `loud` seconds of a square
+// wave of the magnitude on A (its sign alternating from frame to frame), B silent throughout.
+std::vector<int16_t> SquareOnA(int16_t magnitude, int rate, double loud, double silent = 0) {
+    const auto quiet = static_cast<int>(silent * rate);
+    const auto frames = quiet + static_cast<int>(loud * rate);
     std::vector<int16_t> samples;
-    samples.reserve(static_cast<size_t>(44100 * 2 * seconds));
-    for (int frame = 0; frame < 44100 * seconds; ++frame) {
-        samples.push_back(static_cast<int16_t>(frame % 2 ? -magnitude : magnitude));
+    samples.reserve(static_cast<size_t>(frames) * 2);
+    for (int frame = 0; frame < frames; ++frame) {
+        const bool on = frame >= quiet;
+        samples.push_back(static_cast<int16_t>(!on ? 0 : frame % 2 ? -magnitude : magnitude));
         samples.push_back(0);
     }
     return samples;
 }
 
-// The meter on a private server, recording the monitor of its null sink, with Peak Hold on so
-// that an over stays lit once seen.
+std::vector<int16_t> Concatenated(std::initializer_list<std::vector<int16_t>> parts) {
+    std::vector<int16_t> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// The frames of one buffer at the server's rate: the design's 24.94 ms.
+int FramesPerBuffer(int rate) { return rate == 48000 ? 1197 : 1100; }
+
+constexpr QRgb kHeldLine = Rgb(0x3EFFFF);
+constexpr int kBaseline = 303;
+
+// What the meter window showed after each buffer: noted as the next buffer arrives.
+class BufferWatch : public QObject {
+  public:
+    struct Shown {
+        int frames;    // of the buffer that arrives
+        int level;     // bar A's level
+        bool line146;  // a held-peak line on bar A at height 146
+        bool overLit;  // the over indicator
+    };
+    BufferWatch(TForm1& form, std::function<bool()> overLit)
+        : m_form(form), m_overLit(std::move(overLit)) {
+        m_form.installEventFilter(this);
+    }
+    ~BufferWatch() override { m_form.removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == WimDataEvent::kType) {
+            const auto* data = static_cast<WimDataEvent*>(event);
+            shown.push_back(
+                {static_cast<int>(data->header->dwBufferLength) / 4, m_form.Bars[TForm1::A].Level,
+                 m_form.surface().pixel(32, kBaseline - 146) == kHeldLine, m_overLit()});
+        }
+        return false;
+    }
+    std::vector<Shown> shown;
+
+  private:
+    TForm1& m_form;
+    std::function<bool()> m_overLit;
+};
+
+// The meter on a private server at the server's rate, recording the monitor of its null sink at
+// calibration -12 (mark 4 at 8190), with the decay at 255, so that each buffer's bar shows that
+// buffer's own peak.
 class PulseMeter : public MeterFixture, public testing::WithParamInterface<SoundServerKind> {
   protected:
     void SetUp() override {
         server = StartPrivateServer(GetParam());
         server->UseInThisProcess();
         pulse = std::make_unique<PulseWaveIn>();
-        StartOn(*pulse, "[Input]\nDevice Name=" +
-                            PrivateSoundServer::MonitorDescription(server->sinks()[0]) +
-                            "\n[Form]\ncal=-12\nPeakHold=1\n");
-        ASSERT_TRUE(notes.messages.empty()) << notes.messages[0].text;
-        Show();
     }
     void TearDown() override {
         MeterFixture::TearDown();
         pulse.reset();
     }
+    void StartMetering(bool peakHold) {
+        StartOn(
+            *pulse,
+            "[Input]\nDevice Name=" + PrivateSoundServer::MonitorDescription(server->sinks()[0]) +
+                "\n[Form]\ncal=-12\ndecay=255\nPeakHold=" + (peakHold ? "1" : "0") + "\n");
+        ASSERT_TRUE(notes.messages.empty()) << notes.messages[0].text;
+        Show();
+    }
 
-    // Plays the magnitude on A until bar A stands at the level, then a while longer; gives the
-    // highest level bar A showed meanwhile.
-    int PlayUntilLevel(int16_t magnitude, int level) {
-        SamplePlayer player(*server, server->sinks()[0].name, SteadyA(magnitude, 10));
+    // Once bar A has fallen to silence, resets the held peaks and the over indicator as a click
+    // does, then plays the square on A, after a moment of silence, until bar A has stood at the
+    // level
+    // (or above `above`, where no level is given) for a while; gives the highest level meanwhile.
+    int PlayFromSilence(int16_t magnitude, int level, int above = 0) {
+        EXPECT_TRUE(ProcessEventsUntil([&] { return form().Bars[TForm1::A].Level == 1; }, 3s));
+        form().FormClick();  // over dark, held peaks start again
+        SamplePlayer player(*server, server->sinks()[0].name,
+                            SquareOnA(magnitude, server->rate(), 10, 0.3));
         int highest = 0;
-        const auto watch = [&] {
-            highest = std::max(highest, form().Bars[TForm1::A].Level);
-            return false;
+        const auto reached = [&] {
+            const int now = form().Bars[TForm1::A].Level;
+            highest = std::max(highest, now);
+            return level != 0 ? now == level : now > above;
         };
-        EXPECT_TRUE(ProcessEventsUntil(
-            [&] {
-                watch();
-                return form().Bars[TForm1::A].Level == level;
-            },
-            8s))
+        EXPECT_TRUE(ProcessEventsUntil(reached, 8s))
             << "bar A at " << form().Bars[TForm1::A].Level << ", not " << level;
-        ProcessEventsUntil(watch, 500ms);
-        EXPECT_EQ(form().Bars[TForm1::A].Level, level);
+        ProcessEventsUntil(
+            [&] {
+                reached();
+                return false;
+            },
+            500ms);
         return highest;
     }
 
@@ -76,19 +135,70 @@ class PulseMeter : public MeterFixture, public testing::WithParamInterface<Sound
     std::unique_ptr<PulseWaveIn> pulse;
 };
 
-TEST_P(PulseMeter, SteadyPeakReadsItsMarkAndTheOverThresholdIsExact) {
-    // 8190 is mark 4 (index 819) at calibration -12.
-    EXPECT_EQ(PlayUntilLevel(8190, 146), 146);
-    EXPECT_EQ(form().Bars[TForm1::B].Level, 1);
-    EXPECT_EQ(Pixel(32, 303 - 145), Rgb(0x00FF00));  // height 146 lit
-    EXPECT_EQ(Pixel(32, 303 - 146), Rgb(0x3EFFFF));  // the held peak just above
+// Square waves read the heights the scale gives for their magnitude, a step from silence leaves
+// the held line there too, and the over indicator lights for 27521 and not for -1.7 dBFS, on
+// every server at its own rate: the meter records the source's own samples, which a conversion
+// of rate would overshoot (+1.8 dB for a 48 kHz square recorded at 44.1 kHz).
+TEST_P(PulseMeter, SquareWavesReadTheScalesHeightsAtTheSourcesOwnRate) {
+    StartMetering(true);
+    EXPECT_EQ(CaptureRate(), static_cast<uint32_t>(server->rate()));
+    struct Reading {
+        int16_t magnitude;
+        int height;  // at calibration -12; 0: not looked at
+        bool over;
+    };
+    const Reading readings[] = {
+        {8190, 146, false},   // -12 dBFS, mark 4
+        {4125, 89, false},    // -18 dBFS
+        {16384, 199, false},  // -6 dBFS
+        {26984, 0, false},    // -1.7 dBFS, below the over threshold 27520
+        {27521, 0, true},
+    };
+    for (const Reading& r : readings) {
+        SCOPED_TRACE(r.magnitude);
+        const int highest = PlayFromSilence(r.magnitude, r.height, 199);
+        if (r.height != 0) {
+            EXPECT_EQ(highest, r.height);
+            EXPECT_EQ(form().Bars[TForm1::A].Level, r.height);
+            EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, r.height);
+            EXPECT_EQ(Pixel(32, kBaseline - r.height), kHeldLine);  // the held line
+        }
+        EXPECT_EQ(OverLit(), r.over);
+        EXPECT_EQ(form().Bars[TForm1::B].Level, 1);
+    }
+}
 
-    // 27520 is not over: with Peak Hold on, the indicator would have stayed lit.
-    EXPECT_EQ(PlayUntilLevel(27520, LevelTable[2752]), LevelTable[2752]);
-    EXPECT_FALSE(OverLit());
-    SamplePlayer player(*server, server->sinks()[0].name, SteadyA(27521, 10));
-    EXPECT_TRUE(ProcessEventsUntil([&] { return OverLit(); }, 8s));
-    EXPECT_TRUE(form().over->isEnabled());
+// The hold of 75 buffers and the over time of 10 keep their time at the source's rate: each
+// buffer lasts the design's 24.94 ms, counted on the running meter buffer by buffer.
+TEST_P(PulseMeter, HoldAndOverTimeLastTheirBuffersOfTheDesignsPeriod) {
+    StartMetering(false);
+    BufferWatch watch(form(), [this] { return OverLit(); });
+    const int rate = server->rate();
+    // A longer latency, so that the player never runs dry and splits a burst in two.
+    SamplePlayer player(*server, server->sinks()[0].name,
+                        Concatenated({SquareOnA(8190, rate, 0.3, 0.5), SquareOnA(0, rate, 3.0),
+                                      SquareOnA(27521, rate, 0.3), SquareOnA(0, rate, 1.0)}),
+                        1, 200);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !player.Running(); }, 15s));
+    ProcessEventsFor(500ms);
+
+    const int frames = FramesPerBuffer(rate);
+    int lineBuffers = 0;
+    size_t lastOver = 0;  // the last buffer whose peak was over, counted from 1
+    for (size_t i = 0; i < watch.shown.size(); ++i) {
+        EXPECT_EQ(watch.shown[i].frames, frames);
+        lineBuffers += watch.shown[i].line146;
+        if (watch.shown[i].level > 199) lastOver = i + 1;
+    }
+    ASSERT_GT(lastOver, 0u) << "no over came";
+    int litBuffers = 0;  // from the last over on
+    for (size_t i = lastOver - 1; i < watch.shown.size(); ++i) litBuffers += watch.shown[i].overLit;
+    EXPECT_EQ(lineBuffers, 75);
+    EXPECT_EQ(litBuffers, 10) << "lit for the buffer of the over and the nine after it";
+    std::cout << "[ measured ] " << ToString(GetParam()) << " at " << rate << " Hz: " << frames
+              << " frames a buffer; held line " << lineBuffers
+              << " buffers = " << 1000.0 * lineBuffers * frames / rate << " ms; over lit "
+              << litBuffers << " buffers = " << 1000.0 * litBuffers * frames / rate << " ms\n";
 }
 
 // The meter on a server with two null sinks, recording the first one's monitor.
@@ -126,10 +236,10 @@ TEST_P(PulseMeterTwoInputs, ChoosingAnotherInputInTheDialogMovesTheCaptureToIt) 
     EXPECT_TRUE(notes.messages.empty());
 
     // Sound played into the second sink reaches the meter; the first sink's no longer does.
-    SamplePlayer first(*server, server->sinks()[0].name, SteadyA(30000, 10));
+    SamplePlayer first(*server, server->sinks()[0].name, SquareOnA(30000, server->rate(), 10));
     ProcessEventsFor(2500ms);
     EXPECT_EQ(form().Bars[TForm1::A].Level, 1) << "the first input is no longer metered";
-    SamplePlayer player(*server, server->sinks()[1].name, SteadyA(8190, 10));
+    SamplePlayer player(*server, server->sinks()[1].name, SquareOnA(8190, server->rate(), 10));
     EXPECT_TRUE(ProcessEventsUntil([&] { return form().Bars[TForm1::A].Level == 146; }, 8s))
         << "bar A at " << form().Bars[TForm1::A].Level;
 }
@@ -165,7 +275,7 @@ TEST_P(PulseMeterTwoInputs, ANewDefaultInputNeitherSkipsARestartNorStoresTheWron
     EXPECT_EQ(MeterSettings.DeviceName, second);
     EXPECT_EQ(DeviceIndex, 0);
     EXPECT_TRUE(notes.messages.empty());
-    SamplePlayer player(*server, server->sinks()[1].name, SteadyA(8190, 10));
+    SamplePlayer player(*server, server->sinks()[1].name, SquareOnA(8190, server->rate(), 10));
     EXPECT_TRUE(ProcessEventsUntil([&] { return form().Bars[TForm1::A].Level == 146; }, 8s))
         << "bar A at " << form().Bars[TForm1::A].Level;
 }
@@ -195,9 +305,57 @@ TEST_P(PulseMeterTwoInputs, ARestartOntoAnInputGoneSinceTheListWasReadShowsOnlyT
     EXPECT_EQ(SettingsText().find("Monitor of"), std::string::npos) << SettingsText();
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, PulseMeter, testing::ValuesIn(SoundServerKinds()),
+// The meter on a server with two inputs of the same description, as two screens of one make
+// give, metering the default one.
+class PulseMeterTwins : public MeterFixture, public testing::WithParamInterface<SoundServerKind> {
+  protected:
+    void SetUp() override {
+        server = StartPrivateServer(GetParam(), {{"twin_a", "Twin"}, {"twin_b", "Twin"}});
+        server->UseInThisProcess();
+        pulse = std::make_unique<PulseWaveIn>();
+        StartOn(*pulse, "");
+        ASSERT_TRUE(notes.messages.empty()) << notes.messages[0].text;
+        Show();
+    }
+    void TearDown() override {
+        MeterFixture::TearDown();
+        pulse.reset();
+    }
+
+    std::unique_ptr<PrivateSoundServer> server;
+    std::unique_ptr<PulseWaveIn> pulse;
+};
+
+TEST_P(PulseMeterTwins, TheSecondChosenAndOkPressedTheNextStartMetersTheSecond) {
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+        for (int i = 0; i < dialog().ComboBox1->count(); ++i) {
+            offered << dialog().ComboBox1->itemText(i);
+        }
+        dialog().ComboBox1->setCurrentIndex(1);
+        dialog().Button1->click();
+    });
+    form().RightPressed();
+    EXPECT_EQ(offered, (QStringList{"Monitor of Twin", "Monitor of Twin (2)"}));
+
+    // The next start, from the settings as OK saved them.
+    const std::string settings = SettingsText();
+    EXPECT_NE(settings.find("Device Name=Monitor of Twin (2)"), std::string::npos) << settings;
+    MeterFixture::TearDown();
+    StartOn(*pulse, settings);
+    Show();
+    EXPECT_TRUE(notes.messages.empty());
+    EXPECT_EQ(CaptureIdentity(), "twin_b.monitor");
+    SamplePlayer player(*server, "twin_b", SquareOnA(8190, server->rate(), 10));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return form().Bars[TForm1::A].Level == 146; }, 8s))
+        << "bar A at " << form().Bars[TForm1::A].Level;
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, PulseMeter, testing::ValuesIn(SoundServerKindsAtEveryRate()),
                          [](const auto& info) { return ToString(info.param); });
 INSTANTIATE_TEST_SUITE_P(Servers, PulseMeterTwoInputs, testing::ValuesIn(SoundServerKinds()),
+                         [](const auto& info) { return ToString(info.param); });
+INSTANTIATE_TEST_SUITE_P(Servers, PulseMeterTwins, testing::ValuesIn(SoundServerKinds()),
                          [](const auto& info) { return ToString(info.param); });
 
 }  // namespace

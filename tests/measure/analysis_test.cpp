@@ -11,11 +11,12 @@
 namespace kestrin {
 namespace {
 
-// A capture block of 1100 frames built from samples, written byte by byte as the device does
-// (little-endian, A then B); starts as silence.
+// A capture block (of the design's 1100 frames unless told) built from samples, written byte by
+// byte as the device does (little-endian, A then B); starts as silence.
 class Block {
   public:
-    Block() : m_bytes(kBufferBytes, 0) {}
+    explicit Block(int frames = kFramesPerBuffer)
+        : m_bytes(static_cast<size_t>(frames * kBytesPerFrame), 0) {}
 
     void set(int frame, int16_t a, int16_t b) {
         put(frame * kBytesPerFrame, a);
@@ -84,14 +85,24 @@ TEST(AnalyseBuffer, MostNegativeSampleCountsInFull) {
     EXPECT_EQ(peaks.S, 16384);
 }
 
+// Whatever a buffer's length (1100 frames at 44.1 kHz, 1197 at 48 kHz, 2395 at 96 kHz), its last
+// three frames are never read, and the one before them is.
 TEST(AnalyseBuffer, LastThreeFramesAreNeverRead) {
-    Block block;
-    for (int frame = kFramesExamined; frame < kFramesPerBuffer; ++frame) {
-        block.set(frame, -32768, 32767);
+    for (const int frames : {1100, 1197, 2395}) {
+        SCOPED_TRACE(frames);
+        Block block(frames);
+        for (int frame = frames - 3; frame < frames; ++frame) block.set(frame, -32768, 32767);
+        for (bool msix : {true, false}) {
+            EXPECT_EQ(AsArray(AnalyseBuffer(block.data(), frames, msix)),
+                      (std::array<int32_t, 4>{0, 0, 0, 0}));
+        }
+        block.set(frames - 4, 1000, -1000);
+        EXPECT_EQ(AsArray(AnalyseBuffer(block.data(), frames, true)),
+                  (std::array<int32_t, 4>{1000, 1000, 0, 1000}));
     }
-    for (bool msix : {true, false}) {
-        EXPECT_EQ(AsArray(AnalyseBuffer(block.data(), msix)), (std::array<int32_t, 4>{0, 0, 0, 0}));
-    }
+    Block design;
+    design.set(kFramesPerBuffer - 1, 20000, 20000);
+    EXPECT_EQ(AnalyseBuffer(design.data(), true).A, 0) << "the design's block of 1100 frames";
 }
 
 TEST(AnalyseBuffer, ScaledMidNeedsASumOf141) {

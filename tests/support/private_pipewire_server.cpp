@@ -28,8 +28,8 @@ void Await(const std::string& what, const std::function<bool()>& ready,
 
 }  // namespace
 
-PrivatePipeWireServer::PrivatePipeWireServer(std::vector<NullSink> sinks)
-    : PrivateSoundServer(std::move(sinks)) {
+PrivatePipeWireServer::PrivatePipeWireServer(std::vector<NullSink> sinks, int graphRate)
+    : PrivateSoundServer(std::move(sinks)), m_rate(graphRate) {
     m_address = "unix:" + (m_folder.path() / "run" / "pulse" / "native").string();
     try {
         Start();
@@ -83,9 +83,9 @@ void PrivatePipeWireServer::Start() {
     m_pulse.Start({"pipewire-pulse"}, environment, (dir / "pipewire-pulse.log").string());
     AwaitAnswer("pipewire-pulse", [this] { return m_pulse.Running(); });
 
-    // The sinks' own rate is 48000 Hz; a graph forced to the meter's rate runs them at 44100 Hz.
-    if (RunTool({"pw-metadata", "-n", "settings", "0", "clock.force-rate",
-                 std::to_string(kGraphRate)}) != 0) {
+    // The sinks' own rate is 48000 Hz; a graph forced to another rate runs them at that rate.
+    if (m_rate != kOwnRate && RunTool({"pw-metadata", "-n", "settings", "0", "clock.force-rate",
+                                       std::to_string(m_rate)}) != 0) {
         throw std::runtime_error("private PipeWire: the graph's rate could not be set:\n" + log());
     }
     for (const NullSink& sink : m_sinks) {

@@ -19,7 +19,10 @@ class PrivatePulseServer : public PrivateSoundServer {
     explicit PrivatePulseServer(std::vector<NullSink> sinks = {{"meter_test", "Meter Test"}});
     ~PrivatePulseServer() override;
 
+    static constexpr int kRate = 44100;  // frames per second: PulseAudio's default sample rate
+
     SoundServerKind kind() const override { return SoundServerKind::PulseAudio; }
+    int rate() const override { return kRate; }
     pid_t pid() const override { return m_server.pid(); }
     bool Running() override { return m_server.Running(); }
     void Stop() override;

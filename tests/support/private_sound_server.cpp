@@ -25,7 +25,15 @@ std::string NullSinkArguments(const NullSink& sink) {
 }  // namespace
 
 std::string ToString(SoundServerKind kind) {
-    return kind == SoundServerKind::PulseAudio ? "PulseAudio" : "PipeWire";
+    switch (kind) {
+        case SoundServerKind::PulseAudio:
+            return "PulseAudio";
+        case SoundServerKind::PipeWire:
+            return "PipeWire";
+        case SoundServerKind::PipeWireAt48k:
+            return "PipeWireAt48k";
+    }
+    return "?";
 }
 
 PrivateSoundServer::PrivateSoundServer(std::vector<NullSink> sinks) : m_sinks(std::move(sinks)) {
@@ -135,11 +143,17 @@ std::unique_ptr<PrivateSoundServer> StartPrivateServer(SoundServerKind kind,
     if (kind == SoundServerKind::PulseAudio) {
         return std::make_unique<PrivatePulseServer>(std::move(sinks));
     }
-    return std::make_unique<PrivatePipeWireServer>(std::move(sinks));
+    const int rate = kind == SoundServerKind::PipeWire ? PrivatePipeWireServer::kForcedRate
+                                                       : PrivatePipeWireServer::kOwnRate;
+    return std::make_unique<PrivatePipeWireServer>(std::move(sinks), rate);
 }
 
 std::vector<SoundServerKind> SoundServerKinds() {
     return {SoundServerKind::PulseAudio, SoundServerKind::PipeWire};
+}
+
+std::vector<SoundServerKind> SoundServerKindsAtEveryRate() {
+    return {SoundServerKind::PulseAudio, SoundServerKind::PipeWire, SoundServerKind::PipeWireAt48k};
 }
 
 }  // namespace kestrin::test

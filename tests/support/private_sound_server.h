@@ -24,8 +24,9 @@ struct NullSink {
 };
 
 // The two sound servers the meter meets on Linux desktops, each serving the PulseAudio client
-// interface.
-enum class SoundServerKind { PulseAudio, PipeWire };
+// interface: PulseAudio (its sinks at 44100 Hz), PipeWire with its graph forced to 44100 Hz, and
+// PipeWire as desktops run it, the graph at its own 48000 Hz.
+enum class SoundServerKind { PulseAudio, PipeWire, PipeWireAt48k };
 std::string ToString(SoundServerKind kind);
 // For GoogleTest's names of parameterised tests.
 inline void PrintTo(SoundServerKind kind, std::ostream* out) { *out << ToString(kind); }
@@ -50,6 +51,8 @@ class PrivateSoundServer {
     }
 
     virtual SoundServerKind kind() const = 0;
+    // The frames per second its sinks, and so their monitors, run at.
+    virtual int rate() const = 0;
     // The sinks the server started with.
     const std::vector<NullSink>& sinks() const { return m_sinks; }
     // The server address, "unix:<folder>/...": the value of PULSE_SERVER.
@@ -106,7 +109,10 @@ std::unique_ptr<PrivateSoundServer> StartPrivateServer(SoundServerKind kind,
                                                        std::vector<NullSink> sinks = {
                                                            {"meter_test", "Meter Test"}});
 
-// The kinds of server the end-to-end tests run against, as test parameters.
+// The kinds of server the end-to-end tests run against, as test parameters: PulseAudio and
+// PipeWire at 44100 Hz.
 std::vector<SoundServerKind> SoundServerKinds();
+// Those and PipeWire at its own 48000 Hz, for what the meter reads at the source's own rate.
+std::vector<SoundServerKind> SoundServerKindsAtEveryRate();
 
 }  // namespace kestrin::test

@@ -32,10 +32,11 @@ SamplePlayer::SamplePlayer(const PrivateSoundServer& server, const std::string& 
     }
     m_log = server.folder() / (m_file.stem().string() + ".log");
     // Verbose, so that its log tells of underruns.
-    m_player.Start({"pacat", "--playback", "--raw", "--format=s16le", "--channels=2",
-                    "--rate=44100", "--latency-msec=" + std::to_string(latencyMs), "--verbose",
-                    "--device=" + sinkName, m_file.string()},
-                   server.ClientEnvironment(), m_log.string());
+    m_player.Start(
+        {"pacat", "--playback", "--raw", "--format=s16le", "--channels=2",
+         "--rate=" + std::to_string(server.rate()), "--latency-msec=" + std::to_string(latencyMs),
+         "--verbose", "--device=" + sinkName, m_file.string()},
+        server.ClientEnvironment(), m_log.string());
 }
 
 SamplePlayer::~SamplePlayer() {

@@ -15,8 +15,9 @@ namespace kestrin::test {
 
 class PrivateSoundServer;
 
-// Plays interleaved 16-bit stereo samples (A, B, A, B, ...; s16le, 44100 Hz) into a sink of a
-// private server with pacat; the played samples come back bit for bit from the sink's monitor.
+// Plays interleaved 16-bit stereo samples (A, B, A, B, ...; s16le, at the server's rate) into a
+// sink of a private server with pacat; the played samples come back bit for bit from the sink's
+// monitor to a stream recording at that rate.
 // The first of them can take about 2 s to reach a recording stream. With the default latency of
 // 10 ms the played sound reaches the monitor quickly, but a busy machine can starve the player:
 // the sink then plays a short silence and skips what it missed (Underruns() tells). Tests that

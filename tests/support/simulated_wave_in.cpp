@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "capture/capture.h"
 #include "capture/header_queue.h"
 #include "capture/wave_in_device.h"
 
@@ -120,6 +121,10 @@ std::string SimulatedWaveIn::DeviceIdentity(int32_t deviceId) {
     const auto same = std::count(m_names.begin(), m_names.begin() + id, name);
     return same == 0 ? name : name + "#" + std::to_string(same + 1);
 }
+
+uint32_t SimulatedWaveIn::framesPerBuffer() const { return BufferFrames(rate()); }
+
+uint32_t SimulatedWaveIn::RecordingRate(HWAVEIN handle) { return FindOpen(handle) ? m_rate : 0; }
 
 MMRESULT SimulatedWaveIn::QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) {
     MMRESULT result;
@@ -238,7 +243,7 @@ int SimulatedWaveIn::DeliverFrames(uint64_t frames, HWAVEIN handle) {
 }
 
 int SimulatedWaveIn::DeliverBuffers(int count, HWAVEIN handle) {
-    return DeliverFrames(static_cast<uint64_t>(count) * kFramesPerBuffer, handle);
+    return DeliverFrames(static_cast<uint64_t>(count) * framesPerBuffer(), handle);
 }
 
 void SimulatedWaveIn::StartRealTime() {
@@ -259,8 +264,7 @@ void SimulatedWaveIn::StopRealTime() {
 }
 
 void SimulatedWaveIn::OnTimer() {
-    const auto due =
-        static_cast<uint64_t>(m_clock->nsecsElapsed()) * kFramesPerSecond / 1'000'000'000ULL;
+    const auto due = static_cast<uint64_t>(m_clock->nsecsElapsed()) * rate() / 1'000'000'000ULL;
     if (due <= m_realTimeFrames) return;
     DeliverFrames(due - m_realTimeFrames);
     m_realTimeFrames = due;

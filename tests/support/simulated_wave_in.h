@@ -51,8 +51,8 @@ class SimulatedWaveIn : public WaveIn {
         WAVEFORMATEX format;   // for QueryFormat and Open
     };
 
-    static constexpr uint32_t kFramesPerSecond = 44100;
-    static constexpr uint32_t kFramesPerBuffer = 1100;  // 24.94 ms
+    static constexpr uint32_t kFramesPerSecond = 44100;  // unless a device rate is set
+    static constexpr uint32_t kFramesPerBuffer = 1100;   // 24.94 ms
 
     explicit SimulatedWaveIn(std::vector<std::string> deviceNames = {"Simulated Input"});
     ~SimulatedWaveIn() override;
@@ -68,6 +68,13 @@ class SimulatedWaveIn : public WaveIn {
     void FailNext(Call call, MMRESULT result, int count = 1, int after = 0);
     void ClearFailures();
 
+    // The rate every device opened from now on records at, whatever the format asks, as
+    // RecordingRate tells; 0, as at first: the format's rate, with RecordingRate giving 0.
+    void SetRecordingRate(uint32_t rate) { m_rate = rate; }
+    // Frames per second the devices record at, and the frames of one design period at that rate.
+    uint32_t rate() const { return m_rate != 0 ? m_rate : kFramesPerSecond; }
+    uint32_t framesPerBuffer() const;
+
     // The signal of every device that has none of its own; silence until set.
     void SetSignal(Signal signal);
     void SetSignal(int32_t deviceId, Signal signal);
@@ -77,7 +84,7 @@ class SimulatedWaveIn : public WaveIn {
     // queued are lost. Returns the number of buffers filled.
     int DeliverFrames(uint64_t frames, HWAVEIN device = nullptr);
     int DeliverBuffers(int count, HWAVEIN device = nullptr);
-    // Records into every started device at 44100 frames per second, one buffer every 24.94 ms
+    // Records into every started device at rate() frames per second, one buffer every 24.94 ms
     // on average, from the receiver's event loop.
     void StartRealTime();
     void StopRealTime();
@@ -105,6 +112,7 @@ class SimulatedWaveIn : public WaveIn {
     MMRESULT QueryFormat(int32_t deviceId, const WAVEFORMATEX& format) override;
     MMRESULT Open(HWAVEIN* device, int32_t deviceId, const WAVEFORMATEX& format,
                   WaveInReceiver receiver) override;
+    uint32_t RecordingRate(HWAVEIN device) override;
     MMRESULT PrepareHeader(HWAVEIN device, WAVEHDR* header, uint32_t size) override;
     MMRESULT AddBuffer(HWAVEIN device, WAVEHDR* header, uint32_t size) override;
     MMRESULT Start(HWAVEIN device) override;
@@ -129,6 +137,7 @@ class SimulatedWaveIn : public WaveIn {
     void OnTimer();
 
     std::vector<std::string> m_names;
+    uint32_t m_rate = 0;  // frames per second devices record at; 0: the format's
     std::map<Call, std::deque<std::optional<MMRESULT>>> m_failNext;  // nullopt: go through
     Signal m_signal;
     std::map<int32_t, Signal> m_deviceSignals;
