@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "app/fitted_box_text.h"
 #include "config/notice.h"
 
 namespace kestrin {
@@ -45,7 +46,7 @@ bool KestrinApplication::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
         QMessageBox box(QMessageBox::Critical, kApplicationTitle,
-                        QString::fromLocal8Bit(error.what()), QMessageBox::Ok);
+                        FittedBoxText(QMessageBox::Critical, error.what()), QMessageBox::Ok);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }
