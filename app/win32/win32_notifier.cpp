@@ -2,15 +2,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "config/box_text.h"
 
 namespace kestrin {
 namespace {
 
-// The system lays out its message box by rules of its own. The text is measured here in the
-// box's font at half the work area's width, narrower than the system lets a box's text run, so
-// that the box the system makes is no taller than this measure says; its caption, OK row and
-// margins are allowed kBoxRows more.
+// The system lays out its message box by rules of its own, which differ between systems. The text
+// is measured here in the box's font at a width narrower than any of them lets a box's text run
+// (kMeasureCharacters average characters, at most half the work area), so that the box the system
+// makes is no taller than this measure says; its caption, OK row and margins are allowed kBoxRows
+// more.
+constexpr int kMeasureCharacters = 32;
 constexpr int kBoxRows = 160;  // pixels
 
 class BoxMeasure {
@@ -26,6 +30,10 @@ class BoxMeasure {
         m_font = CreateFontIndirectA(&metrics.lfMessageFont);
         m_dc = CreateCompatibleDC(nullptr);
         m_previous = SelectObject(m_dc, m_font);
+        TEXTMETRICA font{};
+        GetTextMetricsA(m_dc, &font);
+        m_width = std::min((m_work.right - m_work.left) / 2,
+                           kMeasureCharacters * std::max(font.tmAveCharWidth, LONG{1}));
     }
     ~BoxMeasure() {
         SelectObject(m_dc, m_previous);
@@ -36,15 +44,15 @@ class BoxMeasure {
     BoxMeasure& operator=(const BoxMeasure&) = delete;
 
     bool Fits(const std::string& text) const {
-        const LONG width = (m_work.right - m_work.left) / 2;
-        RECT area{0, 0, width, 0};
+        RECT area{0, 0, m_width, 0};
         DrawTextA(m_dc, text.c_str(), static_cast<int>(text.size()), &area,
                   DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-        return area.right <= width && area.bottom + kBoxRows <= m_work.bottom - m_work.top;
+        return area.right <= m_width && area.bottom + kBoxRows <= m_work.bottom - m_work.top;
     }
 
   private:
-    RECT m_work{};
+    RECT m_work{};     // the work area of the screen the box opens on
+    LONG m_width = 0;  // pixels the text is measured across
     HFONT m_font = nullptr;
     HDC m_dc = nullptr;
     HGDIOBJ m_previous = nullptr;
