@@ -39,14 +39,15 @@ bool ShowsGrip(const PixelRect& screen, FramePosition stored, int frameWidth) {
 
 struct Candidate {
     FramePosition place;
-    Wide distanceSquared = 0;
+    double distanceSquared = 0;  // of the move from the stored position, in square pixels
 };
 
 Candidate FitInto(const PixelRect& area, FramePosition stored, int frameWidth, int frameHeight) {
     const Wide left = Fit(stored.left, frameWidth, {area.left, area.width});
     const Wide top = Fit(stored.top, frameHeight, {area.top, area.height});
-    const Wide dx = left - stored.left;
-    const Wide dy = top - stored.top;
+    // A move can span the whole range of int twice over: its square is taken in floating point.
+    const auto dx = static_cast<double>(left - stored.left);
+    const auto dy = static_cast<double>(top - stored.top);
     // Both lie within the area, whose own corners are ints.
     return {{static_cast<int>(left), static_cast<int>(top)}, dx * dx + dy * dy};
 }
