@@ -43,7 +43,7 @@ bool KestrinApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowErrorBox(QString::fromLocal8Bit(error.what()));
+        ShowErrorBox(error.what());
     }
     return false;
 }

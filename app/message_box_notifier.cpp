@@ -4,12 +4,14 @@
 #include <QString>
 #include <cstdlib>
 
+#include "app/fitted_box_text.h"
+
 namespace kestrin {
 
 void MessageBoxNotifier::ShowMessage(const std::string& text, const std::string& caption) {
     // The box's own loop goes on delivering captured buffers, so the meter keeps running behind it.
     QMessageBox box(QMessageBox::NoIcon, QString::fromLocal8Bit(caption),
-                    QString::fromLocal8Bit(text), QMessageBox::Ok);
+                    FittedBoxText(QMessageBox::NoIcon, text), QMessageBox::Ok);
     box.setWindowTitle(QString::fromLocal8Bit(caption));
     // Texts carry names from the settings file and the sound system: shown as they are, never
     // read as markup.
@@ -17,12 +19,11 @@ void MessageBoxNotifier::ShowMessage(const std::string& text, const std::string&
     box.exec();
 }
 
-void MessageBoxNotifier::ShowError(const std::string& text) {
-    ShowErrorBox(QString::fromLocal8Bit(text));
-}
+void MessageBoxNotifier::ShowError(const std::string& text) { ShowErrorBox(text); }
 
-void ShowErrorBox(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, kApplicationTitle, text, QMessageBox::Ok);
+void ShowErrorBox(const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, kApplicationTitle,
+                    FittedBoxText(QMessageBox::Critical, text), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

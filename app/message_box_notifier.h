@@ -17,6 +17,6 @@ class MessageBoxNotifier : public Notifier {
 
 // The application's error box: the text under the critical icon, captioned kApplicationTitle,
 // one OK button; shown modally.
-void ShowErrorBox(const QString& text);
+void ShowErrorBox(const std::string& text);
 
 }  // namespace kestrin

@@ -30,16 +30,18 @@ void TForm1::SetClientWidth(int width) { setFixedSize(width, kClientHeight); }
 int TForm1::ClientHeight() const { return height(); }
 
 // A stored position that no attached screen shows (a monitor since unplugged, a changed layout)
-// would leave the window out of reach. The stored values stay; the position the window then has
-// is saved when it closes, as always.
+// would leave the window out of reach, and one near a screen's edge would hide part of it: it
+// goes where it stands whole. The stored values stay; the position the window then has is saved
+// when it closes, as always.
 void TForm1::MoveFrameTo(int32_t left, int32_t top) {
     QSize frame = frameGeometry().size();
     if (frame == size()) {
         frame += QSize(2 * kAssumedFrameSide, kAssumedTitleHeight + kAssumedFrameSide);
     }
-    std::vector<PixelRect> screens;
+    std::vector<ScreenArea> screens;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        screens.push_back(ToPixelRect(screen->geometry()));
+        screens.push_back(
+            {ToPixelRect(screen->geometry()), ToPixelRect(screen->availableGeometry())});
     }
     const QScreen* primary = QGuiApplication::primaryScreen();
     const FramePosition place =

@@ -25,7 +25,8 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM screens) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (GetMonitorInfoA(monitor, &info)) {
-        reinterpret_cast<std::vector<PixelRect>*>(screens)->push_back(ToPixelRect(info.rcMonitor));
+        reinterpret_cast<std::vector<ScreenArea>*>(screens)->push_back(
+            {ToPixelRect(info.rcMonitor), ToPixelRect(info.rcWork)});
     }
     return TRUE;
 }
@@ -87,10 +88,11 @@ int TForm1::ClientHeight() const {
 }
 
 // A stored position that no attached screen shows (a monitor since unplugged, a changed layout)
-// would leave the window out of reach: it goes onto the primary screen then. The stored values
-// stay; the position the window then has is saved when it closes, as always.
+// would leave the window out of reach: it goes onto the primary screen then. One near a screen's
+// edge would hide part of the window: it goes where it stands whole. The stored values stay; the
+// position the window then has is saved when it closes, as always.
 void TForm1::MoveFrameTo(int32_t left, int32_t top) {
-    std::vector<PixelRect> screens;
+    std::vector<ScreenArea> screens;
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&screens));
     const RECT frame = FrameOf(m_window);
     const FramePosition placed = PlaceWindow({left, top}, frame.right - frame.left,

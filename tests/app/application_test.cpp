@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <stdexcept>
 
@@ -28,6 +31,8 @@ struct ShownBox {
     Qt::TextFormat format = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QRect frame;     // the box with its frame, in screen pixels
+    QRect okButton;  // its OK button, in screen pixels
     bool operator==(const ShownBox&) const = default;
 };
 
@@ -38,8 +43,14 @@ class BoxReader {
         m_poll.setInterval(10);
         QObject::connect(&m_poll, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown = {box->windowTitle(), box->text(), box->textFormat(), box->icon(),
-                         box->standardButtons()};
+                const QWidget* ok = box->button(QMessageBox::Ok);
+                shown = {box->windowTitle(),
+                         box->text(),
+                         box->textFormat(),
+                         box->icon(),
+                         box->standardButtons(),
+                         box->frameGeometry(),
+                         QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())};
                 box->accept();
             }
         });
@@ -61,6 +72,27 @@ TEST(Application, MessageBoxesShowTheirTextAsPlainText) {
     EXPECT_EQ(reader.shown.caption, " Kestrin Error");
     EXPECT_EQ(reader.shown.text, QString::fromStdString(text));
     EXPECT_EQ(reader.shown.format, Qt::PlainText);
+}
+
+// A device name of 100 KB from the settings file, words of it: the box stays on the 1024 x 768
+// screen with its OK, and says all it says but the middle of the name.
+TEST(Application, ABoxWithAHugeNameFitsTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_EQ(screen, QRect(0, 0, 1024, 768));
+    std::string name;
+    while (name.size() < 100 * 1024) name += "Monitor of Studio ";
+    const std::string start = "Input device  \"Monitor of Studio Monitor of";
+    const std::string end = "of Studio \"  not found.\n\r\n\rThe default device will be used.";
+    BoxReader reader;
+    MessageBoxNotifier notifier;
+    notifier.ShowMessage("Input device  \"" + name + end.substr(10), " Kestrin Error");
+    const std::string text = reader.shown.text.toStdString();
+    EXPECT_TRUE(screen.contains(reader.shown.frame)) << reader.shown.frame.height();
+    EXPECT_TRUE(screen.contains(reader.shown.okButton));
+    EXPECT_EQ(text.substr(0, start.size()), start);
+    EXPECT_EQ(text.substr(text.size() - end.size()), end);
+    EXPECT_NE(text.find("..."), std::string::npos);
+    EXPECT_LT(text.size(), name.size() / 10);
 }
 
 TEST(Application, UnhandledErrorIsReportedInABoxCaptionedWithTheTitleAndTheProgramRunsOn) {
@@ -103,6 +135,7 @@ TEST(Application, AFailedWriteShowsTheSameBoxWhetherRaisedOrCaught) {
 }  // namespace kestrin
 
 int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" KESTRIN_TEST_SCREENS);
     kestrin::KestrinApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

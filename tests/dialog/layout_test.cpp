@@ -5,6 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
 
 #include "config/dialog/qt/dialog_controls.h"
 #include "tests/dialog/dialog_fixture.h"
@@ -48,17 +51,17 @@ TEST_F(DialogLayoutTest, ControlsStandWhereTheFormPlacesThem) {
         QRect geometry;
     };
     const Place places[] = {
-        {form->Panel1, form.get(), {8, 8, 337, 105}},
-        {form->Panel2, form.get(), {7, 120, 338, 377}},
+        {form->Panel1, form->Contents(), {8, 8, 337, 105}},
+        {form->Panel2, form->Contents(), {7, 120, 338, 377}},
         {form->Edit1, form->Panel2, {196, 34, 36, 24}},
         {form->GroupBox3, form->Panel2, {20, 136, 297, 49}},
         {form->RadioButton4, form->GroupBox3, {168, 24, 113, 17}},
         {form->CheckBox2, form->Panel2, {185, 231, 133, 16}},
         {form->Mbar, form->Panel2, {216, 321, 9, 40}},
-        {form->Sbar, form.get(), {240, 441, 9, 40}},
-        {form->ComboBox1, form.get(), {128, 516, 169, 21}},
-        {form->LockSet, form.get(), {40, 592, 89, 17}},
-        {form->Button1, form.get(), {233, 588, 64, 25}},
+        {form->Sbar, form->Contents(), {240, 441, 9, 40}},
+        {form->ComboBox1, form->Contents(), {128, 516, 169, 21}},
+        {form->LockSet, form->Contents(), {40, 592, 89, 17}},
+        {form->Button1, form->Contents(), {233, 588, 64, 25}},
     };
     for (const Place& p : places) {
         SCOPED_TRACE(p.widget->metaObject()->className());
@@ -68,6 +71,30 @@ TEST_F(DialogLayoutTest, ControlsStandWhereTheFormPlacesThem) {
     EXPECT_EQ(form->Label9->pos(), QPoint(12, 11));
     EXPECT_EQ(form->Label17->parentWidget(), form->Panel1);
     EXPECT_EQ(form->Label17->pos(), QPoint(64, 80));
+}
+
+// 1920 x 1080 pixels at a scale of 2 leave a work area of 960 x 540, lower than the dialog.
+TEST_F(DialogLayoutTest, OnALowScreenTheControlsScrollAndOkIsReached) {
+    const QRect workArea(0, 0, 960, 540);
+    Open();
+    form->FitToWorkArea(workArea);
+    EXPECT_TRUE(workArea.contains(form->frameGeometry())) << form->frameGeometry().height();
+    EXPECT_LT(form->height(), 633);
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+
+    auto* scroller = form->findChild<QScrollArea*>();
+    ASSERT_NE(scroller, nullptr);
+    QScrollBar* scrollBar = scroller->verticalScrollBar();
+    QCoreApplication::processEvents();  // the scroll bar is shown from the event loop
+    ASSERT_TRUE(scrollBar->isVisible());
+    const QPoint ok = form->Button1->geometry().center();
+    EXPECT_EQ(form->childAt(ok), nullptr) << "OK lies below the dialog until scrolled to";
+    scrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    const QPoint shown = form->Button1->mapTo(form.get(), form->Button1->rect().center());
+    ASSERT_EQ(form->childAt(shown), form->Button1);
+    QTest::mouseClick(form->childAt(shown), Qt::LeftButton);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->result(), QDialog::Accepted);
 }
 
 TEST_F(DialogLayoutTest, DesignTextsAndFonts) {
@@ -96,7 +123,7 @@ TEST_F(DialogLayoutTest, CaptionsStandLeftOfTheirButtons) {
 TEST_F(DialogLayoutTest, NoTextIsClippedAndNoControlCoversAnother) {
     form->FillFromSettings({"Line In"});  // the longest texts the labels hold
     form->Label14->setText("-12.5 dB");
-    for (QWidget* w : AllControls(form.get())) {
+    for (QWidget* w : AllControls(form->Contents())) {
         const std::string name = w->metaObject()->className() + std::string(" ") +
                                  w->property("text").toString().toStdString();
         SCOPED_TRACE(name);
@@ -109,7 +136,7 @@ TEST_F(DialogLayoutTest, NoTextIsClippedAndNoControlCoversAnother) {
         }
     }
     for (QWidget* parent :
-         std::vector<QWidget*>{form.get(), form->Panel1, form->Panel2, form->GroupBox1,
+         std::vector<QWidget*>{form->Contents(), form->Panel1, form->Panel2, form->GroupBox1,
                                form->GroupBox2, form->GroupBox3}) {
         const std::vector<QWidget*> controls = Controls(parent);
         for (size_t i = 0; i < controls.size(); ++i) {

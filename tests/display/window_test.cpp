@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -93,6 +94,33 @@ TEST_F(MeterStartUp, CaptionPositionAndFallbacks) {
     EXPECT_EQ(dialog().Edit1->text(), " 0");
     EXPECT_EQ(dialog().Edit2->text(), "2.5");
 }
+
+// Stored places at the far end of what the file can hold, and one whose lower part is off the
+// screen: the window stands whole on the screen, and the stored values are kept.
+struct StoredPlace {
+    const char* settings;
+    int32_t left;
+    int32_t top;
+};
+
+class MeterPlace : public MeterFixture, public testing::WithParamInterface<StoredPlace> {};
+
+TEST_P(MeterPlace, TheWindowStandsWholeOnTheScreen) {
+    Start(GetParam().settings);
+    Show();
+    const QRect screen = form().screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(form().frameGeometry())) << form().frameGeometry().y();
+    EXPECT_EQ(MeterSettings.left, GetParam().left);
+    EXPECT_EQ(MeterSettings.top, GetParam().top);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stored, MeterPlace,
+    testing::Values(StoredPlace{"[Form]\nleft=40\ntop=2147483647\n", 40, 2147483647},
+                    StoredPlace{"[Form]\nleft=2147483520\ntop=60\n", 2147483520, 60},
+                    StoredPlace{"[Form]\nleft=2147483647\ntop=2147483647\n", 2147483647,
+                                2147483647},
+                    StoredPlace{"[Form]\nleft=40\ntop=700\n", 40, 700}));
 
 TEST_F(MeterStartUp, DefaultCaptionIsKestrin) {
     Start();

@@ -59,11 +59,7 @@ void TForm2::OpenHelp() { QDesktopServices::openUrl(Label17->address()); }
 
 void TForm2::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
-        if (const QScreen* s = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(s->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        if (const QScreen* s = screen()) FitToWorkArea(s->availableGeometry());
     }
     QDialog::showEvent(event);
 }

@@ -18,6 +18,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QRect;
+class QScrollArea;
 
 namespace kestrin {
 
@@ -37,6 +39,13 @@ class TForm2 : public QDialog, public SettingsDialog {
 
     // Every way Qt ends the dialog (accept, reject) is a close of the settings dialog.
     void done(int result) override;
+
+    // Sizes the dialog to show its controls whole within the work area (screen pixels) and
+    // centres it there. A work area too low for them leaves the dialog as high as the area allows,
+    // with a scroll bar that reaches the rest, OK included.
+    void FitToWorkArea(const QRect& workArea);
+    // The panel that holds every control at the designed positions; it scrolls within the dialog.
+    QWidget* Contents() const { return m_contents; }
 
     // Platform functions of the settings dialog.
     std::string FieldText(DialogField field) const override;
@@ -116,6 +125,9 @@ class TForm2 : public QDialog, public SettingsDialog {
 
   private:
     void BuildLayout();
+
+    QScrollArea* m_scroller = nullptr;  // the dialog's client area, showing m_contents
+    QWidget* m_contents = nullptr;      // kDialogClientWidth x kDialogClientHeight pixels
 
     // A field's text as last set, in bytes and as shown: while the field still shows it, its
     // text is those bytes, so that a setting that is not UTF-8 (a hand-edited file) survives an

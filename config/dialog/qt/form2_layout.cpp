@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <algorithm>
 #include <map>
 #include <string_view>
@@ -18,6 +20,7 @@
 #include "config/dialog/qt/qt_controls.h"
 #include "config/dialog/settings_dialog_layout.h"
 #include "config/notice.h"
+#include "display/window_placement.h"
 
 namespace kestrin {
 namespace {
@@ -153,9 +156,22 @@ void TForm2::BuildLayout() {
     setPalette(face);
     setAutoFillBackground(true);
 
+    // The controls stand on a panel of the designed size that scrolls where the screen is too low
+    // for the whole dialog. The scroll area takes no focus of its own: Tab goes from control to
+    // control as before, and brings the one it reaches into view.
+    m_scroller = new QScrollArea(this);
+    m_scroller->setFrameShape(QFrame::NoFrame);
+    m_scroller->setFocusPolicy(Qt::NoFocus);
+    m_scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroller->setGeometry(0, 0, kDialogClientWidth, kDialogClientHeight);
+    m_contents = new QWidget;
+    m_contents->setFixedSize(kDialogClientWidth, kDialogClientHeight);
+    m_contents->setAutoFillBackground(true);
+    m_scroller->setWidget(m_contents);
+
     MadeControls made;
     for (const ControlRow& row : SettingsDialogControls()) {
-        made[row.name] = MakeRow(*row.parent ? made.at(row.parent) : this, row);
+        made[row.name] = MakeRow(*row.parent ? made.at(row.parent) : m_contents, row);
     }
 #define KESTRIN_BIND(name) Bind(made, #name, name);
     KESTRIN_SETTINGS_DIALOG_CONTROLS(KESTRIN_BIND)
@@ -165,6 +181,25 @@ void TForm2::BuildLayout() {
 
     ColorDialog1 = new QColorDialog(this);
     ColorDialog1->setCurrentColor(Qt::black);  // the chooser opens on black the first time
+}
+
+void TForm2::FitToWorkArea(const QRect& workArea) {
+    // Until the window manager has framed the dialog its frame is not known: a title bar of 24
+    // pixels and sides of 3 are assumed.
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isEmpty()) frame = QSize(6, 27);
+    const PixelRect area{workArea.x(), workArea.y(), workArea.width(), workArea.height()};
+    const int rows = ShownContentRows(kDialogClientHeight, frame.height(), area);
+    const int columns =
+        kDialogClientWidth +
+        (rows < kDialogClientHeight ? m_scroller->verticalScrollBar()->sizeHint().width() : 0);
+    setFixedSize(columns, rows);
+    m_scroller->setGeometry(0, 0, columns, rows);
+    if (workArea.isEmpty()) return;
+    QRect framed(QPoint(), size() + frame);
+    framed.moveCenter(workArea.center());
+    move(framed.topLeft().y() < workArea.top() ? QPoint(framed.x(), workArea.top())
+                                               : framed.topLeft());
 }
 
 }  // namespace kestrin

@@ -19,6 +19,11 @@ constexpr WORD kKeyReleased = 0x4B10;
 constexpr WORD kSpaceKey = 1;
 constexpr WORD kPushed = 2;
 
+// The settings dialog's frame: a fixed dialog border with a caption and a close box; no minimize
+// or maximize box.
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
 // Registers the window classes below; called before the first is created.
 void RegisterDialogClasses();
 // Registers, once, a top-level window class of the dialog's kind: the arrow cursor and the

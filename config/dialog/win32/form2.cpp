@@ -27,9 +27,6 @@ namespace {
 
 const char* const kDialogClass = "KestrinSettings";
 constexpr COLORREF kRefusedColour = 255;  // pure red behind a field whose text is refused
-// A fixed dialog border with a caption and a close box; no minimize or maximize box.
-constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 }  // namespace
 
@@ -40,11 +37,11 @@ TForm2::TForm2(HWND__* owner) : m_owner(owner) {
     win32::RegisterFaceClass(kDialogClass, win32::FormProc<TForm2>);
     m_refusedBrush = CreateSolidBrush(kRefusedColour);
     const RECT frame = win32::CentredFrame(owner, kDialogClientWidth, kDialogClientHeight,
-                                           kDialogStyle, kDialogExStyle);
+                                           win32::kDialogStyle, win32::kDialogExStyle);
     m_hwnd =
-        CreateWindowExA(kDialogExStyle, kDialogClass, kApplicationTitle, kDialogStyle, frame.left,
-                        frame.top, frame.right - frame.left, frame.bottom - frame.top, owner,
-                        nullptr, GetModuleHandleA(nullptr), this);
+        CreateWindowExA(win32::kDialogExStyle, kDialogClass, kApplicationTitle, win32::kDialogStyle,
+                        frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                        owner, nullptr, GetModuleHandleA(nullptr), this);
     if (!m_hwnd) throw std::runtime_error("Unable to create the settings dialog");
     SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MakeFont(ControlFont::Window)),
                  FALSE);
@@ -75,6 +72,16 @@ intptr_t TForm2::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPar
                 return reinterpret_cast<LRESULT>(brush);
             }
             break;
+        case WM_VSCROLL:
+            // The dialog's own bar; a scroll bar control would name itself.
+            if (lParam == 0) {
+                OnVerticalScroll(LOWORD(wParam));
+                return 0;
+            }
+            break;
+        case WM_MOUSEWHEEL:
+            OnWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+            return 0;
         case WM_CLOSE:
             // The close box, the system menu and Alt+F4 close without OK.
             win32::RunHandler([&] { Close(false); });
@@ -234,10 +241,7 @@ bool TForm2::ShowModal() {
     HWND owner = m_owner ? m_owner : GetActiveWindow();
     if (owner == m_hwnd) owner = nullptr;
     SetWindowLongPtrA(m_hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    const RECT centred = win32::CentredFrame(owner, kDialogClientWidth, kDialogClientHeight,
-                                             kDialogStyle, kDialogExStyle);
-    SetWindowPos(m_hwnd, nullptr, centred.left, centred.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitToWorkArea(owner ? owner : m_hwnd);
     m_showing = true;
     m_closedWithOk = false;
     win32::RunModal(m_hwnd, owner, m_showing);

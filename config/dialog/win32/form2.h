@@ -102,6 +102,14 @@ class TForm2 : public SettingsDialog {
 
   private:
     void BuildLayout();
+    // Sizes the dialog for the work area of the monitor `reference` stands on and centres it
+    // there: the designed client area where it fits whole, otherwise as high as the area allows,
+    // with a scroll bar that reaches the rest of the controls, OK included.
+    void FitToWorkArea(HWND__* reference);
+    // Moves the controls so that the designed row `top` stands at the client area's top.
+    void ScrollTo(int top);
+    void OnVerticalScroll(int request);  // a request of the scroll bar (SB_LINEUP, ...)
+    void OnWheel(int delta);             // a turn of the mouse wheel, in WHEEL_DELTA units
     void OnCommand(HWND__* control, int id, int code);
     // The brush and colours of a control's background and text, or nullptr for the default.
     HBRUSH__* ControlColours(HWND__* control, HDC__* dc);
@@ -114,6 +122,8 @@ class TForm2 : public SettingsDialog {
     std::array<bool, 3> m_refused{};     // per DialogField: shown as refused
     // The colour chooser's custom colours (COLORREF, 0x00BBGGRR), kept for the run.
     std::array<unsigned long, 16> m_custom{};
+    int m_shownRows = 0;          // designed rows the client area shows, pixels
+    int m_scrollTop = 0;          // designed rows scrolled above the client area, pixels
     bool m_showing = false;       // the modal loop runs
     bool m_closedWithOk = false;  // how the last showing ended
 };
