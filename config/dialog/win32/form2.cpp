@@ -244,7 +244,7 @@ bool TForm2::ShowModal() {
     FitToWorkArea(owner ? owner : m_hwnd);
     m_showing = true;
     m_closedWithOk = false;
-    win32::RunModal(m_hwnd, owner, m_showing);
+    win32::RunModal(m_hwnd, owner, m_showing, [this] { ScrollToFocus(); });
     m_showing = false;
     return m_closedWithOk;
 }

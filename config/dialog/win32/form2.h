@@ -108,6 +108,8 @@ class TForm2 : public SettingsDialog {
     void FitToWorkArea(HWND__* reference);
     // Moves the controls so that the designed row `top` stands at the client area's top.
     void ScrollTo(int top);
+    // Brings the control that has the focus (Tab moved it, say) whole into view.
+    void ScrollToFocus();
     void OnVerticalScroll(int request);  // a request of the scroll bar (SB_LINEUP, ...)
     void OnWheel(int delta);             // a turn of the mouse wheel, in WHEEL_DELTA units
     void OnCommand(HWND__* control, int id, int code);
