@@ -102,9 +102,10 @@ class TForm2 : public SettingsDialog {
 
   private:
     void BuildLayout();
-    // Sizes the dialog for the work area of the monitor `reference` stands on and centres it
-    // there: the designed client area where it fits whole, otherwise as high as the area allows,
-    // with a scroll bar that reaches the rest of the controls, OK included.
+    // Sizes the dialog for the work area of the monitor `reference` stands on (the primary one
+    // without it) and centres it there: the designed client area where it fits whole, otherwise as
+    // high as the area allows, with a scroll bar that reaches the rest of the controls, OK
+    // included.
     void FitToWorkArea(HWND__* reference);
     // Moves the controls so that the designed row `top` stands at the client area's top.
     void ScrollTo(int top);
