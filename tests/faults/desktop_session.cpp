@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -88,9 +89,12 @@ DesktopSession::DesktopSession(const Options& options) {
         // once it accepts connections. Without -noreset it would start over whenever its last
         // client leaves, refusing connections meanwhile: between two short-lived tool runs.
         const std::filesystem::path xlog = dir / "xvfb.log";
-        m_xserver.Start({"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten",
-                         "tcp", "-noreset"},
-                        EnvironmentWith({}), xlog.string());
+        std::vector<std::string> xvfb = {"Xvfb",         "-displayfd", "1",   "-screen", "0",
+                                         options.screen, "-nolisten",  "tcp", "-noreset"};
+        if (const char* display = std::getenv("KESTRIN_TEST_DISPLAY")) {
+            xvfb.insert(xvfb.begin() + 1, display);
+        }
+        m_xserver.Start(xvfb, EnvironmentWith({}), xlog.string());
         AwaitStart(
             m_xserver, "Xvfb",
             [&] {

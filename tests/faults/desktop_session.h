@@ -10,10 +10,11 @@
 namespace kestrin::test {
 
 // A desktop of the test's own for running the real meter: a virtual X display (Xvfb, on the first
-// free display number, so that tests running side by side never share one), a window manager
-// (openbox) and a session bus on which the desktop's accessibility service starts on demand, so
-// that the texts of the meter's message boxes can be read. All are children of the test, stopped
-// by their PIDs; the accessibility service ends by itself with the session bus.
+// free display number, so that tests running side by side never share one; on the one that
+// KESTRIN_TEST_DISPLAY names, ":<n>", where a run must keep to display numbers of its own), a
+// window manager (openbox) and a session bus on which the desktop's accessibility service starts on
+// demand, so that the texts of the meter's message boxes can be read. All are children of the test,
+// stopped by their PIDs; the accessibility service ends by itself with the session bus.
 class DesktopSession {
   public:
     static constexpr std::chrono::milliseconds kStartTimeout{10000};
@@ -22,6 +23,8 @@ class DesktopSession {
         // Whether the window manager gives the focus to a newly shown window. A desktop with
         // focus-stealing prevention, or a program started at login, leaves it without.
         bool focusNewWindows = true;
+        // The virtual screen: width x height x depth.
+        std::string screen = "1024x768x24";
     };
 
     // Throws std::runtime_error when a part does not come up in time.

@@ -109,9 +109,11 @@ class XConnection {
 class WindowOnDesktop : public MeterFixture {
   protected:
     // The meter with a sound server to record from, its window shown; false when it isn't.
-    bool StartMetering(const std::string& settings) {
+    bool StartMetering(const std::string& settings, const std::vector<std::string>& more = {}) {
         m_server = std::make_unique<PrivatePulseServer>(PrivatePulseServer::Sinks(1));
-        StartMeter(settings, m_server->ClientVariables());
+        std::vector<std::string> variables = m_server->ClientVariables();
+        variables.insert(variables.end(), more.begin(), more.end());
+        StartMeter(settings, variables);
         if (!AwaitMeterWindow()) return false;
         m_window = MeterWindow();
         return !m_window.empty();
@@ -268,6 +270,7 @@ TEST_F(WindowOnDesktop, TheRightButtonOpensTheSettingsOnlyOnThePaintedSurface) {
 // started at login): the window has its width for the M/S choice all the same.
 TEST_F(WindowOnDesktop, ANeverActivatedWindowHasTheWidthForTheMSChoice) {
     m_boxes.reset();
+    m_desktop.reset();
     m_desktop = std::make_unique<DesktopSession>(DesktopSession::Options{false});
     m_boxes = std::make_unique<AccessibleBoxes>(m_desktop->sessionBus());
     for (const bool showMS : {true, false}) {
@@ -348,6 +351,55 @@ TEST_F(WindowOnDesktop, APositionNoScreenShowsPlacesTheWindowWholeOnTheScreen) {
     EXPECT_EQ(top, 0);
     EXPECT_LE(bottom, 768);
     EXPECT_EQ(SettingsBytes(), settings);
+    EXPECT_TRUE(m_meter.Running());
+}
+
+// A laptop's 1920 x 1080 screen at a scale factor of 2 leaves 960 x 540 of the meter's pixels:
+// the meter at its stored place would run off the bottom, and the settings dialog is higher than
+// the screen. The meter opens whole, moved no further than that takes; the dialog's controls
+// scroll, and OK is reached with the mouse wheel and pressed with the mouse.
+TEST_F(WindowOnDesktop, AtScaleTwoTheMeterIsWholeAndTheDialogsOkIsReached) {
+    constexpr int kScale = 2;
+    m_boxes.reset();
+    m_desktop.reset();
+    DesktopSession::Options laptop;
+    laptop.screen = "1920x1080x24";
+    m_desktop = std::make_unique<DesktopSession>(laptop);
+    m_boxes = std::make_unique<AccessibleBoxes>(m_desktop->sessionBus());
+    std::string settings = Settings("");
+    settings.replace(settings.find("top=30"), 6, "top=200");
+    ASSERT_TRUE(StartMetering(settings, {"QT_SCALE_FACTOR=2"})) << Diagnostics();
+    Activate(m_window);
+    std::this_thread::sleep_for(kSettle);
+    XConnection x(m_desktop->display());
+    ASSERT_TRUE(x.ok());
+    const Geometry meter = GeometryOf(m_window);
+    const std::vector<unsigned long> frame =
+        x.Longs(std::stoul(m_window), "_NET_FRAME_EXTENTS", XA_CARDINAL);
+    ASSERT_EQ(frame.size(), 4u);
+    const int bottom = meter.y + meter.height + static_cast<int>(frame[3]);
+    // Not moved sideways, and flush with the screen's bottom edge, each to a pixel of the scale's
+    // rounding.
+    EXPECT_NEAR(meter.x - static_cast<int>(frame[0]), kStoredLeft * kScale, kScale - 1);
+    EXPECT_GE(meter.y - static_cast<int>(frame[2]), 0);
+    EXPECT_LE(bottom, 1080);
+    EXPECT_GE(bottom, 1080 - kScale);
+
+    const std::string dialog = OpenDialog();
+    ASSERT_FALSE(dialog.empty()) << Diagnostics();
+    std::this_thread::sleep_for(kSettle);
+    const Geometry shown = GeometryOf(dialog);
+    EXPECT_GE(shown.y, 0);
+    EXPECT_LE(shown.y + shown.height, 1080);
+    ASSERT_LT(shown.height, 633 * kScale);
+    // The wheel over Panel2's margin, well past the end of the scroll; OK then stands as far above
+    // the client area's bottom as it stands above the bottom of the designed 633 rows.
+    for (int notch = 0; notch < 20; ++notch) Click(dialog, 8 * kScale, 140 * kScale, 5);
+    std::this_thread::sleep_for(kSettle);
+    const int okBottomMargin = (633 - kOkY) * kScale;
+    Click(dialog, kOkX * kScale, shown.height - okBottomMargin, 1);
+    EXPECT_TRUE(Await([&] { return DialogWindows().empty(); })) << Diagnostics();
+    EXPECT_NE(SettingsBytes(), settings) << "OK saves the settings";
     EXPECT_TRUE(m_meter.Running());
 }
 

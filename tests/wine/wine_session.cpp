@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -66,12 +67,16 @@ WineSession::WineSession() {
     std::filesystem::permissions(dir / "run", std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::replace);
     try {
-        // -displayfd: the first display number nobody holds, written out once connections are
-        // taken; -noreset: no restart between two short-lived clients.
+        // -displayfd: the first display number nobody holds (or the one KESTRIN_TEST_DISPLAY
+        // names), written out once connections are taken; -noreset: no restart between two
+        // short-lived clients.
         const std::filesystem::path xlog = dir / "xvfb.log";
-        m_xserver.Start(
-            {"Xvfb", "-displayfd", "1", "-screen", "0", kScreen, "-nolisten", "tcp", "-noreset"},
-            EnvironmentWith({}), xlog.string());
+        std::vector<std::string> xvfb = {"Xvfb",  "-displayfd", "1",   "-screen", "0",
+                                         kScreen, "-nolisten",  "tcp", "-noreset"};
+        if (const char* display = std::getenv("KESTRIN_TEST_DISPLAY")) {
+            xvfb.insert(xvfb.begin() + 1, display);
+        }
+        m_xserver.Start(xvfb, EnvironmentWith({}), xlog.string());
         const auto deadline = Clock::now() + kXStartTimeout;
         while (m_display.empty()) {
             for (const std::string& line : Lines(ReadFile(xlog))) {

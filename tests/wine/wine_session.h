@@ -22,7 +22,8 @@ struct XGeometry {
     int height = 0;
 };
 
-// A desktop with Wine on it, for the Windows program: Xvfb on the first free display number, one
+// A desktop with Wine on it, for the Windows program: Xvfb on the first free display number (or
+// on the one KESTRIN_TEST_DISPLAY names, ":<n>", for a run that must keep to its own), one
 // Wine prefix for the whole run (made with wineboot, which takes 13 to 40 s), and a private
 // PulseAudio server whose null sink the programs record from through Wine's sound driver. The X
 // server and the sound server are children stopped by their PIDs; Wine's server and programs are

@@ -241,10 +241,10 @@ bool TForm2::ShowModal() {
     HWND owner = m_owner ? m_owner : GetActiveWindow();
     if (owner == m_hwnd) owner = nullptr;
     SetWindowLongPtrA(m_hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    FitToWorkArea(owner ? owner : m_hwnd);
+    FitToWorkArea(owner);
     m_showing = true;
     m_closedWithOk = false;
-    win32::RunModal(m_hwnd, owner, m_showing);
+    win32::RunModal(m_hwnd, owner, m_showing, [this] { ScrollToFocus(); });
     m_showing = false;
     return m_closedWithOk;
 }

@@ -102,12 +102,15 @@ class TForm2 : public SettingsDialog {
 
   private:
     void BuildLayout();
-    // Sizes the dialog for the work area of the monitor `reference` stands on and centres it
-    // there: the designed client area where it fits whole, otherwise as high as the area allows,
-    // with a scroll bar that reaches the rest of the controls, OK included.
+    // Sizes the dialog for the work area of the monitor `reference` stands on (the primary one
+    // without it) and centres it there: the designed client area where it fits whole, otherwise as
+    // high as the area allows, with a scroll bar that reaches the rest of the controls, OK
+    // included.
     void FitToWorkArea(HWND__* reference);
     // Moves the controls so that the designed row `top` stands at the client area's top.
     void ScrollTo(int top);
+    // Brings the control that has the focus (Tab moved it, say) whole into view.
+    void ScrollToFocus();
     void OnVerticalScroll(int request);  // a request of the scroll bar (SB_LINEUP, ...)
     void OnWheel(int delta);             // a turn of the mouse wheel, in WHEEL_DELTA units
     void OnCommand(HWND__* control, int id, int code);

@@ -59,6 +59,19 @@ void TForm2::ScrollTo(int top) {
     SetScrollPos(m_hwnd, SB_VERT, top, TRUE);
 }
 
+void TForm2::ScrollToFocus() {
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(m_hwnd, focus)) return;
+    RECT shown{};
+    GetWindowRect(focus, &shown);
+    MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&shown), 2);
+    if (shown.top < 0) {
+        ScrollTo(m_scrollTop + shown.top - kLineRows);
+    } else if (shown.bottom > m_shownRows) {
+        ScrollTo(m_scrollTop + shown.bottom - m_shownRows + kLineRows);
+    }
+}
+
 void TForm2::OnVerticalScroll(int request) {
     switch (request) {
         case SB_LINEUP:

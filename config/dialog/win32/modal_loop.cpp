@@ -2,7 +2,7 @@
 
 namespace kestrin::win32 {
 
-void RunModal(HWND window, HWND owner, const bool& running) {
+void RunModal(HWND window, HWND owner, const bool& running, const std::function<void()>& afterKey) {
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     ShowWindow(window, SW_SHOW);
@@ -20,6 +20,8 @@ void RunModal(HWND window, HWND owner, const bool& running) {
         if (!IsDialogMessageA(window, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
+        } else if (afterKey && message.message == WM_KEYDOWN) {
+            afterKey();
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "config/dialog/win32/message_box_text.h"
 #include "config/notice.h"
 
 namespace kestrin::win32 {
@@ -28,7 +29,8 @@ void ReleaseForm(HWND window) { SetWindowLongPtrA(window, GWLP_USERDATA, 0); }
 void ShowHandlerError(const char* text) {
     HWND owner = GetActiveWindow();
     const UINT modality = owner ? MB_APPLMODAL : MB_TASKMODAL;
-    MessageBoxA(owner, text, kApplicationTitle, MB_OK | MB_ICONERROR | modality);
+    MessageBoxA(owner, FittedBoxText(owner, text).c_str(), kApplicationTitle,
+                MB_OK | MB_ICONERROR | modality);
 }
 
 std::string WindowText(HWND window) {
