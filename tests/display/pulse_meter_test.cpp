@@ -107,8 +107,8 @@ class PulseMeter : public MeterFixture, public testing::WithParamInterface<Sound
 
     // Once bar A has fallen to silence, resets the held peaks and the over indicator as a click
     // does, then plays the square on A, after a moment of silence, until bar A has stood at the
-    // level
-    // (or above `above`, where no level is given) for a while; gives the highest level meanwhile.
+    // level (or above `above`, where no level is given) for a while; gives the highest level
+    // meanwhile.
     int PlayFromSilence(int16_t magnitude, int level, int above = 0) {
         EXPECT_TRUE(ProcessEventsUntil([&] { return form().Bars[TForm1::A].Level == 1; }, 3s));
         form().FormClick();  // over dark, held peaks start again
