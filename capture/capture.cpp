@@ -152,7 +152,10 @@ std::vector<std::string> ListInputDevices() {
 }
 
 void OpenCapture() {
-    const MMRESULT query = waveIn().QueryFormat(DeviceIndex, CaptureFormat(kDesignRate));
+    // The design's format, asked of every sound system; one that records each input at its own
+    // rate tells the rate once the device is open.
+    const WAVEFORMATEX format = CaptureFormat(kDesignRate);
+    const MMRESULT query = waveIn().QueryFormat(DeviceIndex, format);
     if (query != MMSYSERR_NOERROR) {
         if (query == WAVERR_BADFORMAT) {
             notifier().ShowMessage(
@@ -166,7 +169,6 @@ void OpenCapture() {
     // Taken once the device has answered the query, and before it opens: the id counts in the
     // list as it is now.
     std::string identity = DeviceIdentity(DeviceIndex);
-    const WAVEFORMATEX format = CaptureFormat(kDesignRate);
     HWAVEIN device = nullptr;
     if (waveIn().Open(&device, DeviceIndex, format, captureReceiver) != MMSYSERR_NOERROR) {
         notifier().ShowMessage(

@@ -4,8 +4,14 @@ include(GNUInstallDirs)
 
 # The documentation, installed by `cmake --install` as well: the README, which the about panel
 # opens, with the pictures and the report it links to; the licence terms in Debian's
-# machine-readable form; the changelog; a manual page.
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+# machine-readable form; the changelog; a manual page. Debian keeps no second copy of the GPL
+# beside a program's documentation (its terms are in copyright, which points to the system's
+# copy), so the installed README's link to LICENSE leads to copyright instead.
+file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+string(REPLACE "[LICENSE](LICENSE)" "[copyright](copyright)" readme "${readme}")
+file(WRITE ${PROJECT_BINARY_DIR}/packaging/README.md "${readme}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/performance.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)

@@ -47,6 +47,23 @@ if(NOT installed STREQUAL expected)
     message(FATAL_ERROR "installed files differ:\n  got ${installed}\n  want ${expected}")
 endif()
 
+# Every link of the installed README leads to a file installed beside it.
+file(READ "${PREFIX}/${doc}/README.md" readme)
+# A list element with brackets in it would swallow the separators after it: the links are marked
+# without them first.
+string(REPLACE "[" "<" readme "${readme}")
+string(REPLACE "](" "> LINK " readme "${readme}")
+string(REGEX MATCHALL "> LINK [^)#:]+\\)" links "${readme}")
+if(NOT links)
+    message(FATAL_ERROR "the installed README links to nothing")
+endif()
+foreach(link ${links})
+    string(REGEX REPLACE "^> LINK (.*)\\)$" "\\1" target "${link}")
+    if(NOT EXISTS "${PREFIX}/${doc}/${target}")
+        message(FATAL_ERROR "the installed README links to ${target}, which is not installed")
+    endif()
+endforeach()
+
 # The licence terms in Debian's machine-readable form; the compressed files whole and without a
 # time stamp, so that the same sources give the same package.
 file(STRINGS "${PREFIX}/${doc}/copyright" format LIMIT_COUNT 1)

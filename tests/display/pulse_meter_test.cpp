@@ -24,15 +24,17 @@ namespace {
 using namespace std::chrono_literals;
 
 // Interleaved samples at a rate: `silent` seconds of silence, then `loud` seconds of a square
-// wave of the magnitude on A (its sign alternating from frame to frame), B silent throughout.
+// wave of about 1 kHz of the magnitude on A, B silent throughout.
 std::vector<int16_t> SquareOnA(int16_t magnitude, int rate, double loud, double silent = 0) {
     const auto quiet = static_cast<int>(silent * rate);
     const auto frames = quiet + static_cast<int>(loud * rate);
     std::vector<int16_t> samples;
     samples.reserve(static_cast<size_t>(frames) * 2);
+    const int halfPeriod = rate / 2000;  // frames
     for (int frame = 0; frame < frames; ++frame) {
         const bool on = frame >= quiet;
-        samples.push_back(static_cast<int16_t>(!on ? 0 : frame % 2 ? -magnitude : magnitude));
+        const bool low = (frame - quiet) / halfPeriod % 2 == 1;
+        samples.push_back(static_cast<int16_t>(!on ? 0 : low ? -magnitude : magnitude));
         samples.push_back(0);
     }
     return samples;
@@ -105,8 +107,8 @@ class PulseMeter : public MeterFixture, public testing::WithParamInterface<Sound
 
     // Once bar A has fallen to silence, resets the held peaks and the over indicator as a click
     // does, then plays the square on A, after a moment of silence, until bar A has stood at the
-    // level
-    // (or above `above`, where no level is given) for a while; gives the highest level meanwhile.
+    // level (or above `above`, where no level is given) for a while; gives the highest level
+    // meanwhile.
     int PlayFromSilence(int16_t magnitude, int level, int above = 0) {
         EXPECT_TRUE(ProcessEventsUntil([&] { return form().Bars[TForm1::A].Level == 1; }, 3s));
         form().FormClick();  // over dark, held peaks start again

@@ -17,12 +17,14 @@ QString ChooseReadme(const QString& programFolder, const QString& docsFromProgra
     const QDir folder(programFolder);
     const QString beside = folder.filePath("README.md");
     if (QFileInfo(beside).isFile()) return beside;
-    return QDir::cleanPath(folder.filePath(docsFromProgram + "/README.md"));
+    const QString installed = QDir::cleanPath(folder.filePath(docsFromProgram + "/README.md"));
+    return QFileInfo(installed).isFile() ? installed : QString();
 }
 
 QUrl HelpAddress() {
-    return QUrl::fromLocalFile(
-        ChooseReadme(QCoreApplication::applicationDirPath(), QString::fromUtf8(kDocsFromProgram)));
+    const QString readme =
+        ChooseReadme(QCoreApplication::applicationDirPath(), QString::fromUtf8(kDocsFromProgram));
+    return readme.isEmpty() ? QUrl() : QUrl::fromLocalFile(readme);
 }
 
 }  // namespace kestrin
