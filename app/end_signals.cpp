@@ -5,10 +5,10 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <QWidget>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 
 namespace kestrin {
 namespace {
@@ -67,28 +67,19 @@ EndSignals::~EndSignals() {
     wakePipe[0] = wakePipe[1] = -1;
 }
 
-void EndSignals::CloseOnSignal(QWidget* window) {
-    m_window = window;
-    // Queued, so that it runs in the application's own loop and its end is not lost before it.
-    if (m_arrived) QTimer::singleShot(0, [this] { CloseAndQuit(); });
-}
+void EndSignals::CloseOnSignal(QWidget* window) { m_window = window; }
 
+// The close may show a box (a failed write); once it has run, every loop ends, that of a modal
+// dialog or box standing open included, since the session does not wait for the operator.
 void EndSignals::Arrived() {
     char bytes[16];
     while (::read(wakePipe[0], bytes, sizeof bytes) > 0) {
     }
     // Once is enough: a second signal ends the program in the handler itself.
     m_notifier->setEnabled(false);
-    if (m_window) {
-        CloseAndQuit();
-    } else {
-        m_arrived = true;
-    }
-}
-
-// The close may show a box (a failed write); once it has run, every loop ends, that of a modal
-// dialog or box standing open included, since the session does not wait for the operator.
-void EndSignals::CloseAndQuit() {
+    // Before the window is named only a box of the start-up (a device not found) runs a loop:
+    // the meter has not shown yet, so nothing of the operator's is there to keep.
+    if (!m_window) std::_Exit(0);
     m_window->close();
     QCoreApplication::exit(0);
 }

@@ -13,7 +13,8 @@ namespace kestrin {
 // waits for its OK) ends the program at once, with exit status 0.
 //
 // One object for the run, made once the application object exists: from then on the signals no
-// longer kill the program. One that arrives before the window is named waits for it.
+// longer kill the program. One that a box of the start-up lets in, before the window is named,
+// ends the program at once: nothing has changed yet that a close would keep.
 class EndSignals {
   public:
     EndSignals();
@@ -26,11 +27,9 @@ class EndSignals {
 
   private:
     void Arrived();
-    void CloseAndQuit();
 
     QSocketNotifier* m_notifier = nullptr;  // readable when a signal has arrived
     QWidget* m_window = nullptr;
-    bool m_arrived = false;  // a signal came before the window was named
 };
 
 }  // namespace kestrin

@@ -95,9 +95,11 @@ void RemoveLeftoverTemporaries(const std::string& path) {
         }
         if (!IsTemporaryNameOf(found.cFileName, name)) continue;
         const std::string leftover = folder + found.cFileName;
-        // Opens only when no writer holds it; removed when this handle closes.
-        HANDLE file = CreateFileA(leftover.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        // Opens only when no writer holds it; removed when this handle closes. Should the name
+        // have become a link meanwhile, the link itself is what is opened, never what it names.
+        HANDLE file =
+            CreateFileA(leftover.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     } while (FindNextFileA(search, &found));
     FindClose(search);

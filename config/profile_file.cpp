@@ -215,7 +215,8 @@ ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
         m_writable = false;
         return;
     }
-    // The size read may differ from the one stated (a file still growing): it only saves copies.
+    // Room for the whole file at once, instead of a string grown chunk by chunk; what is read
+    // still decides, should the file change meanwhile.
     m_bytes.reserve(std::min(static_cast<size_t>(std::max<off_t>(info.st_size, 0)), kMaxFileBytes));
     char chunk[kReadChunkBytes];
     for (;;) {
@@ -233,7 +234,7 @@ ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
         m_bytes.append(chunk, static_cast<size_t>(got));
     }
     ::close(fd);
-    if (!m_writable) m_bytes.clear();
+    if (!m_writable) std::string().swap(m_bytes);
 }
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,

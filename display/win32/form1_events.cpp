@@ -4,6 +4,7 @@
 
 #include "capture/windows_wave_in.h"
 #include "config/dialog/win32/win32_controls.h"
+#include "config/notice.h"
 #include "display/bar_geometry.h"
 #include "display/win32/form1.h"
 #include "display/win32/meter_window_class.h"
@@ -82,9 +83,11 @@ std::optional<intptr_t> TForm1::Handle(unsigned message, uintptr_t wParam, intpt
         case WM_ENDSESSION:
             // The session ends (log off, shut down) and takes the program with it, without a
             // close request: the meter closes now as the operator's close does, keeping its place
-            // and the M/S choice.
-            if (wParam && CloseRequested()) {
-                DestroyWindow(m_window);
+            // and the M/S choice, and then ends itself rather than be ended by the system in the
+            // middle of its own end.
+            if (wParam) {
+                CloseRequested();
+                notifier().EndProgram();
             }
             return 0;
         case WM_DESTROY:

@@ -125,6 +125,19 @@ TEST_F(EndSignal, EndsTheMeterWithItsSettingsDialogOpen) {
     EXPECT_EQ(SettingsBytes(), expected);
 }
 
+// Told to end while start-up waits at the box of a device not found: the meter has not shown yet
+// and ends at once, status 0, its file as it was.
+TEST_F(EndSignal, EndsAtOnceWhileStartUpWaitsAtItsBox) {
+    m_server = std::make_unique<PrivatePulseServer>(PrivatePulseServer::Sinks(1));
+    const std::string settings = Settings("Gone");
+    StartMeter(settings, m_server->ClientVariables());
+    ASSERT_EQ(AwaitBoxes(1).size(), 1u) << Diagnostics();
+
+    ASSERT_EQ(kill(m_meter.pid(), SIGTERM), 0);
+    EXPECT_EQ(AwaitExit(), 0) << Diagnostics();
+    EXPECT_EQ(SettingsBytes(), settings);
+}
+
 // A close that waits at its failure box (the file can't be written) is not waited for by a
 // second signal: the meter ends at once, with status 0.
 TEST_F(EndSignal, ASecondSignalEndsAWaitingCloseAtOnce) {

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -170,8 +171,13 @@ class CaptureScenario {
     bool NoDevice() {
         const bool seeded = WriteFileBytes(kSettingsFile, "[Input]\r\nDevice Name=Gone\r\n");
         m_checks.Check(seeded, "settings file written");
+        // What a save killed before its rename left.
+        const char* leftover = "wine_capture_test.ini.0badf00d.tmp";
+        WriteFileBytes(leftover, "[Input]\r\nDevice");
         DeviceIndex = NoDeviceId();
         OpenCapture();
+        m_checks.Check(!std::filesystem::exists(leftover),
+                       "no device: the save took what a killed save left");
         m_checks.Check(m_notifier.messages.size() == 1 &&
                            m_notifier.messages[0].first == kResetDeviceText &&
                            m_notifier.messages[0].second == " Kestrin Error",
