@@ -33,13 +33,14 @@ bool PipelineReceiver::event(QEvent* e) {
         return true;
     }
     const auto* bytes = reinterpret_cast<const unsigned char*>(header->lpData);
-    buffer.samples.reserve(2200);
-    for (int i = 0; i < 2200; ++i) {
+    const size_t samples = header->dwBufferLength / 2;
+    buffer.samples.reserve(samples);
+    for (size_t i = 0; i < samples; ++i) {
         buffer.samples.push_back(static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
     }
     // The block is one byte longer than the device may fill; under AddressSanitizer a shorter
     // block fails here.
-    volatile char spare = header->lpData[4400];
+    volatile char spare = header->lpData[header->dwBufferLength];
     (void)spare;
     returned.push_back(std::move(buffer));
     FreeBuffer(data->header);
