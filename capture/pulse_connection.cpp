@@ -1,9 +1,8 @@
 #include "capture/pulse_connection.h"
 
-#include <pulse/pulseaudio.h>
-
 #include <map>
 
+#include "capture/pulse_library.h"
 #include "config/notice.h"
 
 namespace kestrin {
@@ -83,8 +82,8 @@ bool PulseConnection::WaitFor(const std::function<bool()>& done) {
     m_loop->BeginServerWait();
     Deadline deadline{m_loop.get()};
     timeval when;
-    pa_gettimeofday(&when);
-    pa_timeval_add(&when, static_cast<pa_usec_t>(m_timeoutMs) * PA_USEC_PER_MSEC);
+    Pulse().pa_gettimeofday(&when);
+    Pulse().pa_timeval_add(&when, static_cast<pa_usec_t>(m_timeoutMs) * PA_USEC_PER_MSEC);
     pa_mainloop_api* api = m_loop->api();
     pa_time_event* event = api->time_new(api, &when, OnDeadline, &deadline);
     while (!done() && !deadline.expired) m_loop->Wait();
@@ -95,32 +94,32 @@ bool PulseConnection::WaitFor(const std::function<bool()>& done) {
 
 void PulseConnection::DropContext() {
     if (!m_context) return;
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
+    Pulse().pa_context_set_state_callback(m_context, nullptr, nullptr);
+    Pulse().pa_context_disconnect(m_context);
+    Pulse().pa_context_unref(m_context);
     m_context = nullptr;
 }
 
 pa_context* PulseConnection::Context() {
     if (!m_loop) return nullptr;
     if (m_context) {
-        if (pa_context_get_state(m_context) == PA_CONTEXT_READY) return m_context;
+        if (Pulse().pa_context_get_state(m_context) == PA_CONTEXT_READY) return m_context;
         // The server went away; streams on the old context have failed with it.
         DropContext();
     }
-    m_context = pa_context_new(m_loop->api(), kApplicationTitle);
+    m_context = Pulse().pa_context_new(m_loop->api(), kApplicationTitle);
     if (!m_context) return nullptr;
-    pa_context_set_state_callback(m_context, OnStateChange, this);
+    Pulse().pa_context_set_state_callback(m_context, OnStateChange, this);
     // Never start a server for the meter: no server is a device that can't be used.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    if (Pulse().pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         DropContext();
         return nullptr;
     }
     WaitFor([this] {
-        const pa_context_state_t state = pa_context_get_state(m_context);
+        const pa_context_state_t state = Pulse().pa_context_get_state(m_context);
         return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
     });
-    if (pa_context_get_state(m_context) != PA_CONTEXT_READY) {
+    if (Pulse().pa_context_get_state(m_context) != PA_CONTEXT_READY) {
         DropContext();
         return nullptr;
     }
@@ -129,13 +128,14 @@ pa_context* PulseConnection::Context() {
 
 bool PulseConnection::WaitForOperation(pa_operation* operation) {
     if (!operation) return false;
-    pa_operation_set_state_callback(operation, OnOperationState, this);
-    WaitFor([operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; });
-    const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
+    Pulse().pa_operation_set_state_callback(operation, OnOperationState, this);
+    WaitFor(
+        [operation] { return Pulse().pa_operation_get_state(operation) != PA_OPERATION_RUNNING; });
+    const bool done = Pulse().pa_operation_get_state(operation) == PA_OPERATION_DONE;
     // Cancelled, its callbacks never run again, so the caller's results may go out of scope.
-    if (!done) pa_operation_cancel(operation);
-    pa_operation_set_state_callback(operation, nullptr, nullptr);
-    pa_operation_unref(operation);
+    if (!done) Pulse().pa_operation_cancel(operation);
+    Pulse().pa_operation_set_state_callback(operation, nullptr, nullptr);
+    Pulse().pa_operation_unref(operation);
     return done;
 }
 
@@ -145,9 +145,9 @@ std::optional<std::vector<PulseSource>> PulseConnection::ListSources() {
     ServerQuery server;
     std::vector<PulseSource> listed;
     const bool serverDone =
-        WaitForOperation(pa_context_get_server_info(context, OnServerInfo, &server));
+        WaitForOperation(Pulse().pa_context_get_server_info(context, OnServerInfo, &server));
     const bool listDone =
-        WaitForOperation(pa_context_get_source_info_list(context, OnSourceInfo, &listed));
+        WaitForOperation(Pulse().pa_context_get_source_info_list(context, OnSourceInfo, &listed));
     if (!serverDone || !listDone) return std::nullopt;
     NameForTheList(listed);
     std::vector<PulseSource> sources;
@@ -165,7 +165,7 @@ std::optional<std::string> PulseConnection::DefaultSourceName() {
     pa_context* context = Context();
     if (!context) return std::nullopt;
     ServerQuery server;
-    if (!WaitForOperation(pa_context_get_server_info(context, OnServerInfo, &server))) {
+    if (!WaitForOperation(Pulse().pa_context_get_server_info(context, OnServerInfo, &server))) {
         return std::nullopt;
     }
     if (server.defaultSource.empty()) return std::nullopt;
@@ -177,8 +177,8 @@ std::optional<bool> PulseConnection::HasSource(const std::string& name) {
     if (!context) return std::nullopt;
     bool found = false;
     // A missing source ends the operation with an error, but the operation is still done.
-    if (!WaitForOperation(
-            pa_context_get_source_info_by_name(context, name.c_str(), OnSourceFound, &found))) {
+    if (!WaitForOperation(Pulse().pa_context_get_source_info_by_name(context, name.c_str(),
+                                                                     OnSourceFound, &found))) {
         return std::nullopt;
     }
     return found;

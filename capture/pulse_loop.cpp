@@ -2,12 +2,13 @@
 
 #include <poll.h>
 #include <pthread.h>
-#include <pulse/mainloop.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+
+#include "capture/pulse_library.h"
 
 namespace kestrin {
 namespace {
@@ -19,14 +20,14 @@ constexpr std::chrono::microseconds kWaitedFor{200};
 
 }  // namespace
 
-PulseLoop::PulseLoop() : m_mainloop(pa_mainloop_new()) {
+PulseLoop::PulseLoop() : m_mainloop(Pulse().pa_mainloop_new()) {
     m_interruptFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (!m_mainloop || m_interruptFd < 0) return;
-    pa_mainloop_set_poll_func(m_mainloop, &PulseLoop::Poll, this);
+    Pulse().pa_mainloop_set_poll_func(m_mainloop, &PulseLoop::Poll, this);
     m_thread = std::thread([this] {
         pthread_setname_np(pthread_self(), "kestrin-sound");
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        pa_mainloop_run(m_mainloop, nullptr);
+        Pulse().pa_mainloop_run(m_mainloop, nullptr);
     });
 }
 
@@ -34,16 +35,16 @@ PulseLoop::~PulseLoop() {
     if (m_thread.joinable()) {
         {
             std::lock_guard<std::recursive_mutex> lock(m_mutex);
-            pa_mainloop_quit(m_mainloop, 0);
+            Pulse().pa_mainloop_quit(m_mainloop, 0);
         }
         Interrupt();
         m_thread.join();
     }
-    if (m_mainloop) pa_mainloop_free(m_mainloop);
+    if (m_mainloop) Pulse().pa_mainloop_free(m_mainloop);
     if (m_interruptFd >= 0) close(m_interruptFd);
 }
 
-pa_mainloop_api* PulseLoop::api() const { return pa_mainloop_get_api(m_mainloop); }
+pa_mainloop_api* PulseLoop::api() const { return Pulse().pa_mainloop_get_api(m_mainloop); }
 
 void PulseLoop::Wait() {
     std::unique_lock<std::recursive_mutex> lock(m_mutex, std::adopt_lock);

@@ -1,7 +1,5 @@
 #include "capture/pulse_wave_in.h"
 
-#include <pulse/pulseaudio.h>
-
 #include <QObject>
 #include <algorithm>
 #include <chrono>
@@ -14,6 +12,7 @@
 #include "capture/capture.h"
 #include "capture/header_queue.h"
 #include "capture/pulse_connection.h"
+#include "capture/pulse_library.h"
 #include "capture/wave_in_device.h"
 
 namespace kestrin {
@@ -78,7 +77,7 @@ struct PulseDevice : WaveInDevice {
 
 void OnStreamState(pa_stream* stream, void* userdata) {
     auto* device = static_cast<PulseDevice*>(userdata);
-    const pa_stream_state_t state = pa_stream_get_state(stream);
+    const pa_stream_state_t state = Pulse().pa_stream_get_state(stream);
     // Server gone, source gone, no such source: the meter must hear of it, so every buffer comes
     // back and no new one is taken.
     if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
@@ -90,12 +89,12 @@ void OnStreamState(pa_stream* stream, void* userdata) {
 
 void OnStreamRead(pa_stream* stream, size_t, void* userdata) {
     auto* device = static_cast<PulseDevice*>(userdata);
-    while (pa_stream_readable_size(stream) > 0) {
+    while (Pulse().pa_stream_readable_size(stream) > 0) {
         const void* data = nullptr;
         size_t length = 0;
-        if (pa_stream_peek(stream, &data, &length) < 0 || length == 0) return;
+        if (Pulse().pa_stream_peek(stream, &data, &length) < 0 || length == 0) return;
         if (device->started) device->Record(data, length);
-        pa_stream_drop(stream);
+        Pulse().pa_stream_drop(stream);
     }
     device->QuietUntilNextBuffer();
 }
@@ -119,17 +118,18 @@ std::string PnameOf(const std::string& description) {
 void DisconnectStream(PulseDevice* device) {
     QObject::disconnect(device->receiverWatch);
     if (!device->stream) return;
-    pa_stream_set_state_callback(device->stream, nullptr, nullptr);
-    pa_stream_set_read_callback(device->stream, nullptr, nullptr);
-    pa_stream_disconnect(device->stream);
-    pa_stream_unref(device->stream);
+    Pulse().pa_stream_set_state_callback(device->stream, nullptr, nullptr);
+    Pulse().pa_stream_set_read_callback(device->stream, nullptr, nullptr);
+    Pulse().pa_stream_disconnect(device->stream);
+    Pulse().pa_stream_unref(device->stream);
     device->stream = nullptr;
 }
 
 void Cork(PulseDevice* device, bool cork) {
     if (device->failed || !device->stream) return;
-    if (pa_operation* operation = pa_stream_cork(device->stream, cork ? 1 : 0, nullptr, nullptr)) {
-        pa_operation_unref(operation);
+    if (pa_operation* operation =
+            Pulse().pa_stream_cork(device->stream, cork ? 1 : 0, nullptr, nullptr)) {
+        Pulse().pa_operation_unref(operation);
     }
 }
 
@@ -237,8 +237,8 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
     spec.rate = format.nSamplesPerSec;
     spec.channels = static_cast<uint8_t>(format.nChannels);
     pa_channel_map channels;
-    pa_channel_map_init_auto(&channels, spec.channels, PA_CHANNEL_MAP_DEFAULT);
-    pa_stream* stream = pa_stream_new(context, "Kestrin meter", &spec, &channels);
+    Pulse().pa_channel_map_init_auto(&channels, spec.channels, PA_CHANNEL_MAP_DEFAULT);
+    pa_stream* stream = Pulse().pa_stream_new(context, "Kestrin meter", &spec, &channels);
     if (!stream) return MMSYSERR_NOMEM;
 
     auto* window = static_cast<QObject*>(receiver);
@@ -252,8 +252,8 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
                                                  MainLoopLock lock(mainloop);
                                                  watched->queue.ForgetReceiver();
                                              });
-    pa_stream_set_state_callback(stream, OnStreamState, device.get());
-    pa_stream_set_read_callback(stream, OnStreamRead, device.get());
+    Pulse().pa_stream_set_state_callback(stream, OnStreamState, device.get());
+    Pulse().pa_stream_set_read_callback(stream, OnStreamRead, device.get());
 
     // Without ADJUST_LATENCY a monitor source delivers in bursts of seconds; without DONT_MOVE
     // the server would quietly move the stream to another source when this one goes away. With
@@ -270,26 +270,26 @@ MMRESULT PulseWaveIn::Open(HWAVEIN* handle, int32_t deviceId, const WAVEFORMATEX
     const auto flags =
         static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE |
                                        PA_STREAM_START_CORKED | PA_STREAM_FIX_RATE);
-    if (pa_stream_connect_record(stream, source->c_str(), &attributes, flags) < 0) {
+    if (Pulse().pa_stream_connect_record(stream, source->c_str(), &attributes, flags) < 0) {
         DisconnectStream(device.get());
         return MMSYSERR_NODRIVER;
     }
     m->connection.WaitFor([stream] {
-        const pa_stream_state_t state = pa_stream_get_state(stream);
+        const pa_stream_state_t state = Pulse().pa_stream_get_state(stream);
         return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
     });
-    if (pa_stream_get_state(stream) != PA_STREAM_READY) {
-        const bool noSource = pa_context_errno(context) == PA_ERR_NOENTITY;
+    if (Pulse().pa_stream_get_state(stream) != PA_STREAM_READY) {
+        const bool noSource = Pulse().pa_context_errno(context) == PA_ERR_NOENTITY;
         DisconnectStream(device.get());
         return noSource ? MMSYSERR_BADDEVICEID : MMSYSERR_NODRIVER;
     }
-    device->rate = pa_stream_get_sample_spec(stream)->rate;
+    device->rate = Pulse().pa_stream_get_sample_spec(stream)->rate;
     device->bytesPerSecond = device->rate * format.nBlockAlign;
     if (device->rate != spec.rate) {
         attributes.fragsize = FramesPerFragment(device->rate) * format.nBlockAlign;
         if (pa_operation* operation =
-                pa_stream_set_buffer_attr(stream, &attributes, nullptr, nullptr)) {
-            pa_operation_unref(operation);
+                Pulse().pa_stream_set_buffer_attr(stream, &attributes, nullptr, nullptr)) {
+            Pulse().pa_operation_unref(operation);
         }
     }
     *handle = device.get();

@@ -58,10 +58,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kestrin-meter.example/)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries the programs link (libsndfile for kestrin-measure among them) come from
-# dpkg-shlibdeps; named here only what the meter loads at run time: Qt's platform plugins, and
-# the font that keeps the scale labels' widths.
+# dpkg-shlibdeps; named here only what the meter loads at run time: Qt's platform plugins, the
+# sound server's client library, and the font that keeps the scale labels' widths.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libpulse0, fonts-liberation2")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
