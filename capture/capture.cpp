@@ -255,6 +255,23 @@ void RestartCapture() {
     if (left && CaptureHandle != left) Abandon(left);
 }
 
+void CloseCapture() {
+    StopWatch();
+    CaptureHandle = nullptr;
+    for (auto& [device, open] : openDevices) {
+        waveIn().Reset(device);
+        // The buffers the reset handed back are released here, not from messages that the ended
+        // event loop will never dispatch.
+        for (WAVEHDR* header : open.outstanding) {
+            waveIn().UnprepareHeader(device, header, kWaveHdrSize);
+            FreeBuffer(header);
+        }
+        open.outstanding.clear();
+        waveIn().Close(device);
+    }
+    openDevices.clear();
+}
+
 std::string DeviceIdentity(int32_t deviceId) { return waveIn().DeviceIdentity(deviceId); }
 
 std::string CaptureIdentity() { return CaptureHandle ? captureIdentity : std::string(); }

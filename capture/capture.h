@@ -58,6 +58,10 @@ void FreeBuffer(WAVEHDR* header);
 // being replaced there should the opening fail. The device left is closed once the last of its
 // buffers has been released.
 void RestartCapture();
+// The program ends: every device is reset and closed and its buffers freed, so that the sound
+// system does not go on recording into a process that is being torn down. Called once the event
+// loop has ended.
+void CloseCapture();
 
 // What the device of an id in the device list is (the sound system's own name for it), and what
 // the device now open is; empty when unknown or when none is open. Positions in the list move

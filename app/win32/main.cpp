@@ -38,5 +38,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     TForm2 form2(form1.handle());
     form1.Show(showCommand);
     RunMessageLoop();
+    // Wine's sound driver, left recording into a process that exits, could crash the process
+    // after the meter's close had run (exit status 139 now and then).
+    CloseCapture();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "capture/capture.h"
 #include "capture/windows_wave_in.h"
 #include "config/dialog/win32/win32_controls.h"
 #include "config/notice.h"
@@ -83,10 +84,11 @@ std::optional<intptr_t> TForm1::Handle(unsigned message, uintptr_t wParam, intpt
         case WM_ENDSESSION:
             // The session ends (log off, shut down) and takes the program with it, without a
             // close request: the meter closes now as the operator's close does, keeping its place
-            // and the M/S choice, and then ends itself rather than be ended by the system in the
-            // middle of its own end.
+            // and the M/S choice, closes its input as the end of the message loop does, and then
+            // ends itself rather than be ended by the system in the middle of its own end.
             if (wParam) {
                 CloseRequested();
+                CloseCapture();
                 notifier().EndProgram();
             }
             return 0;

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <algorithm>
 #include <cstring>
 
 #include "capture/capture.h"
+#include "capture/capture_devices.h"
 #include "tests/capture/capture_test_support.h"
 
 namespace kestrin::test {
@@ -153,6 +156,31 @@ TEST_F(CaptureQueueTest, BuffersLastTheDesignsPeriodAtTheRateTheDeviceRecordsAt)
         EXPECT_EQ(prepared, 3);
         ASSERT_EQ(sim.DeliverBuffers(1, CaptureHandle), 1) << "one buffer is one design period";
     }
+}
+
+// At the program's end the event loop is over: a device left by a restart and the one in use
+// are both closed at once, their buffers freed (the leak check of the sanitizer build sees any
+// that are not), and nothing waits for messages that will never be dispatched.
+TEST_F(CaptureQueueTest, ClosingAtTheEndClosesEveryDeviceAndFreesItsBuffers) {
+    OpenRecording();
+    const HWAVEIN left = CaptureHandle;
+    RestartCapture();
+    const HWAVEIN used = CaptureHandle;
+    ASSERT_NE(used, left);
+    CloseCapture();
+    QCoreApplication::removePostedEvents(&receiver);
+    std::vector<HWAVEIN> closed;
+    for (const auto& call : sim.calls()) {
+        if (call.call == Call::Close && call.result == MMSYSERR_NOERROR) {
+            closed.push_back(call.device);
+        }
+    }
+    std::vector<HWAVEIN> both{left, used};
+    std::sort(closed.begin(), closed.end());
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(closed, both);
+    EXPECT_TRUE(OpenDevices().empty());
+    EXPECT_EQ(CaptureHandle, nullptr);
 }
 
 TEST_F(CaptureQueueTest, DeviceMapperIsPassedOnUnchanged) {
