@@ -203,16 +203,14 @@ TEST_P(PulseMeter, HoldAndOverTimeLastTheirBuffersOfTheDesignsPeriod) {
               << litBuffers << " buffers = " << 1000.0 * litBuffers * frames / rate << " ms\n";
 }
 
-// The meter on a server with two null sinks, recording the first one's monitor.
-class PulseMeterTwoInputs : public MeterFixture,
-                            public testing::WithParamInterface<SoundServerKind> {
+// The meter on a server with the given null sinks, started from the given settings file.
+class PulseMeterOnSinks : public MeterFixture, public testing::WithParamInterface<SoundServerKind> {
   protected:
-    void SetUp() override {
-        server = StartPrivateServer(GetParam(), PrivateSoundServer::Sinks(2));
+    void StartWith(std::vector<NullSink> sinks, const std::string& settings) {
+        server = StartPrivateServer(GetParam(), std::move(sinks));
         server->UseInThisProcess();
         pulse = std::make_unique<PulseWaveIn>();
-        StartOn(*pulse, "[Input]\nDevice Name=" +
-                            PrivateSoundServer::MonitorDescription(server->sinks()[0]) + "\n");
+        StartOn(*pulse, settings);
         ASSERT_TRUE(notes.messages.empty()) << notes.messages[0].text;
         Show();
     }
@@ -223,6 +221,16 @@ class PulseMeterTwoInputs : public MeterFixture,
 
     std::unique_ptr<PrivateSoundServer> server;
     std::unique_ptr<PulseWaveIn> pulse;
+};
+
+// Two null sinks, recording the first one's monitor.
+class PulseMeterTwoInputs : public PulseMeterOnSinks {
+  protected:
+    void SetUp() override {
+        const std::vector<NullSink> sinks = PrivateSoundServer::Sinks(2);
+        StartWith(sinks, "[Input]\nDevice Name=" +
+                             PrivateSoundServer::MonitorDescription(sinks[0]) + "\n");
+    }
 };
 
 TEST_P(PulseMeterTwoInputs, ChoosingAnotherInputInTheDialogMovesTheCaptureToIt) {
@@ -309,23 +317,9 @@ TEST_P(PulseMeterTwoInputs, ARestartOntoAnInputGoneSinceTheListWasReadShowsOnlyT
 
 // The meter on a server with two inputs of the same description, as two screens of one make
 // give, metering the default one.
-class PulseMeterTwins : public MeterFixture, public testing::WithParamInterface<SoundServerKind> {
+class PulseMeterTwins : public PulseMeterOnSinks {
   protected:
-    void SetUp() override {
-        server = StartPrivateServer(GetParam(), {{"twin_a", "Twin"}, {"twin_b", "Twin"}});
-        server->UseInThisProcess();
-        pulse = std::make_unique<PulseWaveIn>();
-        StartOn(*pulse, "");
-        ASSERT_TRUE(notes.messages.empty()) << notes.messages[0].text;
-        Show();
-    }
-    void TearDown() override {
-        MeterFixture::TearDown();
-        pulse.reset();
-    }
-
-    std::unique_ptr<PrivateSoundServer> server;
-    std::unique_ptr<PulseWaveIn> pulse;
+    void SetUp() override { StartWith({{"twin_a", "Twin"}, {"twin_b", "Twin"}}, ""); }
 };
 
 TEST_P(PulseMeterTwins, TheSecondChosenAndOkPressedTheNextStartMetersTheSecond) {
