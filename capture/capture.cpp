@@ -203,7 +203,7 @@ uint32_t CaptureRate() {
 bool QueueBuffer(QueueMessages messages) {
     // No device is open to take it: the capture has been stopped.
     if (!CaptureHandle) return true;
-    const OpenDevice& open = openDevices[CaptureHandle];
+    OpenDevice& open = openDevices[CaptureHandle];
     const QueueTexts& texts = messages == QueueMessages::StartUp ? kStartUpTexts : kRequeueTexts;
     const uint32_t bufferBytes =
         open.bufferBytes != 0 ? open.bufferBytes : kDesignBufferFrames * kBytesPerFrame;
@@ -222,7 +222,7 @@ bool QueueBuffer(QueueMessages messages) {
         Fail(texts.add, texts.caption, CaptureHandle);
         return false;
     }
-    openDevices[CaptureHandle].outstanding.push_back(header);
+    open.outstanding.push_back(header);
     return true;
 }
 
