@@ -89,12 +89,13 @@ void OnStreamState(pa_stream* stream, void* userdata) {
 
 void OnStreamRead(pa_stream* stream, size_t, void* userdata) {
     auto* device = static_cast<PulseDevice*>(userdata);
-    while (Pulse().pa_stream_readable_size(stream) > 0) {
+    const PulseLibrary& pulse = Pulse();
+    while (pulse.pa_stream_readable_size(stream) > 0) {
         const void* data = nullptr;
         size_t length = 0;
-        if (Pulse().pa_stream_peek(stream, &data, &length) < 0 || length == 0) return;
+        if (pulse.pa_stream_peek(stream, &data, &length) < 0 || length == 0) return;
         if (device->started) device->Record(data, length);
-        Pulse().pa_stream_drop(stream);
+        pulse.pa_stream_drop(stream);
     }
     device->QuietUntilNextBuffer();
 }
