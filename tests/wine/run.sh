@@ -78,8 +78,10 @@ cd "$work"
 for i in 0 1; do
     timeout 60 wine "$exe" --pattern "${streams[i]}" "$pattern_seconds" "stream_${streams[i]}.raw" ||
         fail_setup "the sample pattern could not be written"
+    # A player with little buffered falls behind when both cores are busy, and the sound server
+    # then skips what it played late: sound lost before the recorder ever sees it.
     pacat --playback -d "${sinks[i]}" --format=s16le --rate=44100 --channels=2 --raw \
-        --volume=65536 --latency-msec=10 "stream_${streams[i]}.raw" &
+        --volume=65536 --latency-msec=200 "stream_${streams[i]}.raw" &
     player_pids+=($!)
 done
 # An idle null sink takes up to 2 s to deliver its first sound to a recorder.
