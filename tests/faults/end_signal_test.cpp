@@ -70,6 +70,14 @@ class EndSignal : public MeterFixture {
         return {x, y};
     }
 
+    // The file the meter started with, as its close writes it with the frame at this place.
+    static std::string SavedAt(std::pair<int, int> frame) {
+        std::string saved = Settings("");
+        saved.replace(saved.find("left=40"), 7, "left=" + std::to_string(frame.first));
+        saved.replace(saved.find("top=30"), 6, "top=" + std::to_string(frame.second));
+        return saved;
+    }
+
     void TearDown() override {
         MeterFixture::TearDown();
         m_server.reset();
@@ -90,14 +98,12 @@ TEST_F(EndSignal, EndsTheMeterAsItsCloseDoes) {
         m_desktop->Xdotool({"mousemove", "--window", m_window, std::to_string(kMSButtonX),
                             std::to_string(kMSButtonY), "click", "1"});
         std::this_thread::sleep_for(kSettle);
-        const auto [left, top] = FramePosition();
-        ASSERT_NE(left, 40) << "the window was not moved";
+        const std::pair<int, int> frame = FramePosition();
+        ASSERT_NE(frame.first, 40) << "the window was not moved";
 
         ASSERT_EQ(kill(m_meter.pid(), signal), 0);
         EXPECT_EQ(AwaitExit(kWindowTimeout), 0) << Diagnostics();
-        std::string expected = Settings("");
-        expected.replace(expected.find("left=40"), 7, "left=" + std::to_string(left));
-        expected.replace(expected.find("top=30"), 6, "top=" + std::to_string(top));
+        std::string expected = SavedAt(frame);
         expected.replace(expected.find("showMS=1"), 8, "showMS=0");
         EXPECT_EQ(SettingsBytes(), expected);
         m_meter.Stop();
@@ -114,15 +120,12 @@ TEST_F(EndSignal, EndsTheMeterWithItsSettingsDialogOpen) {
     ASSERT_TRUE(PollUntil([&] { return !m_desktop->Windows(m_meter.pid(), "^Kestrin$").empty(); }))
         << Diagnostics();
     std::this_thread::sleep_for(kSettle);
-    const auto [left, top] = FramePosition();
-    ASSERT_NE(left, 40) << "the window was not moved";
+    const std::pair<int, int> frame = FramePosition();
+    ASSERT_NE(frame.first, 40) << "the window was not moved";
 
     ASSERT_EQ(kill(m_meter.pid(), SIGTERM), 0);
     EXPECT_EQ(AwaitExit(kWindowTimeout), 0) << Diagnostics();
-    std::string expected = Settings("");
-    expected.replace(expected.find("left=40"), 7, "left=" + std::to_string(left));
-    expected.replace(expected.find("top=30"), 6, "top=" + std::to_string(top));
-    EXPECT_EQ(SettingsBytes(), expected);
+    EXPECT_EQ(SettingsBytes(), SavedAt(frame));
 }
 
 // Told to end while start-up waits at the box of a device not found: the meter has not shown yet
