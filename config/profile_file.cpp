@@ -255,6 +255,10 @@ bool ProfileFile::ReadBool(std::string_view section, std::string_view key,
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
+bool ProfileFile::HasKey(std::string_view section, std::string_view key) const {
+    return Locate(m_bytes, section, key).keyFound;
+}
+
 void ProfileFile::SetString(std::string_view section, std::string_view key,
                             std::string_view value) {
     SetValue(m_bytes, section, key, value);

@@ -60,6 +60,8 @@ class ProfileFile {
     int32_t ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const;
     // An integer as above, true when not 0.
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+    // Whether the section holds the key, whatever its value.
+    bool HasKey(std::string_view section, std::string_view key) const;
 
     // Changes made in memory only; nothing reaches the disk until Save().
     void SetString(std::string_view section, std::string_view key, std::string_view value);

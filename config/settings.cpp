@@ -46,6 +46,26 @@ ProfileFile OpenSettingsFile(bool forWriting) {
     return file;
 }
 
+// The standard modes' keys reach the file only when they differ from their defaults or the file
+// holds them already: the file of an operator who never chose one stays as it was.
+void SaveStandardModes(ProfileFile& file, const TMeterSettings& s) {
+    const TMeterSettings defaults;
+    const auto wanted = [&](std::string_view key, bool differs) {
+        return differs || file.HasKey(kForm, key);
+    };
+    if (wanted("ballistics", s.ballistics != defaults.ballistics)) {
+        file.SetInteger(kForm, "ballistics", s.ballistics);
+    }
+    if (wanted("TPover", s.TPover != defaults.TPover)) file.SetBool(kForm, "TPover", s.TPover);
+    if (wanted("TPlevel", s.TPlevel != defaults.TPlevel)) {
+        file.SetString(kForm, "TPlevel", s.TPlevel);
+    }
+    if (wanted("loudness", s.loudness != defaults.loudness)) {
+        file.SetBool(kForm, "loudness", s.loudness);
+    }
+    if (wanted("target", s.target != defaults.target)) file.SetString(kForm, "target", s.target);
+}
+
 }  // namespace
 
 void SetSettingsHost(SettingsHost* newHost) { host = newHost; }
@@ -81,6 +101,14 @@ void LoadSettings() {
     s.showMS = file.ReadBool(kForm, "showMS", defaults.showMS);
     s.left = file.ReadInteger(kForm, "left", defaults.left);
     s.top = file.ReadInteger(kForm, "top", defaults.top);
+    s.ballistics = file.ReadInteger(kForm, "ballistics", defaults.ballistics);
+    if (s.ballistics < kDesignBallistics || s.ballistics > kIecTypeIIbBallistics) {
+        s.ballistics = defaults.ballistics;
+    }
+    s.TPover = file.ReadBool(kForm, "TPover", defaults.TPover);
+    s.TPlevel = file.ReadString(kForm, "TPlevel", defaults.TPlevel);
+    s.loudness = file.ReadBool(kForm, "loudness", defaults.loudness);
+    s.target = file.ReadString(kForm, "target", defaults.target);
 }
 
 void ApplySettingFallbacks() {
@@ -115,6 +143,7 @@ void SaveSettings() {
     file.SetBool(kForm, "Locked", LockSetChecked());
     file.SetInteger(kForm, "left", WindowLeft());
     file.SetInteger(kForm, "top", WindowTop());
+    SaveStandardModes(file, s);
     file.Save();
 }
 

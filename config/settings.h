@@ -7,6 +7,13 @@
 
 namespace kestrin {
 
+// The bars' ballistics as the "ballistics" key numbers them: the design's (rise at once, fall by
+// the decay field) or an IEC quasi-peak type.
+constexpr int32_t kDesignBallistics = 0;
+constexpr int32_t kIecTypeIBallistics = 1;
+constexpr int32_t kIecTypeIIaBallistics = 2;
+constexpr int32_t kIecTypeIIbBallistics = 3;
+
 // The meter's settings in memory, one instance for the run. Fields carry their INI key names.
 // Texts are bytes as they stand in the settings file; colours are 0x00BBGGRR.
 struct TMeterSettings {
@@ -29,6 +36,13 @@ struct TMeterSettings {
     int32_t Scolor = 0x00FFFF;
     int32_t left = 200;  // window position as loaded, screen pixels
     int32_t top = 200;
+    // The standard modes, all off by default. They reach the file only once they differ from
+    // their defaults (or the file holds them already), so that a file of the design's stays so.
+    int32_t ballistics = kDesignBallistics;  // one of the k...Ballistics below
+    bool TPover = false;                     // the over indicator lights on true peaks
+    std::string TPlevel = "-1";              // true-peak over level text, dBTP
+    bool loudness = false;                   // the loudness column and its strip are shown
+    std::string target = "-23";              // loudness target text, LUFS, shown at mark 4
 
     bool operator==(const TMeterSettings&) const = default;
 };

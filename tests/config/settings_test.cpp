@@ -68,6 +68,27 @@ TEST_F(SettingsStoreTest, FirstSaveAndCloseWriteTheTwentyOneLines) {
     EXPECT_EQ(OnDisk(), kFirstSaveAndClose);
 }
 
+// The standard modes' keys appear once a mode is chosen, after the design's keys, and stay when
+// the operator goes back to the defaults.
+TEST_F(SettingsStoreTest, ModeKeysAreWrittenOnceChosenAndThenKept) {
+    MeterSettings.DeviceName = "Monitor of Null Output";
+    MeterSettings.ballistics = kIecTypeIIaBallistics;
+    MeterSettings.TPlevel = "-2";
+    SaveSettings();
+    SavePosition();
+    std::string expected = kFirstSaveAndClose;
+    const std::string showMS = "showMS=1\r\n";
+    expected.insert(expected.find(showMS), "ballistics=2\r\nTPlevel=-2\r\n");
+    EXPECT_EQ(OnDisk(), expected);
+
+    MeterSettings.ballistics = kDesignBallistics;
+    MeterSettings.TPlevel = "-1";
+    SaveSettings();
+    expected.replace(expected.find("ballistics=2"), 12, "ballistics=0");
+    expected.replace(expected.find("TPlevel=-2"), 10, "TPlevel=-1");
+    EXPECT_EQ(OnDisk(), expected);
+}
+
 // An editor that saves UTF-8 may put a byte-order mark before the first line: the first section
 // is read all the same, and the saves keep the mark where it was and the sections as they were.
 TEST_F(SettingsStoreTest, AByteOrderMarkIsNoPartOfTheFirstLine) {
@@ -190,7 +211,12 @@ TEST_F(SettingsStoreTest, EverySettingComesBackAfterSaveAndClose) {
                                   0x123456,
                                   0,
                                   1900,
-                                  0};
+                                  0,
+                                  kIecTypeIIbBallistics,
+                                  true,
+                                  "-2",
+                                  true,
+                                  "-24"};
     MeterSettings = saved;
     SaveSettings();
     SavePosition();
@@ -344,7 +370,12 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"cal=\"\"", [](auto& s) { return s.cal.empty(); }, "empty"},
         LineCase{"cal=''x''", [](auto& s) { return s.cal == "'x'"; }, "one pair only"},
         LineCase{"AColor=\"255\"", [](auto& s) { return s.Acolor == 255; }, "number too"},
-        LineCase{"Locked='1'", [](auto& s) { return s.Locked; }, "boolean too"}),
+        LineCase{"Locked='1'", [](auto& s) { return s.Locked; }, "boolean too"},
+        LineCase{"ballistics=2", [](auto& s) { return s.ballistics == 2; }, "IEC Type IIa"},
+        LineCase{"ballistics=4", [](auto& s) { return s.ballistics == 0; }, "default"},
+        LineCase{"ballistics=-1", [](auto& s) { return s.ballistics == 0; }, "default"},
+        LineCase{"TPlevel= -2.5 ", [](auto& s) { return s.TPlevel == "-2.5"; }, "as typed"},
+        LineCase{"target=", [](auto& s) { return s.target.empty(); }, "empty, as typed"}),
     LineCaseName);
 
 TEST(ScramblePasswordTest, ComplementsEveryByteAndUndoesItself) {
