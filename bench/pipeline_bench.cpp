@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
@@ -88,8 +89,16 @@ class BenchWaveIn : public WaveIn {
 // A meter on the bench device, shown, with its scale painted.
 class Meter {
   public:
-    explicit Meter(bool moving) : m_wave(moving) {
-        SetSettingsFilePath(QDir(m_dir.path()).filePath("kestrin.ini").toStdString());
+    // settings: the settings file the meter starts from (empty: none, the defaults).
+    Meter(bool moving, const QByteArray& settings) : m_wave(moving) {
+        const QString path = QDir(m_dir.path()).filePath("kestrin.ini");
+        if (!settings.isEmpty()) {
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(settings) != settings.size()) {
+                qFatal("the settings file could not be written");
+            }
+        }
+        SetSettingsFilePath(path.toStdString());
         SetWaveIn(&m_wave);
         m_form1 = std::make_unique<TForm1>();
         m_form2 = std::make_unique<TForm2>();
@@ -118,8 +127,12 @@ class Meter {
     std::unique_ptr<TForm2> m_form2;
 };
 
-void RunPipeline(benchmark::State& state, bool moving, bool showMS) {
-    Meter meter(moving);
+// Every standard mode on: Type IIa bars, the true-peak over lamp and the loudness column.
+const QByteArray kEveryMode = "[Form]\r\nballistics=2\r\nTPover=1\r\nloudness=1\r\n";
+
+void RunPipeline(benchmark::State& state, bool moving, bool showMS,
+                 const QByteArray& settings = {}) {
+    Meter meter(moving, settings);
     if (!showMS) meter.form().MSButtonClick();
     QCoreApplication::processEvents();
     for (auto _ : state) {
@@ -130,10 +143,18 @@ void RunPipeline(benchmark::State& state, bool moving, bool showMS) {
 void BM_PipelineMovingBars(benchmark::State& state) { RunPipeline(state, true, true); }
 void BM_PipelineSteadyBars(benchmark::State& state) { RunPipeline(state, false, true); }
 void BM_PipelineMovingBarsNarrow(benchmark::State& state) { RunPipeline(state, true, false); }
+void BM_PipelineMovingBarsEveryMode(benchmark::State& state) {
+    RunPipeline(state, true, true, kEveryMode);
+}
+void BM_PipelineSteadyBarsEveryMode(benchmark::State& state) {
+    RunPipeline(state, false, true, kEveryMode);
+}
 
 BENCHMARK(BM_PipelineMovingBars)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PipelineSteadyBars)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PipelineMovingBarsNarrow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PipelineMovingBarsEveryMode)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PipelineSteadyBarsEveryMode)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kestrin
