@@ -103,7 +103,7 @@ TEST_F(WineSettingsDialog, RightClickOpensItAndOkWritesTheFileAsOnLinux) {
 
     const ProbedWindow probe = Dialog();
     EXPECT_EQ(probe.clientWidth, 356);
-    EXPECT_EQ(probe.clientHeight, 633);
+    EXPECT_EQ(probe.clientHeight, 733);
     const ProbedControl* ok = probe.Control("Button", "OK");
     ASSERT_NE(ok, nullptr) << probe.Describe();
     EXPECT_EQ((std::array{ok->left, ok->top, ok->width, ok->height}),
