@@ -134,7 +134,8 @@ class SettingsDialog {
     // Panel2 and the meter modes group (GroupBox4) hold every setting the lock protects;
     // ComboBox1 is the input device list.
     virtual void SetPanel2Enabled(bool enabled) = 0;
-    // A field inside Panel2 greyed on its own, whatever the panel's state.
+    // Greys one field, or gives it back its input, apart from its panel (the decay field under an
+    // IEC ballistics).
     virtual void SetFieldEnabled(DialogField field, bool enabled) = 0;
     // Label18 under the decay field: why the field is greyed while an IEC ballistics is chosen.
     virtual void SetDecayNoteShown(bool shown) = 0;
