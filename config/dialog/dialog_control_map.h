@@ -14,15 +14,17 @@ namespace kestrin {
 
 template <class Form>
 auto FieldControl(const Form& form, DialogField field) {
-    return std::array{form.Edit1, form.Edit2, form.ShortNameBox}[static_cast<size_t>(field)];
+    return std::array{form.Edit1, form.Edit2, form.ShortNameBox, form.Edit3,
+                      form.Edit4}[static_cast<size_t>(field)];
 }
 
 template <class Control, class Form>
 Control ToggleControl(const Form& form, DialogToggle toggle) {
-    const std::array<Control, 10> toggles{form.CheckBox1,    form.CheckBox2,    form.CheckBox3,
-                                          form.RadioButton1, form.RadioButton2, form.RadioButton3,
-                                          form.RadioButton4, form.RadioButton5, form.RadioButton6,
-                                          form.LockSet};
+    const std::array<Control, std::size(kDialogToggles)> toggles{
+        form.CheckBox1,    form.CheckBox2,     form.CheckBox3,    form.RadioButton1,
+        form.RadioButton2, form.RadioButton3,  form.RadioButton4, form.RadioButton5,
+        form.RadioButton6, form.LockSet,       form.RadioButton7, form.RadioButton8,
+        form.RadioButton9, form.RadioButton10, form.CheckBox4,    form.CheckBox5};
     return toggles[static_cast<size_t>(toggle)];
 }
 

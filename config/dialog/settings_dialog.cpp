@@ -73,10 +73,11 @@ void SettingsDialog::FillFromSettings(const std::vector<std::string>& deviceName
     SetFieldText(DialogField::ShortNameBox, s.ShortName);
     for (const ToggleSetting& t : kToggleSettings) SetChecked(t.toggle, s.*t.setting == t.shows);
     for (Swatch swatch : kSwatches) SetSwatchColour(swatch, s.*SwatchSetting(swatch));
+    FillModes();
 
     if (s.Locked) {
         SetChecked(DialogToggle::LockSet, true);
-        SetPanel2Enabled(false);
+        EnableLockedSettings(false);
     }
 }
 
@@ -91,6 +92,7 @@ void SettingsDialog::ApplyToSettings() {
         if (t.shows) s.*t.setting = Checked(t.toggle);
     }
     for (Swatch swatch : kSwatches) s.*SwatchSetting(swatch) = SwatchColour(swatch);
+    ApplyModes();
 }
 
 void SettingsDialog::RestoreFields() {
@@ -118,10 +120,11 @@ void SettingsDialog::SwatchReleased(Swatch swatch, bool inside) {
 }
 
 void SettingsDialog::CheckDesignedOptions() {
-    for (DialogToggle option :
-         {DialogToggle::RadioButton3, DialogToggle::RadioButton1, DialogToggle::RadioButton5}) {
+    for (DialogToggle option : {DialogToggle::RadioButton3, DialogToggle::RadioButton1,
+                                DialogToggle::RadioButton5, DialogToggle::RadioButton7}) {
         SetChecked(option, true);
     }
+    SetDecayNoteShown(false);
 }
 
 void SettingsDialog::AbarClick() { ChooseSwatchColour(Swatch::Abar); }

@@ -8,20 +8,42 @@
 namespace kestrin {
 
 // The dialog's edit fields.
-enum class DialogField { Edit1, Edit2, ShortNameBox };
+enum class DialogField {
+    Edit1,         // calibration       (cal)
+    Edit2,         // decay             (decay)
+    ShortNameBox,  // display name      (ShortName)
+    Edit3,         // true-peak over level, dBTP (TPlevel)
+    Edit4,         // loudness target, LUFS      (target)
+};
+constexpr DialogField kDialogFields[] = {DialogField::Edit1, DialogField::Edit2,
+                                         DialogField::ShortNameBox, DialogField::Edit3,
+                                         DialogField::Edit4};
 // The dialog's check boxes and option buttons.
 enum class DialogToggle {
-    CheckBox1,     // "Yellow Segment"   (amber)
-    CheckBox2,     // always on top      (OnTop)
-    CheckBox3,     // peak hold          (PeakHold)
-    RadioButton1,  // PPM scale          (dbScale off)
-    RadioButton2,  // dB scale           (dbScale on)
-    RadioButton3,  // M-S -6 dB          (Msix on)
-    RadioButton4,  // M-S -3 dB          (Msix off)
-    RadioButton5,  // "A  B"             (ABLR on)
-    RadioButton6,  // "L  R"             (ABLR off)
-    LockSet,       // the settings lock
+    CheckBox1,      // "Yellow Segment"   (amber)
+    CheckBox2,      // always on top      (OnTop)
+    CheckBox3,      // peak hold          (PeakHold)
+    RadioButton1,   // PPM scale          (dbScale off)
+    RadioButton2,   // dB scale           (dbScale on)
+    RadioButton3,   // M-S -6 dB          (Msix on)
+    RadioButton4,   // M-S -3 dB          (Msix off)
+    RadioButton5,   // "A  B"             (ABLR on)
+    RadioButton6,   // "L  R"             (ABLR off)
+    LockSet,        // the settings lock
+    RadioButton7,   // "Design bars"         (ballistics kDesignBallistics)
+    RadioButton8,   // "IEC Type I (DIN)"    (kIecTypeIBallistics)
+    RadioButton9,   // "IEC Type IIa (BBC)"  (kIecTypeIIaBallistics)
+    RadioButton10,  // "IEC Type IIb (EBU)"  (kIecTypeIIbBallistics)
+    CheckBox4,      // true-peak over lamp   (TPover)
+    CheckBox5,      // loudness column       (loudness)
 };
+constexpr DialogToggle kDialogToggles[] = {
+    DialogToggle::CheckBox1,    DialogToggle::CheckBox2,     DialogToggle::CheckBox3,
+    DialogToggle::RadioButton1, DialogToggle::RadioButton2,  DialogToggle::RadioButton3,
+    DialogToggle::RadioButton4, DialogToggle::RadioButton5,  DialogToggle::RadioButton6,
+    DialogToggle::LockSet,      DialogToggle::RadioButton7,  DialogToggle::RadioButton8,
+    DialogToggle::RadioButton9, DialogToggle::RadioButton10, DialogToggle::CheckBox4,
+    DialogToggle::CheckBox5};
 // The four bar colour swatches.
 enum class Swatch { Abar, Bbar, Mbar, Sbar };
 constexpr Swatch kSwatches[] = {Swatch::Abar, Swatch::Bbar, Swatch::Mbar, Swatch::Sbar};
@@ -51,8 +73,9 @@ class SettingsDialog {
 
     // Opening: device list, selection, version line, controls, lock state.
     void FillFromSettings(const std::vector<std::string>& deviceNames);
-    // After a close with OK: cal, decay, amber, OnTop, PeakHold, dbScale, ABLR, Msix and the
-    // colours of the four swatches into MeterSettings.
+    // After a close with OK: cal, decay, amber, OnTop, PeakHold, dbScale, ABLR, Msix, the
+    // colours of the four swatches and the meter modes (ballistics, TPover, TPlevel, loudness,
+    // target) into MeterSettings.
     void ApplyToSettings();
     // After any other close: Edit1 and Edit2 back to the stored texts.
     void RestoreFields();
@@ -73,6 +96,10 @@ class SettingsDialog {
     void BbarClick();
     void MbarClick();
     void SbarClick();
+    // A check box or option button clicked, by the mouse or the keyboard, after its own toggling.
+    void ToggleClicked(DialogToggle toggle);
+    // A field's text changed, by typing or otherwise.
+    void FieldEdited(DialogField field);
     // Label17 double-clicked with the left button.
     void Label17DblClick();
     // The lock: any mouse button released over LockSet, after the box's own toggling; also run
@@ -104,8 +131,17 @@ class SettingsDialog {
     virtual void SetVersionCaption(const std::string& text) = 0;
     virtual bool Checked(DialogToggle toggle) const = 0;
     virtual void SetChecked(DialogToggle toggle, bool checked) = 0;
-    // Panel2 holds every setting the lock protects; ComboBox1 is the input device list.
+    // Panel2 and the meter modes group (GroupBox4) hold every setting the lock protects;
+    // ComboBox1 is the input device list.
     virtual void SetPanel2Enabled(bool enabled) = 0;
+    // Greys one field, or gives it back its input, apart from its panel (the decay field under an
+    // IEC ballistics).
+    virtual void SetFieldEnabled(DialogField field, bool enabled) = 0;
+    // Label18 under the decay field: why the field is greyed while an IEC ballistics is chosen.
+    virtual void SetDecayNoteShown(bool shown) = 0;
+    // The desktop's decimal separator as a single byte ('.' where it is none), as the meter reads
+    // the calibration with it.
+    virtual char DecimalSeparator() const = 0;
     virtual void SetComboBox1Enabled(bool enabled) = 0;
     // Swatch colours, 0x00BBGGRR.
     virtual int32_t SwatchColour(Swatch swatch) const = 0;
@@ -132,17 +168,29 @@ class SettingsDialog {
 
   protected:
     // The options the design checks before the first opening: M-S at -6 dB, the PPM scale and
-    // the "A B" labels. The toolkit calls it once its controls exist.
+    // the "A B" labels; and the design's bars, with the decay field's note hidden. The toolkit
+    // calls it once its controls exist.
     void CheckDesignedOptions();
 
   private:
     void ChooseSwatchColour(Swatch swatch);
+    // The meter modes group: filled at opening, taken with OK.
+    void FillModes();
+    void ApplyModes();
+    // Panel2 and the modes group enabled or disabled by the lock, the decay field after them.
+    void EnableLockedSettings(bool enabled);
+    // The decay field takes input only with the design's bars (and while Panel2 does); under an
+    // IEC ballistics Label18 says why it does not.
+    void ShowDecayState();
+    // A modes field is refused in red while its text is not a number.
+    void CheckModeField(DialogField field);
     // Whether the device of that id in the list just filled is the one now recording.
     bool InUse(int deviceId) const;
 
     int32_t m_lastChosen = 0;               // 0x00BBGGRR, colour last confirmed in the chooser
     std::optional<Swatch> m_pressedSwatch;  // a left press on it awaits its release
     bool m_closing = false;                 // the close steps run
+    bool m_settingsEnabled = true;          // Panel2 and the modes group take input (unlocked)
 };
 
 // The settings dialog of the run, set while it exists.

@@ -36,6 +36,9 @@ constexpr ControlRow kControls[] = {
     {"Edit2", Edit, "Panel2", " 2", 100, 90, 36, 24, Window},
     {"Label11", ControlKind::Label, "Panel2", "( arbitary value, 1 - 10   BBC = 2 )  ", 144, 96, 0,
      0, Window},
+    // Shown only while an IEC ballistics sets the bars' fall instead of the decay field.
+    {"Label18", ControlKind::Label, "Panel2", "( fall set by the IEC type )", 144, 113, 0, 0,
+     Window},
     {"GroupBox3", GroupBox, "Panel2", " M-S Mode ", 20, 136, 297, 49, Window},
     {"RadioButton3", RadioButton, "GroupBox3", "M = (A+B)- 6dB", 16, 24, 97, 17, Window},
     {"RadioButton4", RadioButton, "GroupBox3", "M = (A+B) - 3dB", 168, 24, 113, 17, Window},
@@ -65,6 +68,18 @@ constexpr ControlRow kControls[] = {
     {"ShortNameBox", Edit, "", "", 128, 548, 81, 21, Window},
     {"LockSet", CheckBox, "", "LockSettings", 40, 592, 89, 17, Window},
     {"Button1", PushButton, "", "OK", 233, 588, 64, 25, Window},
+    // The standard meter modes, below the design's controls; the lock disables them with Panel2.
+    {"GroupBox4", GroupBox, "", " Meter modes ", 7, 620, 338, 106, Window},
+    {"RadioButton7", RadioButton, "GroupBox4", "Design bars", 16, 18, 129, 17, Window},
+    {"RadioButton8", RadioButton, "GroupBox4", "IEC Type I (DIN)", 168, 18, 129, 17, Window},
+    {"RadioButton9", RadioButton, "GroupBox4", "IEC Type IIa (BBC)", 16, 38, 129, 17, Window},
+    {"RadioButton10", RadioButton, "GroupBox4", "IEC Type IIb (EBU)", 168, 38, 129, 17, Window},
+    {"CheckBox4", CheckBox, "GroupBox4", "True-peak over lamp at", 16, 60, 152, 17, Window},
+    {"Edit3", Edit, "GroupBox4", "", 176, 58, 40, 20, Window},
+    {"Label19", ControlKind::Label, "GroupBox4", "dBTP", 222, 62, 0, 0, Window},
+    {"CheckBox5", CheckBox, "GroupBox4", "Loudness column, target", 16, 83, 152, 17, Window},
+    {"Edit4", Edit, "GroupBox4", "", 176, 81, 40, 20, Window},
+    {"Label20", ControlKind::Label, "GroupBox4", "LUFS", 222, 85, 0, 0, Window},
 };
 
 }  // namespace

@@ -35,7 +35,7 @@ void SettingsDialog::LockSetMouseUp() {
         s.Locked = true;
         s.password = entry;
         SetChecked(DialogToggle::LockSet, true);
-        SetPanel2Enabled(false);
+        EnableLockedSettings(false);
         SetComboBox1Enabled(false);
         return;
     }
@@ -47,7 +47,7 @@ void SettingsDialog::LockSetMouseUp() {
     }
     SetChecked(DialogToggle::LockSet, false);
     s.Locked = false;
-    SetPanel2Enabled(true);
+    EnableLockedSettings(true);
     SetComboBox1Enabled(true);
     s.password.clear();
 }

@@ -38,7 +38,7 @@ using DialogLayoutTest = DialogTest;
 TEST_F(DialogLayoutTest, TheWindowIsAFixedKestrinDialog) {
     EXPECT_EQ(Form2, form.get());
     EXPECT_EQ(form->windowTitle(), "Kestrin");
-    EXPECT_EQ(form->size(), QSize(356, 633));
+    EXPECT_EQ(form->size(), QSize(356, 733));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     EXPECT_EQ(form->font().family(), "Liberation Sans");
     EXPECT_EQ(form->font().pixelSize(), 11);

@@ -12,6 +12,7 @@
 #include <QWindow>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "capture/capture.h"
 #include "config/dialog/qt/dialog_controls.h"
@@ -158,6 +159,50 @@ TEST_F(SettingsDialogFlow, TypedCalibrationAndDecayActWhileTheDialogIsOpen) {
     EXPECT_EQ(dialog().Edit1->text(), "-12");
     EXPECT_EQ(dialog().Edit2->text(), "2");
     EXPECT_EQ(MeterSettings.cal, "-12") << "a preview is not a setting";
+}
+
+// The meter modes are taken like the design's check boxes: by OK only. Closed otherwise, the file
+// and the settings stay, and the next opening shows the stored modes again.
+TEST_F(SettingsDialogFlow, MeterModesAreStoredByOkOnly) {
+    Start("", {"Built-in Input"});
+    Show();
+    const auto chooseModes = [&] {
+        dialog().RadioButton9->click();  // IEC Type IIa
+        dialog().CheckBox4->click();
+        dialog().Edit3->setText("-2");
+        dialog().CheckBox5->click();
+        dialog().Edit4->setText("-24");
+    };
+    OpenDialog([&] {
+        chooseModes();
+        CloseWithoutOk();
+    });
+    const auto modes = [](const TMeterSettings& s) {
+        return std::tie(s.ballistics, s.TPover, s.TPlevel, s.loudness, s.target);
+    };
+    EXPECT_EQ(SettingsText(), "") << "nothing is written without OK";
+    EXPECT_EQ(modes(MeterSettings), modes(TMeterSettings{}));
+    OpenDialog([&] {
+        EXPECT_TRUE(dialog().RadioButton7->isChecked());
+        EXPECT_TRUE(dialog().Edit2->isEnabled());
+        EXPECT_FALSE(dialog().CheckBox4->isChecked());
+        EXPECT_EQ(dialog().Edit3->text(), "-1");
+        EXPECT_FALSE(dialog().CheckBox5->isChecked());
+        EXPECT_EQ(dialog().Edit4->text(), "-23");
+        chooseModes();
+        PressOk();
+    });
+    TMeterSettings chosen;
+    chosen.ballistics = kIecTypeIIaBallistics;
+    chosen.TPover = true;
+    chosen.TPlevel = "-2";
+    chosen.loudness = true;
+    chosen.target = "-24";
+    EXPECT_EQ(modes(MeterSettings), modes(chosen));
+    EXPECT_NE(SettingsText().find("ballistics=2\r\nTPover=1\r\nTPlevel=-2\r\nloudness=1\r\n"
+                                  "target=-24\r\n"),
+              std::string::npos)
+        << SettingsText();
 }
 
 TEST_F(SettingsDialogFlow, ALockConfirmedWithOkIsReadBackAtTheNextStart) {

@@ -155,21 +155,24 @@ void RefusedFields(TForm2& form) {
 }
 
 struct Enabled {
-    bool edit1, abar, sbar, combo, shortName;
+    bool edit1, abar, sbar, combo, shortName, modes;
     bool operator==(const Enabled&) const = default;
 };
 
 Enabled EnabledStates(const TForm2& form) {
-    return {IsWindowEnabled(form.Edit1) != FALSE, IsWindowEnabled(form.Abar) != FALSE,
-            IsWindowEnabled(form.Sbar) != FALSE, IsWindowEnabled(form.ComboBox1) != FALSE,
-            IsWindowEnabled(form.ShortNameBox) != FALSE};
+    return {IsWindowEnabled(form.Edit1) != FALSE,
+            IsWindowEnabled(form.Abar) != FALSE,
+            IsWindowEnabled(form.Sbar) != FALSE,
+            IsWindowEnabled(form.ComboBox1) != FALSE,
+            IsWindowEnabled(form.ShortNameBox) != FALSE,
+            IsWindowEnabled(form.RadioButton7) && IsWindowEnabled(form.Edit4)};
 }
 
 void Lock(TForm2& form) {
     MeterSettings = TMeterSettings{};
     form.FillFromSettings(kDevices);
-    const Enabled open{true, true, true, true, true};
-    const Enabled locked{false, false, true, false, true};
+    const Enabled open{true, true, true, true, true, true};
+    const Enabled locked{false, false, true, false, true, false};
     Script script;
     script.Then("the dialog shows", [&] {
         if (!IsWindowVisible(form.handle())) return false;
@@ -188,8 +191,8 @@ void Lock(TForm2& form) {
     script.Then("locked", [&] {
         checks.Check(MeterSettings.Locked && MeterSettings.password == "Key 1" &&
                          form.Checked(DialogToggle::LockSet) && EnabledStates(form) == locked,
-                     "a left click locks with the entry: Panel2 and the device list disabled, "
-                     "Sbar and the display name not");
+                     "a left click locks with the entry: Panel2, the modes and the device list "
+                     "disabled, Sbar and the display name not");
         PostLeftClick(form.Sbar);
         return true;
     });
@@ -225,6 +228,81 @@ void Lock(TForm2& form) {
     checks.Check(script.Done(), "every step ran");
 }
 
+// The meter modes group, worked with the mouse and the keyboard: an IEC option greys the decay
+// field and shows why, a target that is not a number is red, OK takes the modes; opened locked the
+// group is disabled, and unlocked under an IEC option the decay field stays grey.
+void MeterModes(TForm2& form) {
+    MeterSettings = TMeterSettings{};
+    form.FillFromSettings(kDevices);
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const auto decayUsable = [&] {
+        return IsWindowEnabled(form.Edit2) && !IsWindowVisible(form.Label18);
+    };
+    {
+        Script script;
+        script
+            .Then("the dialog shows",
+                  [&] {
+                      if (!IsWindowVisible(form.handle())) return false;
+                      checks.Check(form.Checked(DialogToggle::RadioButton7) && decayUsable(),
+                                   "the design's bars at the defaults, the decay field usable");
+                      PostLeftClick(form.RadioButton9);
+                      return true;
+                  })
+            .Then("IEC Type IIa clicked",
+                  [&] {
+                      checks.Check(form.Checked(DialogToggle::RadioButton9) &&
+                                       !form.Checked(DialogToggle::RadioButton7) &&
+                                       form.Checked(DialogToggle::RadioButton3) &&
+                                       form.Checked(DialogToggle::RadioButton2),
+                                   "an IEC option switches the design's bars off, and no design "
+                                   "option");
+                      checks.Check(!IsWindowEnabled(form.Edit2) && IsWindowVisible(form.Label18),
+                                   "it greys the decay field and shows why");
+                      PostLeftClick(form.CheckBox5);
+                      SendMessageA(form.Edit4, EM_SETSEL, 0, -1);
+                      PostChars(form.Edit4, "abc");
+                      return true;
+                  })
+            .Then(
+                "a target typed",
+                [&] {
+                    checks.Check(form.Checked(DialogToggle::CheckBox5), "the loudness box answers");
+                    checks.Check(Background(form.handle(), form.Edit4, WM_CTLCOLOREDIT) == kPureRed,
+                                 "a target that is not a number is red");
+                    SendMessageA(form.Edit4, EM_SETSEL, 0, -1);
+                    PostChars(form.Edit4, "-24");
+                    return true;
+                })
+            .Then("the target typed again", [&] {
+                checks.Check(Background(form.handle(), form.Edit4, WM_CTLCOLOREDIT) == window,
+                             "a number is not");
+                PostLeftClick(form.Button1);
+                return true;
+            });
+        checks.Check(form.ShowModal(), "closed with OK after the modes");
+        checks.Check(script.Done(), "every step ran");
+    }
+    form.ApplyToSettings();
+    const TMeterSettings& s = MeterSettings;
+    checks.Check(
+        s.ballistics == 2 && !s.TPover && s.TPlevel == "-1" && s.loudness && s.target == "-24",
+        "OK takes the modes");
+
+    MeterSettings.Locked = true;
+    MeterSettings.password = "Key 2";
+    form.FillFromSettings(kDevices);
+    checks.Check(!IsWindowEnabled(form.RadioButton7) && !IsWindowEnabled(form.Edit3) &&
+                     !IsWindowEnabled(form.Edit2),
+                 "opened locked, the modes group is disabled");
+    Script unlock;
+    AnswerPasswordBox(unlock, "Unlock Settings", "Key 2");
+    form.LockSetMouseUp();
+    checks.Check(!MeterSettings.Locked && IsWindowEnabled(form.RadioButton7) &&
+                     IsWindowEnabled(form.Edit3) && !IsWindowEnabled(form.Edit2),
+                 "unlocked, the group takes input again and the decay field stays grey under IEC");
+}
+
 LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -252,6 +330,7 @@ int main() {
     ClosingWays(form, meter);
     RefusedFields(form);
     Lock(form);
+    MeterModes(form);
     DestroyWindow(meter);
     return checks.Summary();
 }

@@ -103,7 +103,7 @@ TEST_F(WineSettingsDialog, RightClickOpensItAndOkWritesTheFileAsOnLinux) {
 
     const ProbedWindow probe = Dialog();
     EXPECT_EQ(probe.clientWidth, 356);
-    EXPECT_EQ(probe.clientHeight, 633);
+    EXPECT_EQ(probe.clientHeight, 733);
     const ProbedControl* ok = probe.Control("Button", "OK");
     ASSERT_NE(ok, nullptr) << probe.Describe();
     EXPECT_EQ((std::array{ok->left, ok->top, ok->width, ok->height}),
@@ -128,6 +128,66 @@ TEST_F(WineSettingsDialog, RightClickOpensItAndOkWritesTheFileAsOnLinux) {
     EXPECT_EQ(meter->AwaitExit(), std::optional<int>(0));
     onLinux.SaveOnClose(kMeterLeft, kMeterTop);
     EXPECT_EQ(meter->Settings(), onLinux.Bytes());
+}
+
+// The meter modes group below the design's controls, worked with the mouse and the keyboard: an
+// IEC option greys the decay field and says why, a target that is not a number is red until it is
+// one, and OK writes the modes as the Linux program's settings store would.
+TEST_F(WineSettingsDialog, MeterModesAreChosenAndWrittenByOk) {
+    const std::string initial = PartialSettings(session->InputName());
+    ASSERT_NO_FATAL_FAILURE(StartMeter(initial));
+    const std::string dialog = OpenDialog();
+    ASSERT_FALSE(dialog.empty());
+    const std::string note = "( fall set by the IEC type )";
+    ProbedWindow probe = Dialog();
+    // A control the dialog must have, or a failure and one that is neither checked nor usable.
+    const auto control = [&](const std::string& className, const std::string& text) {
+        const ProbedControl* found = probe.Control(className, text);
+        if (!found)
+            ADD_FAILURE() << "no " << className << " \"" << text << "\"\n" << probe.Describe();
+        return found ? *found : ProbedControl{};
+    };
+    const ProbedControl group = control("Button", " Meter modes ");
+    EXPECT_EQ((std::array{group.left, group.top, group.width, group.height}),
+              (std::array{7, 620, 338, 106}));
+    EXPECT_TRUE(control("Edit", "2").usable);
+    EXPECT_EQ(control("Button", "Design bars").checked, 1);
+    EXPECT_FALSE(control("Static", note).visible);
+
+    ASSERT_TRUE(ClickControl(dialog, "Button", "IEC Type IIa (BBC)"));
+    probe = Dialog();
+    EXPECT_EQ(control("Button", "IEC Type IIa (BBC)").checked, 1);
+    EXPECT_EQ(control("Button", "Design bars").checked, 0);
+    EXPECT_FALSE(control("Edit", "2").usable) << "the decay field greys";
+    EXPECT_TRUE(control("Static", note).visible);
+
+    const ProbedControl target = control("Edit", "-23");
+    // Right of the typed text, inside the field's sunken edge.
+    const auto background = [&](QRgb colour) -> ShotCheck {
+        return [=](const QImage& shot) -> std::string {
+            const QRgb seen = shot.pixel(target.left + target.width - 5, target.centreY());
+            return seen == colour ? "" : "the target field shows " + std::to_string(seen);
+        };
+    };
+    ASSERT_TRUE(ClickControl(dialog, "Edit", "-23"));
+    session->Key("Home");
+    session->Key("shift+End");
+    session->Type("abc");
+    EXPECT_EQ(ShotUntil(dialog, background(qRgb(255, 0, 0))), "");
+    session->Key("Home");
+    session->Key("shift+End");
+    session->Type("-24");
+    EXPECT_EQ(ShotUntil(dialog, background(qRgb(255, 255, 255))), "");
+    EXPECT_EQ(meter->Settings(), initial) << "nothing is written before OK";
+    ASSERT_NO_FATAL_FAILURE(PressOk(dialog));
+
+    ReferenceStore onLinux(initial);
+    onLinux.settings().ballistics = kIecTypeIIaBallistics;
+    onLinux.settings().target = "-24";
+    onLinux.SaveAfterOk(false, kMeterLeft, kMeterTop);
+    EXPECT_EQ(SettingsOnceSaved(onLinux.Bytes()), onLinux.Bytes());
+    EXPECT_NE(meter->Settings().find("ballistics=2\r\n"), std::string::npos);
+    EXPECT_NE(meter->Settings().find("target=-24\r\n"), std::string::npos);
 }
 
 TEST_F(WineSettingsDialog, LockTakenWithAPasswordIsSavedScrambledAndOpensOnlyWithIt) {

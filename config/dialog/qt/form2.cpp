@@ -1,10 +1,13 @@
 #include "config/dialog/qt/form2.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QUrl>
@@ -27,6 +30,14 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
         connect(widget, &ColourSwatch::pressed, this, [this, swatch] { SwatchPressed(swatch); });
         connect(widget, &ColourSwatch::released, this,
                 [this, swatch](bool inside) { SwatchReleased(swatch, inside); });
+    }
+    for (DialogToggle toggle : kDialogToggles) {
+        connect(ToggleControl<QAbstractButton*>(*this, toggle), &QAbstractButton::clicked, this,
+                [this, toggle] { ToggleClicked(toggle); });
+    }
+    for (DialogField field : kDialogFields) {
+        connect(FieldControl(*this, field), &QLineEdit::textChanged, this,
+                [this, field] { FieldEdited(field); });
     }
     connect(Label17, &LinkLabel::doubleClicked, this, [this] { Label17DblClick(); });
     connect(LockSet, &LockCheckBox::mouseReleased, this, [this] { LockSetMouseUp(); });

@@ -59,6 +59,9 @@ class TForm2 : public QDialog, public SettingsDialog {
     void SetChecked(DialogToggle toggle, bool checked) override;
     void SetPanel2Enabled(bool enabled) override;
     void SetComboBox1Enabled(bool enabled) override;
+    void SetFieldEnabled(DialogField field, bool enabled) override;
+    void SetDecayNoteShown(bool shown) override;
+    char DecimalSeparator() const override;
     int32_t SwatchColour(Swatch swatch) const override;
     void SetSwatchColour(Swatch swatch, int32_t colour) override;
     void FillDeviceList(const std::vector<std::string>& names, int selected) override;
@@ -88,6 +91,7 @@ class TForm2 : public QDialog, public SettingsDialog {
     QLabel* Label10;
     QLineEdit* Edit2;
     QLabel* Label11;
+    QLabel* Label18;
     QGroupBox* GroupBox3;
     QRadioButton* RadioButton3;
     QRadioButton* RadioButton4;
@@ -113,6 +117,17 @@ class TForm2 : public QDialog, public SettingsDialog {
     QLineEdit* ShortNameBox;
     LockCheckBox* LockSet;
     QPushButton* Button1;
+    QGroupBox* GroupBox4;
+    QRadioButton* RadioButton7;
+    QRadioButton* RadioButton8;
+    QRadioButton* RadioButton9;
+    QRadioButton* RadioButton10;
+    QCheckBox* CheckBox4;
+    QLineEdit* Edit3;
+    QLabel* Label19;
+    QCheckBox* CheckBox5;
+    QLineEdit* Edit4;
+    QLabel* Label20;
     QColorDialog* ColorDialog1;
 
   protected:
@@ -136,7 +151,7 @@ class TForm2 : public QDialog, public SettingsDialog {
         std::string bytes;
         QString shown;
     };
-    std::array<FieldBytes, 3> m_fieldBytes;  // Edit1, Edit2, ShortNameBox
+    std::array<FieldBytes, std::size(kDialogFields)> m_fieldBytes;  // per DialogField
 };
 
 // The one settings dialog of the run, set when it is constructed.

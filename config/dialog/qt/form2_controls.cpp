@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -11,6 +12,7 @@
 #include "config/dialog/dialog_control_map.h"
 #include "config/dialog/qt/dialog_controls.h"
 #include "config/dialog/qt/form2.h"
+#include "config/dialog/qt/qt_controls.h"
 #include "config/dialog/qt/text_bytes.h"
 
 namespace kestrin {
@@ -66,7 +68,18 @@ void TForm2::SetChecked(DialogToggle toggle, bool checked) {
     ToggleControl<QAbstractButton*>(*this, toggle)->setChecked(checked);
 }
 
-void TForm2::SetPanel2Enabled(bool enabled) { Panel2->setEnabled(enabled); }
+void TForm2::SetPanel2Enabled(bool enabled) {
+    Panel2->setEnabled(enabled);
+    GroupBox4->setEnabled(enabled);
+}
+
+void TForm2::SetFieldEnabled(DialogField field, bool enabled) {
+    FieldControl(*this, field)->setEnabled(enabled);
+}
+
+void TForm2::SetDecayNoteShown(bool shown) { Label18->setVisible(shown); }
+
+char TForm2::DecimalSeparator() const { return qt::DecimalSeparator(); }
 
 void TForm2::SetComboBox1Enabled(bool enabled) { ComboBox1->setEnabled(enabled); }
 

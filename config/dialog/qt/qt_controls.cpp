@@ -1,6 +1,7 @@
 #include "config/dialog/qt/qt_controls.h"
 
 #include <QLabel>
+#include <QLocale>
 
 namespace kestrin::qt {
 
@@ -23,6 +24,13 @@ QLabel* MakeLabel(QWidget* parent, int x, int y, const QString& text, const QFon
     label->move(x, y);
     label->adjustSize();
     return label;
+}
+
+char DecimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point.size() == 1 && point.at(0).unicode() < 0x80
+               ? static_cast<char>(point.at(0).unicode())
+               : '.';
 }
 
 }  // namespace kestrin::qt

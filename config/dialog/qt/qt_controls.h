@@ -20,4 +20,7 @@ QFont FontOf(ControlFont font);
 // stays with it: it neither reaches the window behind nor does anything there.
 QLabel* MakeLabel(QWidget* parent, int x, int y, const QString& text, const QFont& font);
 
+// The desktop's decimal separator as a single byte ('.' where it is none or not ASCII).
+char DecimalSeparator();
+
 }  // namespace kestrin::qt

@@ -116,6 +116,10 @@ void TForm2::OnCommand(HWND__* control, int id, int code) {
         if (code == win32::kSwatchPressed) SwatchPressed(*swatch);
         if (code == win32::kSwatchReleasedInside) SwatchReleased(*swatch, true);
         if (code == win32::kSwatchReleasedOutside) SwatchReleased(*swatch, false);
+    } else if (const std::optional<DialogToggle> toggle = ToggleOf(control)) {
+        if (code == BN_CLICKED) ToggleClicked(*toggle);
+    } else if (const std::optional<DialogField> field = FieldOf(control)) {
+        if (code == EN_CHANGE) FieldEdited(*field);
     }
 }
 
@@ -126,10 +130,23 @@ std::optional<Swatch> TForm2::SwatchOf(HWND__* control) const {
     return std::nullopt;
 }
 
+std::optional<DialogToggle> TForm2::ToggleOf(HWND__* control) const {
+    for (DialogToggle toggle : kDialogToggles) {
+        if (ToggleControl<HWND>(*this, toggle) == control) return toggle;
+    }
+    return std::nullopt;
+}
+
+std::optional<DialogField> TForm2::FieldOf(HWND__* control) const {
+    for (DialogField field : kDialogFields) {
+        if (FieldControl(*this, field) == control) return field;
+    }
+    return std::nullopt;
+}
+
 HBRUSH__* TForm2::ControlColours(HWND__* control, HDC__* dc) {
-    const auto fields = std::array{Edit1, Edit2, ShortNameBox};
-    if (const auto field = std::ranges::find(fields, control); field != fields.end()) {
-        if (m_refused[static_cast<size_t>(field - fields.begin())]) {
+    if (const std::optional<DialogField> field = FieldOf(control)) {
+        if (m_refused[static_cast<size_t>(*field)]) {
             SetBkColor(dc, kRefusedColour);
             return m_refusedBrush;
         }
@@ -195,9 +212,23 @@ void TForm2::SetPanel2Enabled(bool enabled) {
             return TRUE;
         },
         enabled ? TRUE : FALSE);
+    for (HWND control : m_modeControls) EnableWindow(control, enabled);
 }
 
 void TForm2::SetComboBox1Enabled(bool enabled) { EnableWindow(ComboBox1, enabled); }
+
+void TForm2::SetFieldEnabled(DialogField field, bool enabled) {
+    EnableWindow(FieldControl(*this, field), enabled);
+}
+
+void TForm2::SetDecayNoteShown(bool shown) { ShowWindow(Label18, shown ? SW_SHOWNA : SW_HIDE); }
+
+char TForm2::DecimalSeparator() const {
+    char separator[4] = {};
+    const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator,
+                                      static_cast<int>(sizeof separator));
+    return length == 2 ? separator[0] : '.';
+}
 
 int32_t TForm2::SwatchColour(Swatch swatch) const {
     return win32::SwatchColour(SwatchControl(*this, swatch));

@@ -45,6 +45,9 @@ class TForm2 : public SettingsDialog {
     void SetChecked(DialogToggle toggle, bool checked) override;
     void SetPanel2Enabled(bool enabled) override;
     void SetComboBox1Enabled(bool enabled) override;
+    void SetFieldEnabled(DialogField field, bool enabled) override;
+    void SetDecayNoteShown(bool shown) override;
+    char DecimalSeparator() const override;
     int32_t SwatchColour(Swatch swatch) const override;
     void SetSwatchColour(Swatch swatch, int32_t colour) override;
     void FillDeviceList(const std::vector<std::string>& names, int selected) override;
@@ -74,6 +77,7 @@ class TForm2 : public SettingsDialog {
     HWND__* Label10 = nullptr;
     HWND__* Edit2 = nullptr;
     HWND__* Label11 = nullptr;
+    HWND__* Label18 = nullptr;
     HWND__* GroupBox3 = nullptr;
     HWND__* RadioButton3 = nullptr;
     HWND__* RadioButton4 = nullptr;
@@ -99,6 +103,17 @@ class TForm2 : public SettingsDialog {
     HWND__* ShortNameBox = nullptr;
     HWND__* LockSet = nullptr;
     HWND__* Button1 = nullptr;
+    HWND__* GroupBox4 = nullptr;
+    HWND__* RadioButton7 = nullptr;
+    HWND__* RadioButton8 = nullptr;
+    HWND__* RadioButton9 = nullptr;
+    HWND__* RadioButton10 = nullptr;
+    HWND__* CheckBox4 = nullptr;
+    HWND__* Edit3 = nullptr;
+    HWND__* Label19 = nullptr;
+    HWND__* CheckBox5 = nullptr;
+    HWND__* Edit4 = nullptr;
+    HWND__* Label20 = nullptr;
 
   private:
     void BuildLayout();
@@ -117,12 +132,16 @@ class TForm2 : public SettingsDialog {
     // The brush and colours of a control's background and text, or nullptr for the default.
     HBRUSH__* ControlColours(HWND__* control, HDC__* dc);
     std::optional<Swatch> SwatchOf(HWND__* control) const;
+    std::optional<DialogToggle> ToggleOf(HWND__* control) const;
+    std::optional<DialogField> FieldOf(HWND__* control) const;
 
     HWND__* m_hwnd = nullptr;
     HWND__* m_owner = nullptr;           // the meter window, when given at creation
     HWND__* m_tooltip = nullptr;         // Label17's hint
     HBRUSH__* m_refusedBrush = nullptr;  // pure red behind a refused field
-    std::array<bool, 3> m_refused{};     // per DialogField: shown as refused
+    std::array<bool, std::size(kDialogFields)> m_refused{};  // per DialogField: shown as refused
+    // The modes group and its controls: the dialog's own, disabled by the lock with Panel2.
+    std::vector<HWND__*> m_modeControls;
     // The colour chooser's custom colours (COLORREF, 0x00BBGGRR), kept for the run.
     std::array<unsigned long, 16> m_custom{};
     int m_shownRows = 0;          // designed rows the client area shows, pixels

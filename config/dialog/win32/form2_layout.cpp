@@ -169,6 +169,10 @@ void TForm2::BuildLayout() {
             }
         }
         made[row.name] = {MakeRow(parent, placed, groups.Next(row, parent)), &row};
+        if (std::string_view(row.name) == kModesGroup ||
+            std::string_view(row.parent) == kModesGroup) {
+            m_modeControls.push_back(made[row.name].window);
+        }
     }
 #define KESTRIN_BIND(name) name = made.at(#name).window;
     KESTRIN_SETTINGS_DIALOG_CONTROLS(KESTRIN_BIND)
