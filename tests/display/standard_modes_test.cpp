@@ -11,31 +11,12 @@
 
 #include "capture/wim_data_event.h"
 #include "tests/display/meter_fixture.h"
+#include "tests/support/standard_signals.h"
 
 namespace kestrin::test {
 namespace {
 
-// The level scale's segments as its worked table gives them (first and last index, first and
-// last height); a height reads back as the index the segment's straight line puts it at.
-struct Segment {
-    double first, last, low, high;
-};
-constexpr Segment kSegments[] = {
-    {0, 205, 0, 36},       {205, 333, 36, 73},     {333, 512, 73, 109},   {512, 819, 109, 146},
-    {819, 1293, 146, 182}, {1293, 2061, 182, 219}, {2061, 3277, 219, 255}};
 constexpr int kMark1Height = 36;
-
-// dB relative to mark 4 of a bar height.
-double HeightToDb(int height) {
-    for (const Segment& s : kSegments) {
-        if (height <= s.high) {
-            const double index = s.first + (height - s.low) * (s.last - s.first) / (s.high - s.low);
-            return 20.0 * std::log10(index / 819.0);
-        }
-    }
-    return 20.0 * std::log10(3277.0 / 819.0);
-}
-const double kMark6Db = 20.0 * std::log10(2061.0 / 819.0);  // +8.02
 
 // A sine burst of `amplitude` (sample units) and `hz` from `start` for `length` seconds, at rate.
 SimulatedWaveIn::Signal Burst(double amplitude, double hz, double start, double length,
@@ -93,9 +74,8 @@ class IecBursts : public StandardModes, public testing::WithParamInterface<Burst
 TEST_P(IecBursts, HeldLineStandsBelowTheSteadyToneByTheTablesFigure) {
     const BurstCase& c = GetParam();
     Begin("ballistics=" + std::to_string(c.ballistics) + "\n", c.rate);
-    const double mark6 = 20610;
-    wave.SetSignal(Then(Burst(mark6, 5000, 0, 1.0, wave.rate()),
-                        Burst(mark6, 5000, 5.0, c.burstMs / 1000, wave.rate())));
+    wave.SetSignal(Then(Burst(kMark6Crest, 5000, 0, 1.0, wave.rate()),
+                        Burst(kMark6Crest, 5000, 5.0, c.burstMs / 1000, wave.rate())));
     PlayUntil(0.99);
     EXPECT_NEAR(HeightToDb(BarA().Level), kMark6Db, 0.5) << "the steady tone at mark 6";
     PlayUntil(5.3);
@@ -150,8 +130,8 @@ TEST_P(OverLamps, LightByTheirOwnPeaks) {
 }
 
 constexpr double kFullScale = 32768;
-const double kMinus1_2dB = kFullScale * std::pow(10.0, -1.2 / 20);  // 28540: sample peak over
-const double kMinus0_5dB = kFullScale * std::pow(10.0, -0.5 / 20);
+const double kMinus1_2dB = CrestAt(-1.2);  // 28540: its sample peak is over
+const double kMinus0_5dB = CrestAt(-0.5);
 
 INSTANTIATE_TEST_SUITE_P(
     Table, OverLamps,
