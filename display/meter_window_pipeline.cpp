@@ -17,15 +17,14 @@ void MeterWindow::MMWimData(HWAVEIN device, WAVEHDR* header) {
     const int frames = static_cast<int>(header->dwBufferLength) / kBytesPerFrame;
     const TPeaks peaks = AnalyseBuffer(block, frames, MeterSettings.Msix);
     if (m_standardPeaks.Wanted(MeterSettings)) {
-        m_standardPeaks.Measure(block, frames, MeterSettings);
+        m_standardPeaks.Measure(block, frames, MeterSettings, DecimalSeparator());
     }
     FreeBuffer(header);
 
     // The over indicator works on the raw sample peaks, before any calibration, or on the true
     // peaks where the operator chose so.
-    const bool over = MeterSettings.TPover
-                          ? m_standardPeaks.TruePeakOver(MeterSettings.TPlevel, DecimalSeparator())
-                          : SamplePeakOver(peaks.A, peaks.B);
+    const bool over =
+        MeterSettings.TPover ? m_standardPeaks.TruePeakOver() : SamplePeakOver(peaks.A, peaks.B);
     switch (UpdateOver(OverCount, over, MeterSettings.PeakHold)) {
         case OverChange::Lit:
             SetOverState(kOverLit, true);

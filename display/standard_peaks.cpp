@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "capture/capture.h"
-#include "config/settings.h"
 #include "measure/level_text.h"
 
 namespace kestrin {
@@ -44,11 +43,8 @@ inline int16_t ReadSample(const uint8_t* bytes) {
 StandardPeaks::StandardPeaks() = default;
 StandardPeaks::~StandardPeaks() = default;
 
-bool StandardPeaks::ModesOn(const TMeterSettings& settings) {
-    return settings.ballistics != kDesignBallistics || settings.TPover;
-}
-
-void StandardPeaks::Measure(const uint8_t* block, int frames, const TMeterSettings& settings) {
+void StandardPeaks::Measure(const uint8_t* block, int frames, const TMeterSettings& settings,
+                            char decimalSeparator) {
     const bool quasiPeak = settings.ballistics != kDesignBallistics;
     if ((!quasiPeak && !settings.TPover) || frames <= 0) {
         m_quasiPeakRan = quasiPeak && m_quasiPeakRan;
@@ -57,14 +53,20 @@ void StandardPeaks::Measure(const uint8_t* block, int frames, const TMeterSettin
     }
     const auto samples = static_cast<size_t>(frames) * 2;
     if (m_stereo.size() < samples) m_stereo.resize(samples);
-    for (size_t i = 0; i < samples; ++i) m_stereo[i] = ReadSample(block + 2 * i);
+    int32_t blockPeak = 0;
+    for (size_t i = 0; i < samples; ++i) {
+        const int16_t sample = ReadSample(block + 2 * i);
+        m_stereo[i] = sample;
+        blockPeak = std::max(blockPeak, std::abs(int32_t{sample}));
+    }
+    m_blockPeak = blockPeak;
 
     const double rate = BufferRate(frames);
     if (quasiPeak) {
         MeasureQuasiPeak(TypeOf(settings.ballistics), rate, frames, settings.Msix);
     }
     m_quasiPeakRan = quasiPeak;
-    if (settings.TPover) MeasureTruePeak(rate, frames);
+    if (settings.TPover) MeasureTruePeak(rate, frames, settings.TPlevel, decimalSeparator);
     m_truePeakRan = settings.TPover;
 }
 
@@ -94,14 +96,37 @@ void StandardPeaks::MeasureQuasiPeak(IecType type, double rate, int frames, bool
     m_quasiPeak->Process(m_bars.data(), count);
 }
 
-void StandardPeaks::MeasureTruePeak(double rate, int frames) {
+void StandardPeaks::MeasureTruePeak(double rate, int frames, const std::string& levelText,
+                                    char decimalSeparator) {
     if (!m_truePeak || m_truePeakRate != rate) {
         m_truePeak = std::make_unique<TruePeakMeter>(rate, 2);
         m_truePeakRate = rate;
+        m_historyPeak = 0;
     } else if (!m_truePeakRan) {
         m_truePeak->Reset();
+        m_historyPeak = 0;
     }
-    m_truePeak->Process(m_stereo.data(), static_cast<size_t>(frames));
+    ReadOverLevel(levelText, decimalSeparator);
+    const auto count = static_cast<size_t>(frames);
+    // A block too far below the level to reach it, with the samples before it that its first
+    // readings depend on, is not worked out: only its last frames go through, so that the meter's
+    // history stays that of the signal.
+    const double reach =
+        std::max(m_blockPeak, m_historyPeak) / kFullScale * m_truePeak->GainBound();
+    if (reach < m_levelLinear) {
+        const size_t tail = std::min(count, 2 * TruePeakMeter::HistoryFrames());
+        m_truePeak->Process(m_stereo.data() + 2 * (count - tail), tail);
+        m_truePeakOver = false;
+    } else {
+        m_truePeak->Process(m_stereo.data(), count);
+        m_truePeakOver = m_truePeak->BlockMaxLinear() >= m_levelLinear;
+    }
+    const size_t history = std::min(count, TruePeakMeter::HistoryFrames());
+    int32_t historyPeak = 0;
+    for (size_t i = 2 * (count - history); i < 2 * count; ++i) {
+        historyPeak = std::max(historyPeak, std::abs(int32_t{m_stereo[i]}));
+    }
+    m_historyPeak = historyPeak;
 }
 
 TPeaks StandardPeaks::QuasiPeaks() const {
@@ -114,17 +139,13 @@ TPeaks StandardPeaks::QuasiPeaks() const {
     return {peak(0), peak(1), peak(2), peak(3)};
 }
 
-bool StandardPeaks::TruePeakOver(const std::string& levelText, char decimalSeparator) {
-    if (!m_truePeak) return false;
-    if (!m_levelParsed || levelText != m_levelText || decimalSeparator != m_levelSeparator) {
-        m_levelParsed = true;
-        m_levelText = levelText;
-        m_levelSeparator = decimalSeparator;
-        const double db =
-            ParseCalibration(levelText, decimalSeparator).value_or(kDefaultOverLevelDb);
-        m_levelLinear = std::pow(10.0, db / 20.0);
-    }
-    return m_truePeak->BlockMaxLinear() >= m_levelLinear;
+void StandardPeaks::ReadOverLevel(const std::string& levelText, char decimalSeparator) {
+    if (m_levelParsed && levelText == m_levelText && decimalSeparator == m_levelSeparator) return;
+    m_levelParsed = true;
+    m_levelText = levelText;
+    m_levelSeparator = decimalSeparator;
+    const double db = ParseCalibration(levelText, decimalSeparator).value_or(kDefaultOverLevelDb);
+    m_levelLinear = std::pow(10.0, db / 20.0);
 }
 
 }  // namespace kestrin

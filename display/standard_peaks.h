@@ -5,13 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
 #include "measure/analysis.h"
 #include "measure/quasi_peak.h"
 #include "measure/true_peak.h"
 
 namespace kestrin {
-
-struct TMeterSettings;
 
 // The standard meters behind the bars and the over indicator in the IEC and true-peak modes: a
 // quasi-peak integrator for each of the four bars (A, B, and M and S formed frame by frame as the
@@ -29,25 +28,29 @@ class StandardPeaks {
     // Whether a buffer is to be measured: a mode is on, or was on for the last buffer (which then
     // only notes that its meters stopped).
     bool Wanted(const TMeterSettings& settings) const {
-        return ModesOn(settings) || m_quasiPeakRan || m_truePeakRan;
+        return settings.ballistics != kDesignBallistics || settings.TPover || m_quasiPeakRan ||
+               m_truePeakRan;
     }
-    static bool ModesOn(const TMeterSettings& settings);
 
     // Runs the meters the settings' modes call for over one capture block of `frames` 16-bit
-    // stereo frames (all of them: the integrators follow the signal without a gap).
-    void Measure(const uint8_t* block, int frames, const TMeterSettings& settings);
+    // stereo frames (all of them: the integrators follow the signal without a gap). The true-peak
+    // over level is the settings' dBTP text, read with the decimal separator given.
+    void Measure(const uint8_t* block, int frames, const TMeterSettings& settings,
+                 char decimalSeparator);
 
     // The quasi-peak reading of each bar, the highest within the last block, as a peak magnitude
     // in sample units (full scale 32768), as the level scale takes it.
     TPeaks QuasiPeaks() const;
 
-    // Whether either channel's true peak within the last block reached the over level, a dBTP text
-    // as the settings hold it (-1.0 where it does not parse).
-    bool TruePeakOver(const std::string& levelText, char decimalSeparator);
+    // Whether either channel's true peak within the last block reached the over level (-1.0 dBTP
+    // where its text does not parse).
+    bool TruePeakOver() const { return m_truePeakOver; }
 
   private:
     void MeasureQuasiPeak(IecType type, double rate, int frames, bool msix);
-    void MeasureTruePeak(double rate, int frames);
+    void MeasureTruePeak(double rate, int frames, const std::string& levelText,
+                         char decimalSeparator);
+    void ReadOverLevel(const std::string& levelText, char decimalSeparator);
 
     std::unique_ptr<QuasiPeakMeter> m_quasiPeak;  // four channels: A, B, M, S
     double m_quasiPeakRate = 0;                   // Hz the integrators were built for
@@ -55,6 +58,9 @@ class StandardPeaks {
     std::unique_ptr<TruePeakMeter> m_truePeak;    // two channels: A, B
     double m_truePeakRate = 0;                    // Hz the true-peak meter was built for
     bool m_truePeakRan = false;                   // it measured the last buffer
+    bool m_truePeakOver = false;                  // the last block reached the over level
+    int32_t m_blockPeak = 0;                      // largest A or B sample magnitude of the block
+    int32_t m_historyPeak = 0;  // the same of the true-peak meter's history before the block
 
     std::vector<int16_t> m_stereo;  // the block's samples, A B interleaved
     std::vector<float> m_bars;      // the block as the four bars see it, A B M S, full scale 1.0

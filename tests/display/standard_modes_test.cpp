@@ -109,6 +109,21 @@ TEST_F(StandardModes, TypeIIaReturnsFromMark7ToMark1In2Point8Seconds) {
     EXPECT_NEAR(reachedMark1, 2.8, 0.1);
 }
 
+// The true-peak meter reads a few samples behind, so a crest in a buffer's last frames counts in
+// the next buffer, silent as that one is: two full-scale samples ending the first buffer (+2 dBTP
+// between them) leave it dark and light the second.
+TEST_F(StandardModes, TruePeakInTheLastFramesOfABufferLightsTheNext) {
+    Begin("TPover=1\n");
+    wave.SetSignal([](uint64_t frame) {
+        const int16_t crest = frame == 1098 || frame == 1099 ? 32767 : 0;
+        return SimulatedWaveIn::Frame{crest, 0};
+    });
+    PlayUntil(0.03);
+    EXPECT_FALSE(OverLit());
+    PlayUntil(0.055);
+    EXPECT_TRUE(OverLit());
+}
+
 // The over indicator on true peaks (level -1 dBTP unless given) or on sample peaks.
 struct LampCase {
     const char* name;
