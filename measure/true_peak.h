@@ -67,9 +67,10 @@ class TruePeakMeter {
     // No reading of a block exceeds the largest magnitude among its samples and the
     // HistoryFrames() samples before it times GainBound(): the interpolator's largest sum of
     // absolute gains, with the crest fit's rise. So a block whose samples lie below a level by
-    // that much cannot reach the level, and need not be worked out.
+    // that much cannot reach the level, and need not be worked out. (The history: the window's
+    // kTaps - 1 samples, and one more behind the last points carried over for the crest fit.)
     double GainBound() const { return m_gainBound; }
-    static constexpr size_t HistoryFrames() { return kTaps - 1; }
+    static constexpr size_t HistoryFrames() { return kTaps; }
 
   private:
     static constexpr size_t kTaps = 10;          // input samples each point is worked out from
