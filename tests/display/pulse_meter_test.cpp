@@ -283,6 +283,33 @@ TEST_P(PulseMeter, TypeIIaBurstsHoldTheirLinesBelowTheSteadyTone) {
     std::cout << "\n";
 }
 
+// IEC Type IIa's return: a 200 ms 5 kHz burst at full scale reads mark 7 at calibration -12;
+// after it the bar falls to mark 1 in 2.8 s, counted in buffers of the design's period.
+TEST_P(PulseMeter, TypeIIaReturnsFromMark7ToMark1In2Point8Seconds) {
+    StartMetering(false, "ballistics=2\n");
+    HeldLineWatch watch(form(), [this] { return OverLit(); });
+    const int rate = server->rate();
+    std::vector<int16_t> programme = Sine(32767, 5000, rate, 0.2, 0.5);
+    const std::vector<int16_t> silence = Sine(0, 5000, rate, 4.0);
+    programme.insert(programme.end(), silence.begin(), silence.end());
+    SamplePlayer player(*server, server->sinks()[0].name, programme, 1, 200);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !player.Running(); }, 15s));
+    ProcessEventsFor(500ms);
+
+    size_t atMark7 = 0;  // the last buffer at mark 7
+    for (size_t i = 0; i < watch.shown.size(); ++i) {
+        if (watch.shown[i].level == 255) atMark7 = i;
+    }
+    ASSERT_GT(atMark7, 0u) << "the burst never read mark 7";
+    size_t atMark1 = atMark7;
+    while (atMark1 < watch.shown.size() && watch.shown[atMark1].level > 36) ++atMark1;
+    ASSERT_LT(atMark1, watch.shown.size()) << "the bar never came down to mark 1";
+    const double seconds = static_cast<double>(atMark1 - atMark7) * FramesPerBuffer(rate) / rate;
+    EXPECT_NEAR(seconds, 2.8, 0.1);
+    std::cout << "[ measured ] " << ToString(GetParam()) << " at " << rate
+              << " Hz: mark 7 to mark 1 in " << seconds << " s\n";
+}
+
 // The true-peak over indicator from the settings file at -1 dBTP: a quarter-rate sine at phase
 // 45 degrees, samples at -3 dBFS and crest at 0 dBTP, lights it where the sample peaks would
 // not; a 1 kHz sine at -1.2 dBFS leaves it dark, and lights the sample-peak indicator chosen
