@@ -69,6 +69,7 @@ struct BurstCase {
     double burstMs;
     double belowMark6Db;
 };
+void PrintTo(const BurstCase& c, std::ostream* out) { *out << c.name; }
 class IecBursts : public StandardModes, public testing::WithParamInterface<BurstCase> {};
 
 TEST_P(IecBursts, HeldLineStandsBelowTheSteadyToneByTheTablesFigure) {
@@ -132,6 +133,7 @@ struct LampCase {
     double hz;         // 0: a quarter of the rate, phase 45 degrees (samples 3 dB below the crest)
     bool lit;
 };
+void PrintTo(const LampCase& c, std::ostream* out) { *out << c.name; }
 class OverLamps : public StandardModes, public testing::WithParamInterface<LampCase> {};
 
 TEST_P(OverLamps, LightByTheirOwnPeaks) {

@@ -61,6 +61,7 @@ struct BurstCase {
     int ballistics;
     std::vector<Burst> bursts;
 };
+void PrintTo(const BurstCase& c, std::ostream* out) { *out << c.name; }
 class WineIecBursts : public WineStandardModes, public testing::WithParamInterface<BurstCase> {};
 
 TEST_P(WineIecBursts, HoldTheirLinesBelowTheSteadyTone) {
@@ -118,6 +119,7 @@ struct LampCase {
     bool quarterRate;  // else 1 kHz at -1.2 dBFS
     bool lit;
 };
+void PrintTo(const LampCase& c, std::ostream* out) { *out << c.name; }
 class WineOverLamps : public WineStandardModes, public testing::WithParamInterface<LampCase> {};
 
 TEST_P(WineOverLamps, LightByTheirOwnPeaks) {
