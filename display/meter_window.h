@@ -13,6 +13,7 @@
 #include "display/column_change.h"
 #include "display/meter_window_layout.h"
 #include "display/pixel_rect.h"
+#include "display/standard_peaks.h"
 #include "measure/ballistics.h"
 #include "measure/scale.h"
 
@@ -211,6 +212,9 @@ class MeterWindow {
         double scaleDivisor = 0;  // for the calibration, or for 0.0 while the text is no number
     };
     CalibrationReading m_calibration;
+    // The standard meters of the IEC bars and the true-peak over indicator; idle while those
+    // modes are off.
+    StandardPeaks m_standardPeaks;
 };
 
 // The always-on-top step: the meter window, found by its caption, is made topmost or ordinary.

@@ -13,13 +13,19 @@ void MeterWindow::MMWimData(HWAVEIN device, WAVEHDR* header) {
     ReadCalibration();
     const double scaleDivisor = m_calibration.scaleDivisor;
     // The buffer lasts the design's period at the rate its device records at.
-    const TPeaks peaks = AnalyseBuffer(reinterpret_cast<const uint8_t*>(header->lpData),
-                                       static_cast<int>(header->dwBufferLength) / kBytesPerFrame,
-                                       MeterSettings.Msix);
+    const auto* block = reinterpret_cast<const uint8_t*>(header->lpData);
+    const int frames = static_cast<int>(header->dwBufferLength) / kBytesPerFrame;
+    const TPeaks peaks = AnalyseBuffer(block, frames, MeterSettings.Msix);
+    if (m_standardPeaks.Wanted(MeterSettings)) {
+        m_standardPeaks.Measure(block, frames, MeterSettings, DecimalSeparator());
+    }
     FreeBuffer(header);
 
-    // The over indicator works on the raw sample peaks, before any calibration.
-    switch (UpdateOver(OverCount, peaks.A, peaks.B, MeterSettings.PeakHold)) {
+    // The over indicator works on the raw sample peaks, before any calibration, or on the true
+    // peaks where the operator chose so.
+    const bool over =
+        MeterSettings.TPover ? m_standardPeaks.TruePeakOver() : SamplePeakOver(peaks.A, peaks.B);
+    switch (UpdateOver(OverCount, over, MeterSettings.PeakHold)) {
         case OverChange::Lit:
             SetOverState(kOverLit, true);
             break;
@@ -30,16 +36,27 @@ void MeterWindow::MMWimData(HWAVEIN device, WAVEHDR* header) {
             break;
     }
 
-    const int32_t heightA = PeakToHeight(LevelTable, peaks.A, scaleDivisor, false);
-    const int32_t heightB = PeakToHeight(LevelTable, peaks.B, scaleDivisor, false);
-    const int32_t heightM = PeakToHeight(LevelTable, peaks.M, scaleDivisor, false);
-    const int32_t heightS = PeakToHeight(LevelTable, peaks.S, scaleDivisor, SPlus20);
+    // An IEC meter's bars show its integrators' readings, through the same scale.
+    const bool quasiPeak = MeterSettings.ballistics != kDesignBallistics;
+    const TPeaks shown = quasiPeak ? m_standardPeaks.QuasiPeaks() : peaks;
+    const int32_t heightA = PeakToHeight(LevelTable, shown.A, scaleDivisor, false);
+    const int32_t heightB = PeakToHeight(LevelTable, shown.B, scaleDivisor, false);
+    const int32_t heightM = PeakToHeight(LevelTable, shown.M, scaleDivisor, false);
+    const int32_t heightS = PeakToHeight(LevelTable, shown.S, scaleDivisor, SPlus20);
 
     ReadDecay();
-    ApplyBallistics(Bars[A], heightA, Decay);
-    ApplyBallistics(Bars[B], heightB, Decay);
-    ApplyBallistics(Bars[M], heightM, Decay);
-    ApplyBallistics(Bars[S], heightS, Decay);
+    if (quasiPeak) {
+        // The integrators rise and return as the standard has it; the decay does not apply.
+        FollowReading(Bars[A], heightA);
+        FollowReading(Bars[B], heightB);
+        FollowReading(Bars[M], heightM);
+        FollowReading(Bars[S], heightS);
+    } else {
+        ApplyBallistics(Bars[A], heightA, Decay);
+        ApplyBallistics(Bars[B], heightB, Decay);
+        ApplyBallistics(Bars[M], heightM, Decay);
+        ApplyBallistics(Bars[S], heightS, Decay);
+    }
 
     PaintBuffer();
     QueueBuffer(QueueMessages::Requeue);

@@ -17,6 +17,10 @@ void ApplyBallistics(TBarState& bar, int32_t newHeight, int32_t decay) {
     bar.Level = static_cast<int32_t>(level);
 }
 
+void FollowReading(TBarState& bar, int32_t readingHeight) {
+    bar.Level = std::clamp(readingHeight, kMinLevel, kMaxLevel);
+}
+
 void TakeHeldPeak(TBarState& bar, bool renewOnEqual) {
     const bool newPeak = renewOnEqual ? bar.Level >= bar.HeldPeak : bar.Level > bar.HeldPeak;
     if (newPeak) {
@@ -51,8 +55,8 @@ void ClearHeldPeaks(std::span<TBarState> bars) {
     for (TBarState& bar : bars) bar.HeldPeak = 0;
 }
 
-OverChange UpdateOver(int32_t& overCount, int32_t peakA, int32_t peakB, bool peakHold) {
-    if (peakA > kOverThreshold || peakB > kOverThreshold) {
+OverChange UpdateOver(int32_t& overCount, bool over, bool peakHold) {
+    if (over) {
         overCount = kOverHoldBuffers;
         return OverChange::Lit;
     }

@@ -24,6 +24,10 @@ struct TBarState {
 // is taken, 0 and negative ones included; the fall is worked out wide enough not to overflow.
 void ApplyBallistics(TBarState& bar, int32_t newHeight, int32_t decay);
 
+// The bar of a quasi-peak meter: it stands at the integrator's height, which already rises and
+// returns as the standard has it, held within 1..255.
+void FollowReading(TBarState& bar, int32_t readingHeight);
+
 // Takes the level as the new held peak (with a fresh hold) when it is above the held peak, or
 // also when equal if renewOnEqual is set (the S bar).
 void TakeHeldPeak(TBarState& bar, bool renewOnEqual);
@@ -48,9 +52,18 @@ void ClearHeldPeaks(std::span<TBarState> bars);
 // What the over update asks of the indicator.
 enum class OverChange { Unchanged, Lit, Dark };
 
-// The over update from the raw A and B peaks; overCount is in buffers. Lit when either peak is
-// above the threshold; with Peak Hold off the count runs down and Dark is asked for every buffer
-// it stands below 1; with Peak Hold on a quiet buffer changes nothing.
-OverChange UpdateOver(int32_t& overCount, int32_t peakA, int32_t peakB, bool peakHold);
+// Whether a buffer is over by its raw A and B sample peaks: either above the threshold.
+inline bool SamplePeakOver(int32_t peakA, int32_t peakB) {
+    return peakA > kOverThreshold || peakB > kOverThreshold;
+}
+
+// The over update for a buffer that is over or not (by sample peaks, or by true peaks); overCount
+// is in buffers. Lit for an over; with Peak Hold off the count runs down and Dark is asked for
+// every buffer it stands below 1; with Peak Hold on a quiet buffer changes nothing.
+OverChange UpdateOver(int32_t& overCount, bool over, bool peakHold);
+// The same from the raw A and B peaks.
+inline OverChange UpdateOver(int32_t& overCount, int32_t peakA, int32_t peakB, bool peakHold) {
+    return UpdateOver(overCount, SamplePeakOver(peakA, peakB), peakHold);
+}
 
 }  // namespace kestrin

@@ -112,6 +112,20 @@ void TruePeakMeter::DesignInterpolator() {
         m_quarterSum[i] = static_cast<float>((quarter + threeQuarter) / 2.0);
         m_quarterDiff[i] = static_cast<float>((quarter - threeQuarter) / 2.0);
     }
+    // Each point is a weighted sum of window samples: its gains' absolute sum bounds it. The
+    // quarter point weighs sample i by sum + diff and its partner by sum - diff; the
+    // three-quarter point the other way round. A little over, for the float arithmetic.
+    double middleGains = 0.0;
+    double quarterGains = 0.0;
+    for (size_t i = 0; i < kPairs; ++i) {
+        middleGains += 2.0 * std::abs(m_middle[i]);
+        quarterGains += std::abs(m_quarterSum[i] + m_quarterDiff[i]) +
+                        std::abs(m_quarterSum[i] - m_quarterDiff[i]);
+    }
+    double largest = 1.0;
+    if (m_factor > 1) largest = std::max(largest, middleGains);
+    if (m_factor > 2) largest = std::max(largest, quarterGains);
+    m_gainBound = kCrestRise * largest * 1.001;
 }
 
 void TruePeakMeter::Process(const float* interleaved, size_t frames) {

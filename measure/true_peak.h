@@ -64,6 +64,14 @@ class TruePeakMeter {
     int Channels() const { return m_channels; }
     int Oversampling() const { return m_factor; }
 
+    // No reading of a block exceeds the largest magnitude among its samples and the
+    // HistoryFrames() samples before it times GainBound(): the interpolator's largest sum of
+    // absolute gains, with the crest fit's rise. So a block whose samples lie below a level by
+    // that much cannot reach the level, and need not be worked out. (The history: the window's
+    // kTaps - 1 samples, and one more behind the last points carried over for the crest fit.)
+    double GainBound() const { return m_gainBound; }
+    static constexpr size_t HistoryFrames() { return kTaps; }
+
   private:
     static constexpr size_t kTaps = 10;          // input samples each point is worked out from
     static constexpr size_t kPairs = kTaps / 2;  // window samples paired about its middle
@@ -86,6 +94,7 @@ class TruePeakMeter {
     std::vector<float> m_window;   // scratch: one channel's history, its chunk, eight zeros
     std::vector<float> m_points;   // scratch: the chunk's quarter, middle and three-quarter
                                    // points and each frame's largest magnitude
+    double m_gainBound = 1;        // readings over the largest sample magnitude, at most
     float m_last[kMaxMeterChannels][2] = {};    // per channel, the two latest oversampled
                                                 // magnitudes (previous, latest), full scale
     double m_max[kMaxMeterChannels] = {};       // highest true peak since reset, linear

@@ -6,9 +6,11 @@
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <numbers>
 
 #include "capture/capture.h"
 #include "capture/pulse_wave_in.h"
@@ -17,6 +19,7 @@
 #include "tests/support/event_wait.h"
 #include "tests/support/private_sound_server.h"
 #include "tests/support/sample_player.h"
+#include "tests/support/standard_signals.h"
 
 namespace kestrin::test {
 namespace {
@@ -96,11 +99,12 @@ class PulseMeter : public MeterFixture, public testing::WithParamInterface<Sound
         MeterFixture::TearDown();
         pulse.reset();
     }
-    void StartMetering(bool peakHold) {
+    // `form` adds keys to the settings file's Form section.
+    void StartMetering(bool peakHold, const std::string& form = "") {
         StartOn(
             *pulse,
             "[Input]\nDevice Name=" + PrivateSoundServer::MonitorDescription(server->sinks()[0]) +
-                "\n[Form]\ncal=-12\ndecay=255\nPeakHold=" + (peakHold ? "1" : "0") + "\n");
+                "\n[Form]\ncal=-12\ndecay=255\nPeakHold=" + (peakHold ? "1" : "0") + "\n" + form);
         ASSERT_TRUE(notes.messages.empty()) << notes.messages[0].text;
         Show();
     }
@@ -201,6 +205,146 @@ TEST_P(PulseMeter, HoldAndOverTimeLastTheirBuffersOfTheDesignsPeriod) {
               << " frames a buffer; held line " << lineBuffers
               << " buffers = " << 1000.0 * lineBuffers * frames / rate << " ms; over lit "
               << litBuffers << " buffers = " << 1000.0 * litBuffers * frames / rate << " ms\n";
+}
+
+// Bar A's held line as the window shows it after each buffer: its height, read off the surface
+// (0 where none shows), and the over indicator.
+class HeldLineWatch : public QObject {
+  public:
+    struct Shown {
+        int level;  // bar A's level, for finding where a burst begins
+        int line;   // held line height on bar A
+        bool overLit;
+    };
+    HeldLineWatch(TForm1& form, std::function<bool()> overLit)
+        : m_form(form), m_overLit(std::move(overLit)) {
+        m_form.installEventFilter(this);
+    }
+    ~HeldLineWatch() override { m_form.removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == WimDataEvent::kType) {
+            int line = 0;
+            for (int height = 255; height >= 1 && line == 0; --height) {
+                if (m_form.surface().pixel(32, kBaseline - height) == kHeldLine) line = height;
+            }
+            shown.push_back({m_form.Bars[TForm1::A].Level, line, m_overLit()});
+        }
+        return false;
+    }
+    std::vector<Shown> shown;
+
+  private:
+    TForm1& m_form;
+    std::function<bool()> m_overLit;
+};
+
+// IEC Type IIa from the settings file: a steady 5 kHz tone lined up at mark 6 (crest 20610 at
+// calibration -12), then 5 kHz bursts of 10, 5 and 1.5 ms, each 4 s after the last (longer than
+// a held line stands, and long enough for the last reading to have fallen 34 dB, to silence): the
+// held line shows each burst 2, 4 and 9 dB below mark 6.
+TEST_P(PulseMeter, TypeIIaBurstsHoldTheirLinesBelowTheSteadyTone) {
+    StartMetering(false, "ballistics=2\n");
+    HeldLineWatch watch(form(), [this] { return OverLit(); });
+    const int rate = server->rate();
+    const double bursts[][2] = {{10, 2}, {5, 4}, {1.5, 9}};  // ms, dB below mark 6
+    std::vector<int16_t> programme = Sine(kMark6Crest, 5000, rate, 1.0, 0.5);
+    for (const auto& burst : bursts) {
+        const std::vector<int16_t> next = Sine(kMark6Crest, 5000, rate, burst[0] / 1000, 4.0);
+        programme.insert(programme.end(), next.begin(), next.end());
+    }
+    const std::vector<int16_t> tail = Sine(0, 5000, rate, 1.0);
+    programme.insert(programme.end(), tail.begin(), tail.end());
+    SamplePlayer player(*server, server->sinks()[0].name, programme, 1, 200);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !player.Running(); }, 30s));
+    ProcessEventsFor(500ms);
+
+    // Where the bar rises again after falling, a burst has come; its line stands within the
+    // next buffers. Before the first burst, the steady tone's line.
+    std::vector<int> lines;  // the steady tone's, then each burst's
+    for (size_t i = 1; i < watch.shown.size(); ++i) {
+        const bool rises = watch.shown[i].level > watch.shown[i - 1].level + 5;
+        if (lines.empty() ? watch.shown[i].level > 100 : rises) {
+            int line = 0;
+            for (size_t k = i; k < std::min(i + 12, watch.shown.size()); ++k) {
+                line = std::max(line, watch.shown[k].line);
+            }
+            lines.push_back(line);
+            i += 12;
+        }
+    }
+    ASSERT_EQ(lines.size(), 4u) << "the steady tone and three bursts";
+    std::cout << "[ measured ] " << ToString(GetParam()) << " at " << rate << " Hz: held lines";
+    EXPECT_NEAR(HeightToDb(lines[0]), kMark6Db, 0.5) << "the steady tone at mark 6";
+    for (size_t b = 0; b < 3; ++b) {
+        const double below = kMark6Db - HeightToDb(lines[b + 1]);
+        EXPECT_NEAR(below, bursts[b][1], 0.5) << bursts[b][0] << " ms burst";
+        std::cout << " " << bursts[b][0] << " ms " << -below << " dB;";
+    }
+    std::cout << "\n";
+}
+
+// IEC Type IIa's return: a 200 ms 5 kHz burst at full scale reads mark 7 at calibration -12;
+// after it the bar falls to mark 1 in 2.8 s, counted in buffers of the design's period.
+TEST_P(PulseMeter, TypeIIaReturnsFromMark7ToMark1In2Point8Seconds) {
+    StartMetering(false, "ballistics=2\n");
+    HeldLineWatch watch(form(), [this] { return OverLit(); });
+    const int rate = server->rate();
+    std::vector<int16_t> programme = Sine(32767, 5000, rate, 0.2, 0.5);
+    const std::vector<int16_t> silence = Sine(0, 5000, rate, 4.0);
+    programme.insert(programme.end(), silence.begin(), silence.end());
+    SamplePlayer player(*server, server->sinks()[0].name, programme, 1, 200);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !player.Running(); }, 15s));
+    ProcessEventsFor(500ms);
+
+    size_t atMark7 = 0;  // the last buffer at mark 7
+    for (size_t i = 0; i < watch.shown.size(); ++i) {
+        if (watch.shown[i].level == 255) atMark7 = i;
+    }
+    ASSERT_GT(atMark7, 0u) << "the burst never read mark 7";
+    size_t atMark1 = atMark7;
+    while (atMark1 < watch.shown.size() && watch.shown[atMark1].level > 36) ++atMark1;
+    ASSERT_LT(atMark1, watch.shown.size()) << "the bar never came down to mark 1";
+    const double seconds = static_cast<double>(atMark1 - atMark7) * FramesPerBuffer(rate) / rate;
+    EXPECT_NEAR(seconds, 2.8, 0.1);
+    std::cout << "[ measured ] " << ToString(GetParam()) << " at " << rate
+              << " Hz: mark 7 to mark 1 in " << seconds << " s\n";
+}
+
+// The true-peak over indicator from the settings file at -1 dBTP: a quarter-rate sine at phase
+// 45 degrees, samples at -3 dBFS and crest at 0 dBTP, lights it where the sample peaks would
+// not; a 1 kHz sine at -1.2 dBFS leaves it dark, and lights the sample-peak indicator chosen
+// instead.
+TEST_P(PulseMeter, TruePeakOverLightsOnCrestsBetweenSamples) {
+    StartMetering(false, "TPover=1\nTPlevel=-1\n");
+    const int rate = server->rate();
+    struct Lamp {
+        bool truePeak;
+        std::vector<int16_t> signal;
+        bool lit;
+    };
+    const double minus1_2 = CrestAt(-1.2);
+    const Lamp lamps[] = {
+        {true, Sine(32768, rate / 4.0, rate, 1.0, 0.3, std::numbers::pi / 4), true},
+        {true, Sine(minus1_2, 1000, rate, 1.0, 0.3), false},
+        {false, Sine(minus1_2, 1000, rate, 1.0, 0.3), true},
+        {false, Sine(32768, rate / 4.0, rate, 1.0, 0.3, std::numbers::pi / 4), false},
+    };
+    for (const Lamp& lamp : lamps) {
+        SCOPED_TRACE(testing::Message() << "true peak " << lamp.truePeak << ", lit " << lamp.lit);
+        MeterSettings.TPover = lamp.truePeak;  // as the dialog's OK sets it
+        EXPECT_TRUE(ProcessEventsUntil([&] { return !OverLit(); }, 3s));
+        HeldLineWatch watch(form(), [this] { return OverLit(); });
+        SamplePlayer player(*server, server->sinks()[0].name, lamp.signal, 1, 200);
+        EXPECT_TRUE(ProcessEventsUntil([&] { return !player.Running(); }, 8s));
+        ProcessEventsFor(300ms);
+        int litBuffers = 0;
+        for (const auto& shown : watch.shown) litBuffers += shown.overLit;
+        if (lamp.lit) {
+            EXPECT_GE(litBuffers, 30) << "lit while the second of sine plays";
+        } else {
+            EXPECT_EQ(litBuffers, 0);
+        }
+    }
 }
 
 // The meter on a server with the given null sinks, started from the given settings file.

@@ -1,0 +1,151 @@
+#include "display/standard_peaks.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "capture/capture.h"
+#include "measure/level_text.h"
+
+namespace kestrin {
+
+namespace {
+
+constexpr double kFullScale = 32768.0;        // sample units of a linear reading of 1.0
+constexpr double kDefaultOverLevelDb = -1.0;  // dBTP, where the level text does not parse
+
+// The rate a buffer of this many frames was recorded at: the open device's, or, for a buffer
+// left over from a device since changed, the rate whose design period it lasts.
+double BufferRate(int frames) {
+    const uint32_t open = CaptureRate();
+    if (open != 0 && BufferFrames(open) == static_cast<uint32_t>(frames)) return open;
+    const double rate = static_cast<double>(frames) * kDesignRate / kDesignBufferFrames;
+    return std::clamp(std::round(rate), kMinMeterRate, kMaxMeterRate);
+}
+
+IecType TypeOf(int32_t ballistics) {
+    switch (ballistics) {
+        case kIecTypeIBallistics:
+            return IecType::TypeI;
+        case kIecTypeIIaBallistics:
+            return IecType::TypeIIa;
+        default:
+            return IecType::TypeIIb;
+    }
+}
+
+// One 16-bit little-endian sample.
+inline int16_t ReadSample(const uint8_t* bytes) {
+    return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
+}
+
+}  // namespace
+
+StandardPeaks::StandardPeaks() = default;
+StandardPeaks::~StandardPeaks() = default;
+
+void StandardPeaks::Measure(const uint8_t* block, int frames, const TMeterSettings& settings,
+                            char decimalSeparator) {
+    const bool quasiPeak = settings.ballistics != kDesignBallistics;
+    if ((!quasiPeak && !settings.TPover) || frames <= 0) {
+        m_quasiPeakRan = quasiPeak && m_quasiPeakRan;
+        m_truePeakRan = settings.TPover && m_truePeakRan;
+        return;
+    }
+    const auto samples = static_cast<size_t>(frames) * 2;
+    if (m_stereo.size() < samples) m_stereo.resize(samples);
+    int32_t blockPeak = 0;
+    for (size_t i = 0; i < samples; ++i) {
+        const int16_t sample = ReadSample(block + 2 * i);
+        m_stereo[i] = sample;
+        blockPeak = std::max(blockPeak, std::abs(int32_t{sample}));
+    }
+    m_blockPeak = blockPeak;
+
+    const double rate = BufferRate(frames);
+    if (quasiPeak) {
+        MeasureQuasiPeak(TypeOf(settings.ballistics), rate, frames, settings.Msix);
+    }
+    m_quasiPeakRan = quasiPeak;
+    if (settings.TPover) MeasureTruePeak(rate, frames, settings.TPlevel, decimalSeparator);
+    m_truePeakRan = settings.TPover;
+}
+
+void StandardPeaks::MeasureQuasiPeak(IecType type, double rate, int frames, bool msix) {
+    if (!m_quasiPeak || m_quasiPeak->Type() != type || m_quasiPeakRate != rate) {
+        m_quasiPeak = std::make_unique<QuasiPeakMeter>(type, rate, 4);
+        m_quasiPeakRate = rate;
+    } else if (!m_quasiPeakRan) {
+        m_quasiPeak->Reset();
+    }
+    const auto count = static_cast<size_t>(frames);
+    if (m_bars.size() < count * 4) m_bars.resize(count * 4);
+    // M and S frame by frame as the sample analysis has them, so that a steady signal's bars
+    // stand where the design's would.
+    constexpr float kToFullScale = 1.0f / 32768.0f;
+    for (size_t f = 0; f < count; ++f) {
+        const int32_t a = m_stereo[2 * f];
+        const int32_t b = m_stereo[2 * f + 1];
+        const int32_t m = msix ? (a + b) / 2 : ((a + b) / 141) * 100;
+        const int32_t s = msix ? (a - b) / 2 : ((a - b) * 100) / 141;
+        float* bars = &m_bars[4 * f];
+        bars[0] = static_cast<float>(a) * kToFullScale;
+        bars[1] = static_cast<float>(b) * kToFullScale;
+        bars[2] = static_cast<float>(m) * kToFullScale;
+        bars[3] = static_cast<float>(s) * kToFullScale;
+    }
+    m_quasiPeak->Process(m_bars.data(), count);
+}
+
+void StandardPeaks::MeasureTruePeak(double rate, int frames, const std::string& levelText,
+                                    char decimalSeparator) {
+    if (!m_truePeak || m_truePeakRate != rate) {
+        m_truePeak = std::make_unique<TruePeakMeter>(rate, 2);
+        m_truePeakRate = rate;
+        m_historyPeak = 0;
+    } else if (!m_truePeakRan) {
+        m_truePeak->Reset();
+        m_historyPeak = 0;
+    }
+    ReadOverLevel(levelText, decimalSeparator);
+    const auto count = static_cast<size_t>(frames);
+    // A block too far below the level to reach it, with the samples before it that its first
+    // readings depend on, is not worked out: only its last frames go through, so that the meter's
+    // history stays that of the signal.
+    const double reach =
+        std::max(m_blockPeak, m_historyPeak) / kFullScale * m_truePeak->GainBound();
+    if (reach < m_levelLinear) {
+        const size_t tail = std::min(count, 2 * TruePeakMeter::HistoryFrames());
+        m_truePeak->Process(m_stereo.data() + 2 * (count - tail), tail);
+        m_truePeakOver = false;
+    } else {
+        m_truePeak->Process(m_stereo.data(), count);
+        m_truePeakOver = m_truePeak->BlockMaxLinear() >= m_levelLinear;
+    }
+    const size_t history = std::min(count, TruePeakMeter::HistoryFrames());
+    int32_t historyPeak = 0;
+    for (size_t i = 2 * (count - history); i < 2 * count; ++i) {
+        historyPeak = std::max(historyPeak, std::abs(int32_t{m_stereo[i]}));
+    }
+    m_historyPeak = historyPeak;
+}
+
+TPeaks StandardPeaks::QuasiPeaks() const {
+    if (!m_quasiPeak) return {};
+    // Held well inside 32 bits; the scale takes anything above its top as its top.
+    const auto peak = [this](int channel) {
+        const double units = std::round(m_quasiPeak->BlockMax(channel) * kFullScale);
+        return static_cast<int32_t>(std::clamp(units, 0.0, 16.0 * kFullScale));
+    };
+    return {peak(0), peak(1), peak(2), peak(3)};
+}
+
+void StandardPeaks::ReadOverLevel(const std::string& levelText, char decimalSeparator) {
+    if (m_levelParsed && levelText == m_levelText && decimalSeparator == m_levelSeparator) return;
+    m_levelParsed = true;
+    m_levelText = levelText;
+    m_levelSeparator = decimalSeparator;
+    const double db = ParseCalibration(levelText, decimalSeparator).value_or(kDefaultOverLevelDb);
+    m_levelLinear = std::pow(10.0, db / 20.0);
+}
+
+}  // namespace kestrin
