@@ -20,6 +20,15 @@ const std::array<ControlRow, kMeterControlCount> kMeterControls = {{
     {"Label11", ControlKind::Label, "", "S+20", 66, 13, 0, 0, ControlFont::SmallBold},
     {"MSButton", ControlKind::PushButton, "", "<", 8, 320, 17, 17, ControlFont::Window},
     {"Label12", ControlKind::ScaleLabel, "", "", 8, 295, 0, 0, ControlFont::Window},
+    // The loudness column's: the meter places the name under the column's bar for the M/S
+    // choice; the strip lies below the design's controls.
+    {"LULabel", ControlKind::Label, "", "LU", 71, 322, 0, 0, ControlFont::WindowBold},
+    {"IntegratedLabel", ControlKind::Label, "", "", 8, 343, 0, 0, ControlFont::Window},
+    {"RangeLabel", ControlKind::Label, "", "", 8, 357, 0, 0, ControlFont::Window},
+    {"TruePeakLabel", ControlKind::Label, "", "", 8, 371, 0, 0, ControlFont::Window},
+    {"StateLabel", ControlKind::Label, "", "", 8, 385, 0, 0, ControlFont::Window},
+    {"RunButton", ControlKind::PushButton, "", "Pause", 8, 401, 50, 18, ControlFont::Window},
+    {"ResetButton", ControlKind::PushButton, "", "Reset", 60, 401, 28, 18, ControlFont::Window},
 }};
 
 std::array<std::string, kMeterControlCount> DesignedCaptions() {

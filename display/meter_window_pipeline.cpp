@@ -16,6 +16,9 @@ void MeterWindow::MMWimData(HWAVEIN device, WAVEHDR* header) {
     const TPeaks peaks = AnalyseBuffer(reinterpret_cast<const uint8_t*>(header->lpData),
                                        static_cast<int>(header->dwBufferLength) / kBytesPerFrame,
                                        MeterSettings.Msix);
+    if (m_loudnessShown) {
+        MeasureLoudness(*header);
+    }
     FreeBuffer(header);
 
     // The over indicator works on the raw sample peaks, before any calibration.
