@@ -17,6 +17,7 @@ constexpr double kFullScalePeak = 32768.0;  // sample units of a 0 dBFS sine's p
 constexpr double kLargestPeak = 1e9;        // far above the scale's top, within an int32
 constexpr int kBuffersPerTexts = 4;         // about 100 ms
 constexpr int kChannels = 2;
+constexpr std::size_t kTruePeakSettlingFrames = 16;  // longer than the interpolator's window
 
 // One decimal, in the desktop's separator; "--" where there is no value. A value that rounds to
 // zero reads "0.0", never "-0.0".
@@ -51,6 +52,7 @@ LoudnessColumn::LoudnessColumn() = default;
 LoudnessColumn::~LoudnessColumn() = default;
 
 void LoudnessColumn::Measure(const int16_t* frames, std::size_t count, uint32_t rate) {
+    std::size_t settling = 0;  // frames that only fill the true-peak interpolator's history
     if (rate != m_rate || !m_loudness) {
         // Another input: what was measured on the last one does not carry over.
         m_rate = rate;
@@ -58,9 +60,14 @@ void LoudnessColumn::Measure(const int16_t* frames, std::size_t count, uint32_t 
         m_truePeak = std::make_unique<TruePeakMeter>(static_cast<double>(rate), kChannels);
         m_truePeakMax = 0.0;
         ApplyRun();
+        // The capture starts in the middle of the signal, which the interpolator would take for
+        // a step up from the silence it starts with, and read its ringing as a peak (a steady
+        // tone 1 dB high).
+        settling = std::min(count, kTruePeakSettlingFrames);
+        m_truePeak->Process(frames, settling);
     }
     m_loudness->Process(frames, count);
-    m_truePeak->Process(frames, count);
+    m_truePeak->Process(frames + settling * kChannels, count - settling);
     if (m_run == LoudnessRun::Running) {
         m_truePeakMax = std::max(m_truePeakMax, m_truePeak->BlockMaxLinear());
     }

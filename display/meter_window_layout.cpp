@@ -27,8 +27,8 @@ const std::array<ControlRow, kMeterControlCount> kMeterControls = {{
     {"RangeLabel", ControlKind::Label, "", "", 8, 357, 0, 0, ControlFont::Window},
     {"TruePeakLabel", ControlKind::Label, "", "", 8, 371, 0, 0, ControlFont::Window},
     {"StateLabel", ControlKind::Label, "", "", 8, 385, 0, 0, ControlFont::Window},
-    {"RunButton", ControlKind::PushButton, "", "Pause", 8, 401, 50, 18, ControlFont::Window},
-    {"ResetButton", ControlKind::PushButton, "", "Reset", 60, 401, 28, 18, ControlFont::Window},
+    {"RunButton", ControlKind::PushButton, "", "Pause", 4, 401, 52, 18, ControlFont::Window},
+    {"ResetButton", ControlKind::PushButton, "", "Reset", 58, 401, 32, 18, ControlFont::Window},
 }};
 
 std::array<std::string, kMeterControlCount> DesignedCaptions() {
