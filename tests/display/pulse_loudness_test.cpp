@@ -19,21 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A 1 kHz sine on both channels whose peak stands at `dbfs` relative to 32768.
-std::vector<int16_t> StereoTone(double dbfs, double seconds, int rate) {
-    const auto frames = static_cast<size_t>(seconds * rate);
-    const double peak = 32768.0 * std::pow(10.0, dbfs / 20.0);
-    std::vector<int16_t> samples;
-    samples.reserve(frames * 2);
-    for (size_t frame = 0; frame < frames; ++frame) {
-        const auto value = static_cast<int16_t>(
-            std::lround(peak * std::sin(2.0 * M_PI * 1000.0 * static_cast<double>(frame) / rate)));
-        samples.push_back(value);
-        samples.push_back(value);
-    }
-    return samples;
-}
-
 constexpr QRgb kLoudnessLit = Rgb(0xFFFF00);
 constexpr int kColumnX = 124;                // the loudness bar, right of S
 constexpr double kWithinTenth = 0.1 + 1e-9;  // LU, of the one-decimal reading
