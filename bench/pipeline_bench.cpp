@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
@@ -85,11 +86,17 @@ class BenchWaveIn : public WaveIn {
     unsigned m_next = 0;
 };
 
-// A meter on the bench device, shown, with its scale painted.
+// A meter on the bench device, shown, with its scale painted; from a settings file's text.
 class Meter {
   public:
-    explicit Meter(bool moving) : m_wave(moving) {
-        SetSettingsFilePath(QDir(m_dir.path()).filePath("kestrin.ini").toStdString());
+    explicit Meter(bool moving, const char* settings = "") : m_wave(moving) {
+        const QString path = QDir(m_dir.path()).filePath("kestrin.ini");
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(settings) < 0) {
+            qFatal("the settings file could not be written");
+        }
+        file.close();
+        SetSettingsFilePath(path.toStdString());
         SetWaveIn(&m_wave);
         m_form1 = std::make_unique<TForm1>();
         m_form2 = std::make_unique<TForm2>();
@@ -118,8 +125,8 @@ class Meter {
     std::unique_ptr<TForm2> m_form2;
 };
 
-void RunPipeline(benchmark::State& state, bool moving, bool showMS) {
-    Meter meter(moving);
+void RunPipeline(benchmark::State& state, bool moving, bool showMS, const char* settings = "") {
+    Meter meter(moving, settings);
     if (!showMS) meter.form().MSButtonClick();
     QCoreApplication::processEvents();
     for (auto _ : state) {
@@ -130,8 +137,13 @@ void RunPipeline(benchmark::State& state, bool moving, bool showMS) {
 void BM_PipelineMovingBars(benchmark::State& state) { RunPipeline(state, true, true); }
 void BM_PipelineSteadyBars(benchmark::State& state) { RunPipeline(state, false, true); }
 void BM_PipelineMovingBarsNarrow(benchmark::State& state) { RunPipeline(state, true, false); }
+// With the loudness column: its meters, its bar and line, and its strip's texts.
+void BM_PipelineMovingBarsLoudness(benchmark::State& state) {
+    RunPipeline(state, true, true, "[Form]\nloudness=1\n");
+}
 
 BENCHMARK(BM_PipelineMovingBars)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PipelineMovingBarsLoudness)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PipelineSteadyBars)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PipelineMovingBarsNarrow)->Unit(benchmark::kMicrosecond);
 

@@ -16,6 +16,7 @@ constexpr double kDefaultTarget = -23.0;    // LUFS
 constexpr double kFullScalePeak = 32768.0;  // sample units of a 0 dBFS sine's peak
 constexpr double kLargestPeak = 1e9;        // far above the scale's top, within an int32
 constexpr int kBuffersPerTexts = 4;         // about 100 ms
+constexpr int kBuffersPerRange = 40;        // about a second
 constexpr int kChannels = 2;
 constexpr std::size_t kTruePeakSettlingFrames = 16;  // longer than the interpolator's window
 
@@ -52,26 +53,32 @@ LoudnessColumn::LoudnessColumn() = default;
 LoudnessColumn::~LoudnessColumn() = default;
 
 void LoudnessColumn::Measure(const int16_t* frames, std::size_t count, uint32_t rate) {
-    std::size_t settling = 0;  // frames that only fill the true-peak interpolator's history
     if (rate != m_rate || !m_loudness) {
         // Another input: what was measured on the last one does not carry over.
         m_rate = rate;
         m_loudness = std::make_unique<LoudnessMeter>(static_cast<double>(rate), kChannels);
         m_truePeak = std::make_unique<TruePeakMeter>(static_cast<double>(rate), kChannels);
         m_truePeakMax = 0.0;
+        m_truePeakFresh = true;
         ApplyRun();
-        // The capture starts in the middle of the signal, which the interpolator would take for
-        // a step up from the silence it starts with, and read its ringing as a peak (a steady
-        // tone 1 dB high).
-        settling = std::min(count, kTruePeakSettlingFrames);
-        m_truePeak->Process(frames, settling);
     }
     m_loudness->Process(frames, count);
-    m_truePeak->Process(frames + settling * kChannels, count - settling);
-    if (m_run == LoudnessRun::Running) {
-        m_truePeakMax = std::max(m_truePeakMax, m_truePeak->BlockMaxLinear());
-    }
     ++m_buffersSinceTexts;
+    ++m_buffersSinceRange;
+    if (m_run != LoudnessRun::Running) {
+        m_truePeakFresh = true;  // the true peak counts only while the measurement runs
+        return;
+    }
+    // Where the capture starts, or the measurement goes on after a pause, the interpolator would
+    // take the signal for a step from what it last heard and read its ringing as a peak (a
+    // steady tone 1 dB high): its first frames then only fill its history.
+    const std::size_t settling = m_truePeakFresh ? std::min(count, kTruePeakSettlingFrames) : 0;
+    if (settling != 0) {
+        m_truePeak->Process(frames, settling);
+    }
+    m_truePeak->Process(frames + settling * kChannels, count - settling);
+    m_truePeakMax = std::max(m_truePeakMax, m_truePeak->BlockMaxLinear());
+    m_truePeakFresh = false;
 }
 
 double LoudnessColumn::Momentary() const {
@@ -83,7 +90,14 @@ double LoudnessColumn::ShortTerm() const {
 double LoudnessColumn::Integrated() const {
     return m_loudness ? m_loudness->Integrated() : kNoLoudness;
 }
-double LoudnessColumn::Range() const { return m_loudness ? m_loudness->Range() : kNoLoudness; }
+double LoudnessColumn::Range() {
+    if (m_rangeStale || m_buffersSinceRange >= kBuffersPerRange) {
+        m_range = m_loudness ? m_loudness->Range() : kNoLoudness;
+        m_rangeStale = false;
+        m_buffersSinceRange = 0;
+    }
+    return m_range;
+}
 double LoudnessColumn::TruePeak() const { return LinearToDb(m_truePeakMax); }
 
 void LoudnessColumn::RunButton() {
@@ -117,6 +131,7 @@ void LoudnessColumn::Restart() {
 // The meter's measurement cleared and, unless it runs, not taking blocks; a pause keeps what it
 // has.
 void LoudnessColumn::ApplyRun() {
+    m_rangeStale = true;
     if (!m_loudness || m_run == LoudnessRun::Paused) {
         if (m_loudness) m_loudness->Pause();
         return;

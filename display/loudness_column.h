@@ -67,8 +67,9 @@ class LoudnessColumn {
     double Momentary() const;
     double ShortTerm() const;
     double Integrated() const;
-    // In LU; -HUGE_VAL while there is none.
-    double Range() const;
+    // In LU; -HUGE_VAL while there is none. It takes a new value once a second, so it is worked
+    // out again about as often.
+    double Range();
     // The highest true peak the measurement heard, in dBTP; -HUGE_VAL while none.
     double TruePeak() const;
 
@@ -96,6 +97,10 @@ class LoudnessColumn {
     double m_truePeakMax = 0.0;  // highest true peak while running, linear full scale
     LoudnessRun m_run = LoudnessRun::Running;
     int m_buffersSinceTexts = 0;  // buffers measured since the texts were last due
+    bool m_truePeakFresh = true;  // the true-peak meter's history is not the signal's just before
+    double m_range = 0.0;         // LU, as Range() last worked it out
+    bool m_rangeStale = true;     // m_range is not the measurement's any more
+    int m_buffersSinceRange = 0;  // buffers measured since m_range was worked out
     bool m_targetRead = false;    // m_target is for m_targetText and m_targetSeparator
     std::string m_targetText;
     char m_targetSeparator = '.';

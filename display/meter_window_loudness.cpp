@@ -56,6 +56,8 @@ void MeterWindow::ApplyLoudnessChoice() {
 void MeterWindow::PlaceLoudnessControls() {
     const bool showMS = MeterSettings.showMS;
     const bool shown = m_loudnessShown;
+    // The column may have moved: the next buffer draws it whole.
+    m_loudnessPicture = ColumnPicture{};
     PlaceOnce(MeterControl::LULabel, shown, LoudnessBarX(showMS) - kColumnLabelInset,
               kColumnLabelTop);
     for (const MeterControl control : kStripControls) {
