@@ -1,8 +1,8 @@
 #include "display/loudness_column.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "measure/level_text.h"
@@ -20,13 +20,16 @@ constexpr int kBuffersPerRange = 40;        // about a second
 constexpr int kChannels = 2;
 constexpr std::size_t kTruePeakSettlingFrames = 16;  // longer than the interpolator's window
 
-// One decimal, in the desktop's separator; "--" where there is no value. A value that rounds to
-// zero reads "0.0", never "-0.0".
+// One decimal, in the desktop's separator, whatever the process locale; "--" where there is no
+// value. A value that rounds to zero reads "0.0", never "-0.0".
 std::string Reading(const char* name, double value, const char* unit, char separator) {
     char number[32] = "--";
     if (std::isfinite(value)) {
         const double tenths = std::nearbyint(value * 10.0) / 10.0;
-        std::snprintf(number, sizeof number, "%.1f", tenths == 0.0 ? 0.0 : tenths);
+        char* end = std::to_chars(number, number + sizeof number - 1, tenths == 0.0 ? 0.0 : tenths,
+                                  std::chars_format::fixed, 1)
+                        .ptr;
+        *end = '\0';
         if (char* point = std::strchr(number, '.')) {
             *point = separator;
         }

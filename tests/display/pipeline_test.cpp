@@ -369,6 +369,12 @@ TEST_F(MeterLoudness, Tech3341CasesShowTheirIntegratedLoudness) {
     Play({{-23, 20}});
     EXPECT_EQ(Strip(), (std::vector<std::string>{"I -23.0 LUFS", "LRA 0.0 LU", "TP -23.0 dBTP",
                                                  "running", "Pause"}));
+    // In the desktop's decimal separator.
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    Feed(0, 0, 4);
+    EXPECT_EQ(Text(MeterControl::IntegratedLabel), "I -23,0 LUFS");
+    QLocale::setDefault(previous);
 }
 
 // Paused, a louder stretch is left out; continued, the measurement goes on where it was; reset,
