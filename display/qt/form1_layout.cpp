@@ -22,7 +22,9 @@ QLabel* MakeMeterLabel(QWidget* parent, const ControlRow& row) {
         label->setAutoFillBackground(true);
     }
     label->setPalette(palette);
-    if (!*row.caption) {
+    if (row.width != 0) {
+        label->resize(row.width, row.height);  // whatever its text
+    } else if (!*row.caption) {
         label->resize(0, 0);  // shows nothing until the meter gives it a text
     }
     return label;
@@ -98,7 +100,9 @@ void TForm1::BuildLayout() {
 void TForm1::ShowLabelCaption(MeterControl which, const std::string& text) {
     auto* label = static_cast<QLabel*>(m_controls[Index(which)]);
     label->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
-    label->adjustSize();
+    if (kMeterControls[Index(which)].width == 0) {
+        label->adjustSize();
+    }
 }
 
 void TForm1::ShowMSButtonCaption(const std::string& text) {

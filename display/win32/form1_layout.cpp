@@ -67,7 +67,11 @@ void TForm1::DestroyResources() {
 }
 
 void TForm1::ShowLabelCaption(MeterControl label, const std::string& text) {
-    win32::FitLabel(Control(label), text);
+    if (kMeterControls[Index(label)].width != 0) {
+        SetWindowTextA(Control(label), text.c_str());  // a label of a fixed size
+    } else {
+        win32::FitLabel(Control(label), text);
+    }
 }
 
 void TForm1::ShowMSButtonCaption(const std::string& text) {

@@ -71,5 +71,17 @@ TEST_F(LoudnessScale, HasThePanelAndTicksOfTheDesignsColumns) {
     EXPECT_EQ(Pixel(143, 315), Rgb(0x000000));  // and its bottom right one
 }
 
+// The strip's texts change while the meter runs; a text growing shorter must not uncover the
+// window, whose paint would restart the held peaks.
+TEST_F(LoudnessScale, AShorterStripTextLeavesTheHeldPeaksBe) {
+    Start("[Form]\nloudness=1\nPeakHold=1\n");
+    Show();
+    Feed(8190, 8190, 40);  // a second at mark 4: "TP -12.0 dBTP"
+    ASSERT_EQ(form().Bars[TForm1::A].HeldPeak, 146);
+    form().ResetButtonClick();  // "I -- LUFS", "stopped", "Start": all shorter
+    Settle();
+    EXPECT_EQ(form().Bars[TForm1::A].HeldPeak, 146);
+}
+
 }  // namespace
 }  // namespace kestrin::test
