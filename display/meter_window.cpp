@@ -78,6 +78,7 @@ void MeterWindow::FormCreate() {
     SetChannelLabels();
     ApplySettingFallbacks();
     SetCaption(MeterSettings.ShortName);
+    ApplyLoudnessChoice();
     // The width for the M/S choice holds from the first show, also where the window manager never
     // activates the new window (focus-stealing prevention, autostart).
     ApplyMSWidth();
@@ -111,10 +112,9 @@ void MeterWindow::FormClose() {
 }
 
 void MeterWindow::ApplyMSWidth() {
-    if (MeterSettings.showMS) {
-        SetClientWidth(kWideClientWidth);
-    } else {
-        SetClientWidth(kNarrowClientWidth);
+    SetClientSize(MeterClientWidth(MeterSettings.showMS, m_loudnessShown),
+                  MeterClientHeight(m_loudnessShown));
+    if (!MeterSettings.showMS) {
         SetMSButtonCaption(">");
     }
 }

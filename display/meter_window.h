@@ -11,6 +11,7 @@
 #include "config/settings.h"
 #include "display/bar_geometry.h"
 #include "display/column_change.h"
+#include "display/loudness_column.h"
 #include "display/meter_window_layout.h"
 #include "display/pixel_rect.h"
 #include "display/standard_peaks.h"
@@ -69,6 +70,9 @@ class MeterWindow {
     void FormClick();
     void dBButtonClick();
     void MSButtonClick();
+    // The loudness strip's buttons: Start, Pause or Continue the measurement; Reset it.
+    void RunButtonClick();
+    void ResetButtonClick();
     // One returned capture buffer, from release to requeue.
     void MMWimData(HWAVEIN device, WAVEHDR* header);
 
@@ -124,14 +128,18 @@ class MeterWindow {
     // A label's caption; the label sizes itself to it.
     virtual void ShowLabelCaption(MeterControl label, const std::string& text) = 0;
     virtual void ShowMSButtonCaption(const std::string& text) = 0;
+    // A push button's caption, for those the meter names after its state.
+    virtual void ShowButtonCaption(MeterControl button, const std::string& text) = 0;
+    // Shows or hides a control and puts it at a place of the client area.
+    virtual void PlaceControl(MeterControl control, bool shown, int left, int top) = 0;
     // The over indicator's background, 0x00BBGGRR, and whether it takes input.
     virtual void ShowOverColour(int32_t colour) = 0;
     virtual void ShowOverEnabled(bool enabled) = 0;
     // The window's background, 0x00BBGGRR; the toolkit repaints the whole window
     // (PaintRequested).
     virtual void PaintWindowColour(int32_t colour) = 0;
-    // The client width in pixels (the height stays kClientHeight); a change repaints the window.
-    virtual void SetClientWidth(int width) = 0;
+    // The client size in pixels; a change repaints the window.
+    virtual void SetClientSize(int width, int height) = 0;
     virtual int ClientHeight() const = 0;
     // Moves the window's frame to a stored position, or onto the primary screen where no screen
     // would show its title bar there.
@@ -180,6 +188,31 @@ class MeterWindow {
         std::array<std::optional<PixelLine>, 4> lines;
     };
     ColumnPlan PlanColumns();
+    // The client height the design's part of the window has: the whole, less the loudness strip.
+    int MeterHeight() const;
+    // How far the window is drawn: as laid out, or wider with the loudness column.
+    int PaintedWidth() const;
+
+    // The loudness column and its strip, shown while chosen.
+    void ApplyLoudnessChoice();
+    void PlaceLoudnessControls();
+    void PlaceOnce(MeterControl control, bool shown, int left, int top);
+    void MeasureLoudness(const WAVEHDR& header);
+    void PaintLoudnessScale();
+    void PaintLoudnessColumn(std::vector<PixelRect>& changed);
+    void ShowLoudnessTexts();
+    void SetButtonCaption(MeterControl button, const std::string& text);
+    bool m_loudnessShown = false;  // the column and its strip are shown
+    LoudnessColumn m_loudness;
+    ColumnPicture m_loudnessPicture;  // what the surface's loudness column shows
+    // Where each control is and whether it shows, as the meter last placed it.
+    struct Placement {
+        bool shown;
+        int left;
+        int top;
+    };
+    std::array<Placement, kMeterControlCount> m_placed = DesignedPlacements();
+    static std::array<Placement, kMeterControlCount> DesignedPlacements();
 
     // What the controls show, as the meter last set it: a caption goes to the control only when
     // it differs. They start as the control table lays them out.

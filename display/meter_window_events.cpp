@@ -43,7 +43,7 @@ bool MeterWindow::CloseRequested() {
 
 // The whole surface as laid out: what lies outside the client area is the toolkit's to leave.
 void MeterWindow::PaintRequested() {
-    FillRect(PixelRect{0, 0, kDesignedClientWidth, kClientHeight}, m_windowColour);
+    FillRect(PixelRect{0, 0, PaintedWidth(), MeterClientHeight(m_loudnessShown)}, m_windowColour);
     FormPaint();
 }
 
@@ -100,14 +100,17 @@ void MeterWindow::dBButtonClick() {
 void MeterWindow::MSButtonClick() {
     if (MeterSettings.showMS) {
         MeterSettings.showMS = false;
-        SetClientWidth(kNarrowClientWidth);
+        SetClientSize(MeterClientWidth(false, m_loudnessShown), MeterClientHeight(m_loudnessShown));
         SetMSButtonCaption(">");
         SPlus20 = false;
         SetWindowColour(kWindowColour);
     } else {
         MeterSettings.showMS = true;
-        SetClientWidth(kWideClientWidth);
+        SetClientSize(MeterClientWidth(true, m_loudnessShown), MeterClientHeight(m_loudnessShown));
         SetMSButtonCaption("<");
+    }
+    if (m_loudnessShown) {
+        PlaceLoudnessControls();
     }
 }
 
@@ -126,6 +129,7 @@ void MeterWindow::FormMouseDown(MouseButton Button) {
         SetCaption(MeterSettings.ShortName);
         SetChannelLabels();
         SetScaleLabels();
+        ApplyLoudnessChoice();
         SaveSettings();  // a failed write is reported by the application and skips the rest
     } else {
         dialog->RestoreFields();

@@ -20,6 +20,17 @@ const std::array<ControlRow, kMeterControlCount> kMeterControls = {{
     {"Label11", ControlKind::Label, "", "S+20", 66, 13, 0, 0, ControlFont::SmallBold},
     {"MSButton", ControlKind::PushButton, "", "<", 8, 320, 17, 17, ControlFont::Window},
     {"Label12", ControlKind::ScaleLabel, "", "", 8, 295, 0, 0, ControlFont::Window},
+    // The loudness column's: the meter places the name under the column's bar for the M/S
+    // choice; the strip lies below the design's controls. The strip's labels keep a size that
+    // takes their longest text, since a label that shrank would uncover the window, and a paint
+    // of the window restarts the held peaks.
+    {"LULabel", ControlKind::Label, "", "LU", 71, 322, 0, 0, ControlFont::WindowBold},
+    {"IntegratedLabel", ControlKind::Label, "", "", 8, 343, 82, 14, ControlFont::Window},
+    {"RangeLabel", ControlKind::Label, "", "", 8, 357, 82, 14, ControlFont::Window},
+    {"TruePeakLabel", ControlKind::Label, "", "", 8, 371, 82, 14, ControlFont::Window},
+    {"StateLabel", ControlKind::Label, "", "", 8, 385, 82, 14, ControlFont::Window},
+    {"RunButton", ControlKind::PushButton, "", "Pause", 4, 401, 52, 18, ControlFont::Window},
+    {"ResetButton", ControlKind::PushButton, "", "Reset", 58, 401, 32, 18, ControlFont::Window},
 }};
 
 std::array<std::string, kMeterControlCount> DesignedCaptions() {

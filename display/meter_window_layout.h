@@ -25,11 +25,22 @@ enum class MeterControl {
     Label11,
     MSButton,
     Label12,
+    // The loudness column's name under its bar, and its strip below the design's controls;
+    // hidden while the column is not chosen.
+    LULabel,
+    IntegratedLabel,
+    RangeLabel,
+    TruePeakLabel,
+    StateLabel,
+    RunButton,
+    ResetButton,
 };
 
 // The meter window as designed: its caption until the display name replaces it, and its controls.
 constexpr const char* kDesignedCaption = "      PPM";
-constexpr std::size_t kMeterControlCount = 15;
+constexpr std::size_t kMeterControlCount = 22;
+// The controls as designed come first; those after them are created hidden.
+constexpr std::size_t kDesignedMeterControlCount = 15;
 extern const std::array<ControlRow, kMeterControlCount> kMeterControls;
 
 constexpr std::size_t Index(MeterControl control) { return static_cast<std::size_t>(control); }

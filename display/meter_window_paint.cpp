@@ -23,15 +23,18 @@ void MeterWindow::FormPaint() {
     SettingsDialog& dialog = *TheSettingsDialog();
     PutBack(dialog, DialogField::Edit1, MeterSettings.cal);
     PutBack(dialog, DialogField::Edit2, MeterSettings.decay);
-    Baseline = BaselineFor(ClientHeight());
+    Baseline = BaselineFor(MeterHeight());
     ClearHeldPeaks(Bars);
 
     FillRect(PanelRect(Baseline), kPanelColour);
     for (const int x : kTickColumnX) {
         DrawTicks(x, Baseline);
     }
+    if (m_loudnessShown) {
+        PaintLoudnessScale();
+    }
     // The whole window, as laid out: what lies outside the client area is the toolkit's to leave.
-    EndDrawing({PixelRect{0, 0, kDesignedClientWidth, ClientHeight()}});
+    EndDrawing({PixelRect{0, 0, PaintedWidth(), ClientHeight()}});
     // The panel has wiped the bar columns: the next buffer repaints them whole.
     m_columns.fill(ColumnPicture{});
 
@@ -47,7 +50,7 @@ void MeterWindow::DrawTicks(int x, int baseline) {
 
 void MeterWindow::DrawBar(int32_t level, int x, int32_t colour, int32_t dimColour,
                           const RowSpan& rows) {
-    const BarFills bar = BarRectangles(level, x, BaselineFor(ClientHeight()),
+    const BarFills bar = BarRectangles(level, x, BaselineFor(MeterHeight()),
                                        AmberThreshold(MeterSettings.amber), colour, dimColour);
     for (int i = 0; i < bar.count; ++i) {
         const BarFill& fill = bar.fills[static_cast<size_t>(i)];
@@ -112,13 +115,16 @@ MeterWindow::ColumnPlan MeterWindow::PlanColumns() {
 // shows now are drawn and shown. Parts outside the client area are the toolkit's to leave out.
 void MeterWindow::PaintBuffer() {
     const ColumnPlan plan = PlanColumns();
-    const int barBaseline = BaselineFor(ClientHeight());
+    const int barBaseline = BaselineFor(MeterHeight());
     std::vector<PixelRect>& changed = m_changed;
     changed.clear();
     for (const Column& column : Columns(MeterSettings)) {
         const ColumnPicture& before = m_columns[column.id];
         const ColumnPicture& after = plan.after[column.id];
         const bool barDrawn = plan.barDrawn[column.id];
+        if (!barDrawn && m_loudnessShown && column.x == LoudnessBarX(MeterSettings.showMS)) {
+            continue;  // the loudness column stands where the hidden M would
+        }
         RowSpan rows;
         if (barDrawn) {
             rows = ChangedBarRows(before, after, barBaseline);
@@ -138,6 +144,9 @@ void MeterWindow::PaintBuffer() {
         changed.push_back({column.x, rows.first, kBarWidth, rows.last - rows.first + 1});
     }
     m_columns = plan.after;
+    if (m_loudnessShown) {
+        PaintLoudnessColumn(changed);
+    }
     EndDrawing(changed);
 }
 

@@ -19,6 +19,9 @@ void MeterWindow::MMWimData(HWAVEIN device, WAVEHDR* header) {
     if (m_standardPeaks.Wanted(MeterSettings)) {
         m_standardPeaks.Measure(block, frames, MeterSettings, DecimalSeparator());
     }
+    if (m_loudnessShown) {
+        MeasureLoudness(*header);
+    }
     FreeBuffer(header);
 
     // The over indicator works on the raw sample peaks, before any calibration, or on the true

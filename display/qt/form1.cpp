@@ -11,7 +11,7 @@ namespace kestrin {
 TForm1* Form1 = nullptr;
 
 TForm1::TForm1(QWidget* parent)
-    : QWidget(parent), m_surface(kDesignedClientWidth, kClientHeight, QImage::Format_RGB32) {
+    : QWidget(parent), m_surface(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32) {
     Form1 = this;
     BuildLayout();
     m_surface.fill(ToQColor(kWindowColour));

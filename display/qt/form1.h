@@ -52,15 +52,19 @@ class TForm1 : public QWidget, public MeterWindow {
     // What the window shows besides its controls (wider than the client area: columns that lie
     // outside a narrowed window are kept there too).
     const QImage& surface() const { return m_surface; }
+    // A control, by its designer's name.
+    QWidget* Control(MeterControl control) const { return m_controls[Index(control)]; }
 
     // Platform functions of the meter window.
     void ShowCaption(const std::string& text) override;
     void ShowLabelCaption(MeterControl label, const std::string& text) override;
     void ShowMSButtonCaption(const std::string& text) override;
+    void ShowButtonCaption(MeterControl button, const std::string& text) override;
+    void PlaceControl(MeterControl control, bool shown, int left, int top) override;
     void ShowOverColour(int32_t colour) override;
     void ShowOverEnabled(bool enabled) override;
     void PaintWindowColour(int32_t colour) override;
-    void SetClientWidth(int width) override;
+    void SetClientSize(int width, int height) override;
     int ClientHeight() const override;
     void MoveFrameTo(int32_t left, int32_t top) override;
     int32_t FrameLeft() const override;

@@ -25,7 +25,7 @@ PixelRect ToPixelRect(const QRect& rect) {
 
 void TForm1::ShowCaption(const std::string& text) { setWindowTitle(FromBytes(text)); }
 
-void TForm1::SetClientWidth(int width) { setFixedSize(width, kClientHeight); }
+void TForm1::SetClientSize(int width, int height) { setFixedSize(width, height); }
 
 int TForm1::ClientHeight() const { return height(); }
 

@@ -22,7 +22,9 @@ QLabel* MakeMeterLabel(QWidget* parent, const ControlRow& row) {
         label->setAutoFillBackground(true);
     }
     label->setPalette(palette);
-    if (!*row.caption) {
+    if (row.width != 0) {
+        label->resize(row.width, row.height);  // whatever its text
+    } else if (!*row.caption) {
         label->resize(0, 0);  // shows nothing until the meter gives it a text
     }
     return label;
@@ -64,6 +66,9 @@ void TForm1::BuildLayout() {
 
     for (std::size_t i = 0; i < kMeterControls.size(); ++i) {
         m_controls[i] = MakeControl(this, kMeterControls[i]);
+        if (i >= kDesignedMeterControlCount) {
+            m_controls[i]->hide();  // until the meter shows the loudness column
+        }
     }
     const auto label = [this](MeterControl control) {
         return static_cast<QLabel*>(m_controls[Index(control)]);
@@ -86,16 +91,33 @@ void TForm1::BuildLayout() {
 
     connect(dBButton, &QPushButton::clicked, this, [this] { dBButtonClick(); });
     connect(MSButton, &QPushButton::clicked, this, [this] { MSButtonClick(); });
+    connect(static_cast<QPushButton*>(m_controls[Index(MeterControl::RunButton)]),
+            &QPushButton::clicked, this, [this] { RunButtonClick(); });
+    connect(static_cast<QPushButton*>(m_controls[Index(MeterControl::ResetButton)]),
+            &QPushButton::clicked, this, [this] { ResetButtonClick(); });
 }
 
 void TForm1::ShowLabelCaption(MeterControl which, const std::string& text) {
     auto* label = static_cast<QLabel*>(m_controls[Index(which)]);
     label->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
-    label->adjustSize();
+    if (kMeterControls[Index(which)].width == 0) {
+        label->adjustSize();
+    }
 }
 
 void TForm1::ShowMSButtonCaption(const std::string& text) {
     MSButton->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TForm1::ShowButtonCaption(MeterControl button, const std::string& text) {
+    static_cast<QPushButton*>(m_controls[Index(button)])
+        ->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TForm1::PlaceControl(MeterControl control, bool shown, int left, int top) {
+    QWidget* widget = m_controls[Index(control)];
+    widget->move(left, top);
+    widget->setVisible(shown);
 }
 
 void TForm1::ShowOverColour(int32_t colour) {

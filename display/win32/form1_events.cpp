@@ -162,6 +162,10 @@ std::optional<intptr_t> TForm1::Command(uintptr_t wParam, intptr_t lParam) {
         dBButtonClick();
     } else if (HIWORD(wParam) == BN_CLICKED && control == Control(MeterControl::MSButton)) {
         MSButtonClick();
+    } else if (HIWORD(wParam) == BN_CLICKED && control == Control(MeterControl::RunButton)) {
+        RunButtonClick();
+    } else if (HIWORD(wParam) == BN_CLICKED && control == Control(MeterControl::ResetButton)) {
+        ResetButtonClick();
     } else if (HIWORD(wParam) == EN_SETFOCUS && control == Control(MeterControl::over)) {
         // The over indicator only shows a state: no text cursor in it.
         HideCaret(control);

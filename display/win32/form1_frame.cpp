@@ -70,13 +70,13 @@ std::vector<HWND> OwnedWindows(HWND owner) {
 
 void TForm1::ShowCaption(const std::string& text) { SetWindowTextA(m_window, text.c_str()); }
 
-void TForm1::SetClientWidth(int width) {
+void TForm1::SetClientSize(int width, int height) {
     RECT client{};
     GetClientRect(m_window, &client);
-    if (client.right == width && client.bottom == kClientHeight) {
+    if (client.right == width && client.bottom == height) {
         return;
     }
-    const SIZE frame = FrameSize(width, kClientHeight);
+    const SIZE frame = FrameSize(width, height);
     SetWindowPos(m_window, nullptr, 0, 0, frame.cx, frame.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

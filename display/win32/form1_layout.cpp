@@ -28,6 +28,9 @@ NativeKind KindOf(ControlKind kind) {
 }
 
 constexpr COLORREF kLabelText = static_cast<COLORREF>(kLabelTextColour);
+// The loudness column's controls take ids of their own, so that those of the settings dialog,
+// created after the meter window, stay what they were.
+constexpr int kLoudnessControlIds = 900;
 
 }  // namespace
 
@@ -38,11 +41,16 @@ void TForm1::CreateControls() {
         const ControlRow& row = kMeterControls[i];
         const NativeKind kind = KindOf(row.kind);
         const bool label = kind.style == kLabelStyle;
-        m_controls[i] = win32::MakeControl(m_window, kind.windowClass, label ? "" : row.caption,
-                                           kind.style, row.left, row.top, row.width, row.height,
-                                           win32::MakeFont(row.font), kind.exStyle);
+        const bool designed = i < kDesignedMeterControlCount;
+        m_controls[i] = win32::MakeControl(
+            m_window, kind.windowClass, label ? "" : row.caption, kind.style, row.left, row.top,
+            row.width, row.height, win32::MakeFont(row.font), kind.exStyle,
+            designed ? 0 : kLoudnessControlIds + static_cast<int>(i));
         if (label && *row.caption) {
             win32::FitLabel(m_controls[i], row.caption);
+        }
+        if (!designed) {
+            ShowWindow(m_controls[i], SW_HIDE);  // until the meter shows the loudness column
         }
     }
     // No margins, so that "over" fits within the indicator's 28 pixels.
@@ -59,11 +67,25 @@ void TForm1::DestroyResources() {
 }
 
 void TForm1::ShowLabelCaption(MeterControl label, const std::string& text) {
-    win32::FitLabel(Control(label), text);
+    if (kMeterControls[Index(label)].width != 0) {
+        SetWindowTextA(Control(label), text.c_str());  // a label of a fixed size
+    } else {
+        win32::FitLabel(Control(label), text);
+    }
 }
 
 void TForm1::ShowMSButtonCaption(const std::string& text) {
     SetWindowTextA(Control(MeterControl::MSButton), text.c_str());
+}
+
+void TForm1::ShowButtonCaption(MeterControl button, const std::string& text) {
+    SetWindowTextA(Control(button), text.c_str());
+}
+
+void TForm1::PlaceControl(MeterControl control, bool shown, int left, int top) {
+    SetWindowPos(
+        Control(control), nullptr, left, top, 0, 0,
+        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
 void TForm1::ShowOverColour(int32_t colour) {

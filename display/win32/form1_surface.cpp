@@ -15,10 +15,6 @@
 namespace kestrin {
 namespace {
 
-// The image covers the window as laid out, before the width for the M/S choice: columns that lie
-// outside a narrowed window are kept there too.
-constexpr int kSurfaceWidth = kDesignedClientWidth;
-
 // Ends the paint whatever the steps inside it do, so that its region is validated.
 class PaintScope {
   public:
@@ -43,7 +39,9 @@ class PaintScope {
 void TForm1::CreateSurface() {
     HDC screen = GetDC(m_window);
     m_surfaceDc = CreateCompatibleDC(screen);
-    m_surfaceBitmap = CreateCompatibleBitmap(screen, kSurfaceWidth, kClientHeight);
+    // As laid out and as wide and high as the loudness column and its strip make the window:
+    // columns that lie outside a narrowed window are kept there too.
+    m_surfaceBitmap = CreateCompatibleBitmap(screen, kSurfaceWidth, kSurfaceHeight);
     ReleaseDC(m_window, screen);
     if (!m_surfaceDc || !m_surfaceBitmap) {
         throw std::runtime_error("The meter window's image could not be created.");

@@ -59,7 +59,11 @@ void MeterFixture::Settle() {
 }
 
 void MeterFixture::Feed(int16_t a, int16_t b, int buffers) {
-    wave.SetSignal([a, b](uint64_t) { return SimulatedWaveIn::Frame{a, b}; });
+    FeedSignal([a, b](uint64_t) { return SimulatedWaveIn::Frame{a, b}; }, buffers);
+}
+
+void MeterFixture::FeedSignal(SimulatedWaveIn::Signal signal, int buffers) {
+    wave.SetSignal(std::move(signal));
     for (int i = 0; i < buffers; ++i) {
         ASSERT_EQ(wave.DeliverBuffers(1), 1);
         QCoreApplication::sendPostedEvents(form1.get(), WimDataEvent::kType);

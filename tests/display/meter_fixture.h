@@ -51,6 +51,9 @@ class MeterFixture : public testing::Test {
 
     // Records buffers of constant samples on channels A and B and runs the pipeline on each.
     void Feed(int16_t a, int16_t b, int buffers = 1);
+    // Records buffers of a signal (frame index from the device's opening -> frame) and runs the
+    // pipeline on each.
+    void FeedSignal(SimulatedWaveIn::Signal signal, int buffers);
 
     // The peak of channel A that shows bar A at a height, at calibration -12 (divisor 10).
     int16_t PeakForHeight(int height) const;

@@ -1,6 +1,7 @@
 #include "tests/support/sample_player.h"
 
 #include <atomic>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -55,6 +56,20 @@ int SamplePlayer::Underruns() const {
         ++count;
     }
     return count;
+}
+
+std::vector<int16_t> StereoTone(double dbfs, double seconds, int rate) {
+    const auto frames = static_cast<size_t>(seconds * rate);
+    const double peak = 32768.0 * std::pow(10.0, dbfs / 20.0);
+    std::vector<int16_t> samples;
+    samples.reserve(frames * 2);
+    for (size_t frame = 0; frame < frames; ++frame) {
+        const auto value = static_cast<int16_t>(
+            std::lround(peak * std::sin(2.0 * M_PI * 1000.0 * static_cast<double>(frame) / rate)));
+        samples.push_back(value);
+        samples.push_back(value);
+    }
+    return samples;
 }
 
 }  // namespace kestrin::test

@@ -47,4 +47,8 @@ class SamplePlayer {
     ChildProcess m_player;
 };
 
+// A 1 kHz sine on both channels, interleaved, at a rate in frames per second, its peak at `dbfs`
+// relative to 32768: a level of EBU Tech 3341's test cases.
+std::vector<int16_t> StereoTone(double dbfs, double seconds, int rate);
+
 }  // namespace kestrin::test

@@ -5,7 +5,9 @@
 // caption and the frame; without a window manager it leaves them to one that is not there. Left
 // out of the test runs.
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "display/bar_geometry.h"
 #include "tests/support/sample_player.h"
@@ -82,6 +84,20 @@ TEST_F(WinePictures, MeterAndSettingsDialog) {
         [&] { return session->Probe(name, kDialogClass).Control("Static", "4 dB") != nullptr; },
         std::chrono::seconds(5)));
     Save(dialog, "windows-settings.png");
+}
+
+// The meter with the loudness column, while a tone at the target plays.
+TEST_F(WinePictures, MeterWithTheLoudnessColumn) {
+    const MeterLook look;
+    const std::string name = "Kestrin";
+    meter = std::make_unique<WineMeter>(
+        *session,
+        look.SettingsFile(session->InputName(), name, kMeterLeft, kMeterTop) + "loudness=1\r\n");
+    window = meter->AwaitWindow(name);
+    ASSERT_FALSE(window.empty()) << meter->log();
+    SamplePlayer player(session->sound(), session->sink().name, StereoTone(-23, 30, 44100));
+    std::this_thread::sleep_for(std::chrono::seconds(8));  // the short-term window filled
+    Save(window, "windows-loudness.png");
 }
 
 }  // namespace
