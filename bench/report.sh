@@ -186,10 +186,9 @@ thread_rows() {
         printf "| %s, thread `%s` | %.3f %% | %.1f µs |\n", who, $3, $4, $5 }' "$1"
 }
 
-start_meter() { # folder [settings file]: a copy of the meter in a folder of its own, started there
+start_meter() { # folder: a copy of the meter in a folder of its own, started there
     mkdir -p "$1"
     cp "$build/app/kestrin" "$1/kestrin"
-    [ -z "${2:-}" ] || printf '%b' "$2" >"$1/kestrin.ini"
     (cd "$1" && exec ./kestrin) >"$1.log" 2>&1 &
     meter=$!
     pids+=($meter)
@@ -201,12 +200,6 @@ play_signal
 sleep 1
 start_meter "$work/meter"
 meter_ui_tid=$meter # the user-interface thread is the process's first
-plain_meter=$meter
-# A second copy with every standard mode on (Type IIa bars, the true-peak lamp, the loudness
-# column), beside it on the same source, against the first with none.
-start_meter "$work/meter-modes" '[Form]\r\nballistics=2\r\nTPover=1\r\nloudness=1\r\nleft=400\r\n'
-modes_meter=$meter
-meter=$plain_meter
 NO_AT_BRIDGE=1 pavumeter --record "$sink.monitor" >"$work/pavumeter.log" 2>&1 &
 pavu=$!
 pids+=($pavu)
@@ -222,8 +215,7 @@ await_window "$floor" >/dev/null
 await_window "$floor_wake" >/dev/null
 sleep 3
 side_by_side "$work/cpu-pavu.txt" kestrin "$meter" pavumeter "$pavu" xvfb "$xvfb" \
-    floor "$floor" floor_wake "$floor_wake" modes "$modes_meter"
-stop "$modes_meter"
+    floor "$floor" floor_wake "$floor_wake"
 stop "$floor_wake"
 stop "$floor"
 stop "$pavu"
@@ -413,13 +405,6 @@ $(cat "$work/bench.md")
 | Peak resident memory (VmHWM) | $(figure "$cpu" kestrin memory 4) MiB | $(figure "$cpu" pavumeter memory 4) MiB |
 
 The X server (shared by both) took $(figure "$cpu" xvfb total 4) % of one core meanwhile.
-
-| Same run: a second copy with every standard mode on (Type IIa bars, true-peak lamp, loudness column) | No mode | Every mode on |
-|---|---|---|
-| Processor time, % of one core | $(figure "$cpu" kestrin total 4) % | $(figure "$cpu" modes total 4) % |
-| Processor time per buffer period (24.94 ms) | $(figure "$cpu" kestrin total 5) µs | $(figure "$cpu" modes total 5) µs |
-| Every mode on / no mode (target: at most 1.10) | | $(awk -v m="$(figure "$cpu" modes total 4)" -v k="$(figure "$cpu" kestrin total 4)" 'BEGIN { printf "%.3f", m / k }') |
-| Resident memory (VmRSS) | $(figure "$cpu" kestrin memory 3) MiB | $(figure "$cpu" modes memory 3) MiB |
 
 | Thread (same run) | % of one core | Per buffer period |
 |---|---|---|
