@@ -77,9 +77,10 @@ void LoudnessColumn::Measure(const int16_t* frames, std::size_t count, uint32_t 
     // steady tone 1 dB high): its first frames then only fill its history.
     const std::size_t settling = m_truePeakFresh ? std::min(count, kTruePeakSettlingFrames) : 0;
     if (settling != 0) {
-        m_truePeak->Process(frames, settling);
+        m_truePeak->ProcessFrom(frames, settling, HUGE_VAL);
     }
-    m_truePeak->Process(frames + settling * kChannels, count - settling);
+    // Only a block that may read above the highest so far need be worked out.
+    m_truePeak->ProcessFrom(frames + settling * kChannels, count - settling, m_truePeakMax);
     m_truePeakMax = std::max(m_truePeakMax, m_truePeak->BlockMaxLinear());
     m_truePeakFresh = false;
 }

@@ -53,13 +53,7 @@ void StandardPeaks::Measure(const uint8_t* block, int frames, const TMeterSettin
     }
     const auto samples = static_cast<size_t>(frames) * 2;
     if (m_stereo.size() < samples) m_stereo.resize(samples);
-    int32_t blockPeak = 0;
-    for (size_t i = 0; i < samples; ++i) {
-        const int16_t sample = ReadSample(block + 2 * i);
-        m_stereo[i] = sample;
-        blockPeak = std::max(blockPeak, std::abs(int32_t{sample}));
-    }
-    m_blockPeak = blockPeak;
+    for (size_t i = 0; i < samples; ++i) m_stereo[i] = ReadSample(block + 2 * i);
 
     const double rate = BufferRate(frames);
     if (quasiPeak) {
@@ -101,32 +95,13 @@ void StandardPeaks::MeasureTruePeak(double rate, int frames, const std::string& 
     if (!m_truePeak || m_truePeakRate != rate) {
         m_truePeak = std::make_unique<TruePeakMeter>(rate, 2);
         m_truePeakRate = rate;
-        m_historyPeak = 0;
     } else if (!m_truePeakRan) {
         m_truePeak->Reset();
-        m_historyPeak = 0;
     }
     ReadOverLevel(levelText, decimalSeparator);
-    const auto count = static_cast<size_t>(frames);
-    // A block too far below the level to reach it, with the samples before it that its first
-    // readings depend on, is not worked out: only its last frames go through, so that the meter's
-    // history stays that of the signal.
-    const double reach =
-        std::max(m_blockPeak, m_historyPeak) / kFullScale * m_truePeak->GainBound();
-    if (reach < m_levelLinear) {
-        const size_t tail = std::min(count, 2 * TruePeakMeter::HistoryFrames());
-        m_truePeak->Process(m_stereo.data() + 2 * (count - tail), tail);
-        m_truePeakOver = false;
-    } else {
-        m_truePeak->Process(m_stereo.data(), count);
-        m_truePeakOver = m_truePeak->BlockMaxLinear() >= m_levelLinear;
-    }
-    const size_t history = std::min(count, TruePeakMeter::HistoryFrames());
-    int32_t historyPeak = 0;
-    for (size_t i = 2 * (count - history); i < 2 * count; ++i) {
-        historyPeak = std::max(historyPeak, std::abs(int32_t{m_stereo[i]}));
-    }
-    m_historyPeak = historyPeak;
+    // Only whether the level is reached matters: a block too far below it is not worked out.
+    m_truePeak->ProcessFrom(m_stereo.data(), static_cast<size_t>(frames), m_levelLinear);
+    m_truePeakOver = m_truePeak->BlockMaxLinear() >= m_levelLinear;
 }
 
 TPeaks StandardPeaks::QuasiPeaks() const {

@@ -59,8 +59,6 @@ class StandardPeaks {
     double m_truePeakRate = 0;                    // Hz the true-peak meter was built for
     bool m_truePeakRan = false;                   // it measured the last buffer
     bool m_truePeakOver = false;                  // the last block reached the over level
-    int32_t m_blockPeak = 0;                      // largest A or B sample magnitude of the block
-    int32_t m_historyPeak = 0;  // the same of the true-peak meter's history before the block
 
     std::vector<int16_t> m_stereo;  // the block's samples, A B interleaved
     std::vector<float> m_bars;      // the block as the four bars see it, A B M S, full scale 1.0

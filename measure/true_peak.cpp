@@ -136,6 +136,30 @@ void TruePeakMeter::Process(const int16_t* interleaved, size_t frames) {
     ProcessBlock(interleaved, frames, 1.0f / 32768.0f);
 }
 
+void TruePeakMeter::ProcessFrom(const int16_t* interleaved, size_t frames, double floor) {
+    const auto stride = static_cast<size_t>(m_channels);
+    const auto largest = [interleaved, stride](size_t first, size_t end) {
+        int32_t peak = 0;
+        for (size_t i = first * stride; i < end * stride; ++i) {
+            peak = std::max(peak, std::abs(int32_t{interleaved[i]}));
+        }
+        return peak;
+    };
+    const double reach = std::max(largest(0, frames), m_recentPeak) / 32768.0 * m_gainBound;
+    if (reach < floor) {
+        // The window's history and the crest fit's carried points both come from the tail.
+        const size_t tail = std::min(frames, 2 * HistoryFrames());
+        Process(interleaved + (frames - tail) * stride, tail);
+    } else {
+        Process(interleaved, frames);
+    }
+    if (frames >= HistoryFrames()) {
+        m_recentPeak = largest(frames - HistoryFrames(), frames);
+    } else {
+        m_recentPeak = std::max(m_recentPeak, largest(0, frames));
+    }
+}
+
 template <typename Sample>
 void TruePeakMeter::ProcessBlock(const Sample* interleaved, size_t frames, float scale) {
     const auto stride = static_cast<size_t>(m_channels);
@@ -304,6 +328,7 @@ double TruePeakMeter::BlockMaxLinear() const {
 
 void TruePeakMeter::Reset() {
     std::fill(m_history.begin(), m_history.end(), 0.0f);
+    m_recentPeak = 0;
     for (int c = 0; c < kMaxMeterChannels; ++c) {
         m_last[c][0] = m_last[c][1] = 0.0f;
         m_max[c] = m_blockMax[c] = 0.0;

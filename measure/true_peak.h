@@ -72,6 +72,12 @@ class TruePeakMeter {
     double GainBound() const { return m_gainBound; }
     static constexpr size_t HistoryFrames() { return kTaps; }
 
+    // Takes a block like Process, for a caller that only needs readings of at least floor
+    // (linear): a block that cannot reach it (by GainBound()) goes through by its last frames
+    // only, which keep the history that of the signal, so its readings all lie below floor.
+    // Readings at or above floor are those Process gives.
+    void ProcessFrom(const int16_t* interleaved, size_t frames, double floor);
+
   private:
     static constexpr size_t kTaps = 10;          // input samples each point is worked out from
     static constexpr size_t kPairs = kTaps / 2;  // window samples paired about its middle
@@ -95,6 +101,8 @@ class TruePeakMeter {
     std::vector<float> m_points;   // scratch: the chunk's quarter, middle and three-quarter
                                    // points and each frame's largest magnitude
     double m_gainBound = 1;        // readings over the largest sample magnitude, at most
+    int32_t m_recentPeak = 0;      // largest int16 magnitude among the last HistoryFrames()
+                                   // frames taken (ProcessFrom), any channel
     float m_last[kMaxMeterChannels][2] = {};    // per channel, the two latest oversampled
                                                 // magnitudes (previous, latest), full scale
     double m_max[kMaxMeterChannels] = {};       // highest true peak since reset, linear
