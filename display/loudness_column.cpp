@@ -15,7 +15,7 @@ namespace {
 constexpr double kDefaultTarget = -23.0;    // LUFS
 constexpr double kFullScalePeak = 32768.0;  // sample units of a 0 dBFS sine's peak
 constexpr double kLargestPeak = 1e9;        // far above the scale's top, within an int32
-constexpr int kBuffersPerTexts = 4;         // about 100 ms
+constexpr int kBuffersPerTexts = 20;        // about half a second
 constexpr int kBuffersPerRange = 40;        // about a second
 constexpr int kChannels = 2;
 constexpr std::size_t kTruePeakSettlingFrames = 16;  // longer than the interpolator's window

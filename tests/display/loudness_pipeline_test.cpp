@@ -54,8 +54,12 @@ class MeterLoudness : public MeterFixture {
     }
     void Play(const std::vector<ToneStretch>& stretches) {
         FeedSignal(Tones(stretches), BuffersOf(stretches));
-        Feed(0, 0, 4);  // silence, which the measurement gates out, until the texts are due
     }
+    // The strip's texts follow a little behind the signal: half a second of silence (which a
+    // paused or stopped measurement does not take) makes them due.
+    void Wait() { Feed(0, 0, 20); }
+    // Pausing or going on shows the texts at once.
+    void PressRun() { form().RunButtonClick(); }
     std::string Text(MeterControl control) {
         QWidget* widget = form().Control(control);
         if (auto* button = qobject_cast<QPushButton*>(widget)) return button->text().toStdString();
@@ -110,17 +114,19 @@ TEST_F(MeterLoudness, Tech3341CasesShowTheirIntegratedLoudness) {
         EXPECT_EQ(Strip(), (std::vector<std::string>{"I -- LUFS", "LRA -- LU", "TP -- dBTP",
                                                      "running", "Pause"}));
         Play(stretches);
+        PressRun();
         EXPECT_EQ(Text(MeterControl::IntegratedLabel), "I -23.0 LUFS");
         TearDown();
     }
     StartWith("");
     Play({{-23, 20}});
+    PressRun();
     EXPECT_EQ(Strip(), (std::vector<std::string>{"I -23.0 LUFS", "LRA 0.0 LU", "TP -23.0 dBTP",
-                                                 "running", "Pause"}));
+                                                 "paused", "Continue"}));
     // In the desktop's decimal separator.
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    Feed(0, 0, 4);
+    Wait();
     EXPECT_EQ(Text(MeterControl::IntegratedLabel), "I -23,0 LUFS");
     QLocale::setDefault(previous);
 }
@@ -131,26 +137,32 @@ TEST_F(MeterLoudness, PauseContinueResetAndTheLeftClick) {
     StartWith("");
     Play({{-23, 10}});
     form().FormClick();
-    form().RunButtonClick();
+    PressRun();
     EXPECT_EQ(Strip(), (std::vector<std::string>{"I -23.0 LUFS", "LRA 0.0 LU", "TP -23.0 dBTP",
                                                  "paused", "Continue"}));
     Play({{-13, 10}});
+    Wait();
     EXPECT_EQ(Text(MeterControl::IntegratedLabel), "I -23.0 LUFS");
     EXPECT_EQ(Text(MeterControl::TruePeakLabel), "TP -23.0 dBTP");
-    form().RunButtonClick();
+    PressRun();
+    EXPECT_EQ(Text(MeterControl::StateLabel), "running");
     Play({{-33, 10}});
+    PressRun();
     // Equal times at -23 and -33 LUFS: 10 log10((10^-2.3 + 10^-3.3) / 2) = -25.6.
     EXPECT_EQ(Strip(), (std::vector<std::string>{"I -25.6 LUFS", "LRA 10.0 LU", "TP -23.0 dBTP",
-                                                 "running", "Pause"}));
+                                                 "paused", "Continue"}));
     form().ResetButtonClick();
     EXPECT_EQ(Strip(), (std::vector<std::string>{"I -- LUFS", "LRA -- LU", "TP -- dBTP", "stopped",
                                                  "Start"}));
     Play({{-23, 5}});
+    Wait();
     EXPECT_EQ(Text(MeterControl::IntegratedLabel), "I -- LUFS");
-    form().RunButtonClick();
+    PressRun();
+    EXPECT_EQ(Text(MeterControl::RunButton), "Pause");
     Play({{-20, 5}});
+    PressRun();
     EXPECT_EQ(Strip(), (std::vector<std::string>{"I -20.0 LUFS", "LRA 0.0 LU", "TP -20.0 dBTP",
-                                                 "running", "Pause"}));
+                                                 "paused", "Continue"}));
 }
 
 }  // namespace
