@@ -16,6 +16,7 @@ constexpr double kDefaultTarget = -23.0;    // LUFS
 constexpr double kFullScalePeak = 32768.0;  // sample units of a 0 dBFS sine's peak
 constexpr double kLargestPeak = 1e9;        // far above the scale's top, within an int32
 constexpr int kBuffersPerTexts = 20;        // about half a second
+constexpr int kBuffersPerColumn = 4;        // about 100 ms, as loudness meters refresh
 constexpr int kBuffersPerRange = 40;        // about a second
 constexpr int kChannels = 2;
 constexpr std::size_t kTruePeakSettlingFrames = 16;  // longer than the interpolator's window
@@ -67,6 +68,7 @@ void LoudnessColumn::Measure(const int16_t* frames, std::size_t count, uint32_t 
     }
     m_loudness->Process(frames, count);
     ++m_buffersSinceTexts;
+    ++m_buffersSinceColumn;
     ++m_buffersSinceRange;
     if (m_run != LoudnessRun::Running) {
         m_truePeakFresh = true;  // the true peak counts only while the measurement runs
@@ -154,6 +156,14 @@ double LoudnessColumn::Target(const std::string& text, char separator) {
         m_target = ParseCalibration(text, separator).value_or(kDefaultTarget);
     }
     return m_target;
+}
+
+bool LoudnessColumn::ColumnDue() {
+    if (m_buffersSinceColumn < kBuffersPerColumn) {
+        return false;
+    }
+    m_buffersSinceColumn = 0;
+    return true;
 }
 
 bool LoudnessColumn::TextsDue() {

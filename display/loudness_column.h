@@ -84,8 +84,9 @@ class LoudnessColumn {
     // The target in LUFS for its text, -23 where the text does not parse.
     double Target(const std::string& text, char separator);
 
-    // True at every fourth buffer measured (about ten times a second), when the strip's texts are
-    // due for a look.
+    // Whether the column is to be drawn anew (every ~100 ms: the momentary window moves slowly,
+    // and a loudness meter refreshes at 10 Hz), and the strip's texts (every ~half second).
+    bool ColumnDue();
     bool TextsDue();
 
   private:
@@ -96,12 +97,13 @@ class LoudnessColumn {
     std::unique_ptr<TruePeakMeter> m_truePeak;
     double m_truePeakMax = 0.0;  // highest true peak while running, linear full scale
     LoudnessRun m_run = LoudnessRun::Running;
-    int m_buffersSinceTexts = 0;  // buffers measured since the texts were last due
-    bool m_truePeakFresh = true;  // the true-peak meter's history is not the signal's just before
-    double m_range = 0.0;         // LU, as Range() last worked it out
-    bool m_rangeStale = true;     // m_range is not the measurement's any more
-    int m_buffersSinceRange = 0;  // buffers measured since m_range was worked out
-    bool m_targetRead = false;    // m_target is for m_targetText and m_targetSeparator
+    int m_buffersSinceTexts = 0;   // buffers measured since the texts were last due
+    int m_buffersSinceColumn = 0;  // buffers measured since the column was last due
+    bool m_truePeakFresh = true;   // the true-peak meter's history is not the signal's just before
+    double m_range = 0.0;          // LU, as Range() last worked it out
+    bool m_rangeStale = true;      // m_range is not the measurement's any more
+    int m_buffersSinceRange = 0;   // buffers measured since m_range was worked out
+    bool m_targetRead = false;     // m_target is for m_targetText and m_targetSeparator
     std::string m_targetText;
     char m_targetSeparator = '.';
     double m_target = -23.0;  // LUFS

@@ -100,6 +100,12 @@ void MeterWindow::PaintLoudnessScale() {
 // target at the calibration's mark 4 (0.0 dB while the calibration field holds no number, as the
 // bars have it). Only the rows that change are drawn.
 void MeterWindow::PaintLoudnessColumn(std::vector<PixelRect>& changed) {
+    if (m_loudness.TextsDue()) {
+        ShowLoudnessTexts();
+    }
+    if (!m_loudness.ColumnDue() && m_loudnessPicture.known) {
+        return;
+    }
     const double offset = m_calibration.calibration.value_or(0.0) -
                           m_loudness.Target(MeterSettings.target, DecimalSeparator());
     const double divisor = m_calibration.scaleDivisor;
@@ -125,9 +131,6 @@ void MeterWindow::PaintLoudnessColumn(std::vector<PixelRect>& changed) {
             DrawLine(x, *after.lineRow, x + kBarWidth, kShortTermLineColour);
         }
         changed.push_back({x, rows.first, kBarWidth, rows.last - rows.first + 1});
-    }
-    if (m_loudness.TextsDue()) {
-        ShowLoudnessTexts();
     }
 }
 
