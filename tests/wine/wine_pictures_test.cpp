@@ -7,10 +7,12 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <numbers>
 #include <thread>
 
 #include "display/bar_geometry.h"
 #include "tests/support/sample_player.h"
+#include "tests/support/standard_signals.h"
 #include "tests/wine/wine_fixture.h"
 
 namespace kestrin::test {
@@ -98,6 +100,23 @@ TEST_F(WinePictures, MeterWithTheLoudnessColumn) {
     SamplePlayer player(session->sound(), session->sink().name, StereoTone(-23, 30, 44100));
     std::this_thread::sleep_for(std::chrono::seconds(8));  // the short-term window filled
     Save(window, "windows-loudness.png");
+}
+
+// Type IIa bars and the true-peak over indicator, while a tone at a quarter of the rate plays
+// whose samples stand at -3 dBFS and whose waveform peaks at 0 dBTP: lit, where the sample-peak
+// indicator would stay dark.
+TEST_F(WinePictures, MeterWithIecBarsAndTheTruePeakOverIndicator) {
+    const MeterLook look;
+    const std::string name = "Kestrin";
+    meter = std::make_unique<WineMeter>(
+        *session, look.SettingsFile(session->InputName(), name, kMeterLeft, kMeterTop) +
+                      "ballistics=2\r\nTPover=1\r\n");
+    window = meter->AwaitWindow(name);
+    ASSERT_FALSE(window.empty()) << meter->log();
+    SamplePlayer player(session->sound(), session->sink().name,
+                        Sine(CrestAt(0), 44100 / 4.0, 44100, 30, 0, std::numbers::pi / 4));
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    Save(window, "windows-iec-true-peak.png");
 }
 
 }  // namespace
