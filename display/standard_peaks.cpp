@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "capture/capture.h"
+#include "measure/analysis.h"
 #include "measure/level_text.h"
 
 namespace kestrin {
@@ -31,11 +32,6 @@ IecType TypeOf(int32_t ballistics) {
         default:
             return IecType::TypeIIb;
     }
-}
-
-// One 16-bit little-endian sample.
-inline int16_t ReadSample(const uint8_t* bytes) {
-    return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
 }
 
 }  // namespace
@@ -79,8 +75,8 @@ void StandardPeaks::MeasureQuasiPeak(IecType type, double rate, int frames, bool
     for (size_t f = 0; f < count; ++f) {
         const int32_t a = m_stereo[2 * f];
         const int32_t b = m_stereo[2 * f + 1];
-        const int32_t m = msix ? (a + b) / 2 : ((a + b) / 141) * 100;
-        const int32_t s = msix ? (a - b) / 2 : ((a - b) * 100) / 141;
+        const int32_t m = MidOf(a + b, msix);
+        const int32_t s = SideOf(a - b, msix);
         float* bars = &m_bars[4 * f];
         bars[0] = static_cast<float>(a) * kToFullScale;
         bars[1] = static_cast<float>(b) * kToFullScale;

@@ -4,15 +4,6 @@
 
 namespace kestrin {
 
-namespace {
-
-// One 16-bit little-endian sample; the conversion to int16_t keeps the two's complement value.
-inline int16_t ReadSample(const uint8_t* bytes) {
-    return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
-}
-
-}  // namespace
-
 TPeaks AnalyseBuffer(const uint8_t* block, int frames, bool msix) {
     // Each frame's M is a non-decreasing function of |a + b| alone, and its S of |a - b| alone:
     // dividing toward zero and then taking the magnitude equals dividing the magnitude. So the
@@ -48,17 +39,7 @@ TPeaks AnalyseBuffer(const uint8_t* block, int frames, bool msix) {
     const int32_t peakSum = std::max(maxSum, -minSum);
     const int32_t peakDifference = std::max(maxDifference, -minDifference);
 
-    TPeaks peaks{peakA, peakB, 0, 0};
-    if (msix) {
-        peaks.M = peakSum / 2;
-        peaks.S = peakDifference / 2;
-    } else {
-        // 100/141 approximates 1/sqrt(2); mid divides before it multiplies, side after, so mid
-        // moves in steps of 100 while side keeps its finer steps.
-        peaks.M = (peakSum / 141) * 100;
-        peaks.S = (peakDifference * 100) / 141;
-    }
-    return peaks;
+    return {peakA, peakB, MidOf(peakSum, msix), SideOf(peakDifference, msix)};
 }
 
 }  // namespace kestrin

@@ -21,6 +21,20 @@ struct TPeaks {
     int32_t S = 0;  // side, from A - B
 };
 
+// One 16-bit little-endian sample of a capture block; the conversion keeps the two's complement
+// value.
+inline int16_t ReadSample(const uint8_t* bytes) {
+    return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
+}
+
+// Mid from A + B and side from A - B: halved with msix set; otherwise scaled by 100/141, which
+// approximates 1/sqrt(2). Mid divides before it multiplies, side after, so mid moves in steps of
+// 100 while side keeps its finer steps.
+constexpr int32_t MidOf(int32_t sum, bool msix) { return msix ? sum / 2 : (sum / 141) * 100; }
+constexpr int32_t SideOf(int32_t difference, bool msix) {
+    return msix ? difference / 2 : (difference * 100) / 141;
+}
+
 // Reduces one capture block of `frames` frames (more than kFramesNotExamined) to its four peaks,
 // from all of its frames but the last three. With msix set, M and S are the halved sum and
 // difference; otherwise they are scaled by 100/141 in integer steps.
