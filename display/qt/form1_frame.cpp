@@ -4,6 +4,7 @@
 #include <QWindow>
 
 #include "capture/capture.h"
+#include "config/dialog/qt/qt_controls.h"
 #include "config/dialog/qt/text_bytes.h"
 #include "display/bar_geometry.h"
 #include "display/qt/form1.h"
@@ -77,10 +78,7 @@ void TForm1::SetTopmost(bool onTop) {
 char TForm1::DecimalSeparator() const {
     const QLocale locale;
     if (!m_separatorLocale || *m_separatorLocale != locale) {
-        const QString point = locale.decimalPoint();
-        m_separator = point.size() == 1 && point.at(0).unicode() < 0x80
-                          ? static_cast<char>(point.at(0).unicode())
-                          : '.';
+        m_separator = qt::DecimalSeparator(locale);
         m_separatorLocale = locale;
     }
     return m_separator;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "capture/capture.h"
+#include "config/dialog/win32/win32_controls.h"
 #include "display/bar_geometry.h"
 #include "display/win32/form1.h"
 #include "display/win32/meter_window_class.h"
@@ -127,12 +128,7 @@ void TForm1::SetTopmost(bool onTop) {
     }
 }
 
-char TForm1::DecimalSeparator() const {
-    char separator[4] = {};
-    const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator,
-                                      static_cast<int>(sizeof separator));
-    return length == 2 ? separator[0] : '.';
-}
+char TForm1::DecimalSeparator() const { return win32::DecimalSeparator(); }
 
 void TForm1::ReceiveCaptureBuffers() {
     SetCaptureReceiver(reinterpret_cast<WaveInReceiver>(m_window));

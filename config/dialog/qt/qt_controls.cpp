@@ -26,8 +26,8 @@ QLabel* MakeLabel(QWidget* parent, int x, int y, const QString& text, const QFon
     return label;
 }
 
-char DecimalSeparator() {
-    const QString point = QLocale().decimalPoint();
+char DecimalSeparator(const QLocale& locale) {
+    const QString point = locale.decimalPoint();
     return point.size() == 1 && point.at(0).unicode() < 0x80
                ? static_cast<char>(point.at(0).unicode())
                : '.';

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QLocale>
 #include <QString>
 
 #include "config/dialog/control_table.h"
@@ -20,7 +21,8 @@ QFont FontOf(ControlFont font);
 // stays with it: it neither reaches the window behind nor does anything there.
 QLabel* MakeLabel(QWidget* parent, int x, int y, const QString& text, const QFont& font);
 
-// The desktop's decimal separator as a single byte ('.' where it is none or not ASCII).
-char DecimalSeparator();
+// A locale's decimal separator as a single byte ('.' where it is none or not ASCII); by default
+// the desktop's.
+char DecimalSeparator(const QLocale& locale = QLocale());
 
 }  // namespace kestrin::qt

@@ -223,12 +223,7 @@ void TForm2::SetFieldEnabled(DialogField field, bool enabled) {
 
 void TForm2::SetDecayNoteShown(bool shown) { ShowWindow(Label18, shown ? SW_SHOWNA : SW_HIDE); }
 
-char TForm2::DecimalSeparator() const {
-    char separator[4] = {};
-    const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator,
-                                      static_cast<int>(sizeof separator));
-    return length == 2 ? separator[0] : '.';
-}
+char TForm2::DecimalSeparator() const { return win32::DecimalSeparator(); }
 
 int32_t TForm2::SwatchColour(Swatch swatch) const {
     return win32::SwatchColour(SwatchControl(*this, swatch));

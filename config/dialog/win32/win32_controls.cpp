@@ -84,4 +84,11 @@ void FitLabel(HWND label, const std::string& text) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+char DecimalSeparator() {
+    char separator[4] = {};
+    const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator,
+                                      static_cast<int>(sizeof separator));
+    return length == 2 ? separator[0] : '.';
+}
+
 }  // namespace kestrin::win32

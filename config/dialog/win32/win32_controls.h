@@ -66,4 +66,7 @@ HWND MakeLabel(HWND parent, const char* text, int x, int y, HFONT font);
 // Gives a label a new text and sizes it to that text in its font.
 void FitLabel(HWND label, const std::string& text);
 
+// The user's decimal separator as a single byte ('.' where it is none).
+char DecimalSeparator();
+
 }  // namespace kestrin::win32
